@@ -9,7 +9,7 @@
 namespace quillon {
 
 class Profile {
-public:
+  public:
     // Opens the profile at path; an empty path means DefaultPath().
     explicit Profile(const QString& path = QString());
     ~Profile();
@@ -27,7 +27,7 @@ public:
     void WriteString(const QString& section, const QString& key, const QString& text);
     bool Contains(const QString& section, const QString& key) const;
 
-private:
+  private:
     std::unique_ptr<QSettings> settings_;
 };
 

@@ -8,7 +8,8 @@ SetPanel& Set::AddPanel(const SetPanel& panel) {
 }
 
 bool Set::DeletePanel(int i) {
-    if (i < 0 || i >= panelCount()) return false;
+    if (i < 0 || i >= panelCount())
+        return false;
     panels.erase(panels.begin() + i);
     panels.shrink_to_fit();
     dirty = 1;
@@ -16,7 +17,8 @@ bool Set::DeletePanel(int i) {
 }
 
 void Set::SelectAll(bool flag) {
-    for (auto& p : panels) p.selected = flag ? 1 : 0;
+    for (auto& p : panels)
+        p.selected = flag ? 1 : 0;
 }
 
 void Set::Clear() {
@@ -34,11 +36,14 @@ std::unique_ptr<Set> Set::CopySet() const {
     return copy;
 }
 
-void Set::SetPath(const std::string& p) { path = p.size() > 255 ? p.substr(0, 255) : p; }
+void Set::SetPath(const std::string& p) {
+    path = p.size() > 255 ? p.substr(0, 255) : p;
+}
 
 bool Set::AnySelected() const {
     for (const auto& p : panels)
-        if (p.selected) return true;
+        if (p.selected)
+            return true;
     return false;
 }
 

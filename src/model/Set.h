@@ -10,7 +10,7 @@
 namespace quillon {
 
 class Set {
-public:
+  public:
     uint8_t dirty = 0;  // 1 when the panels changed since the set was last read or written
     std::vector<SetPanel> panels;
     std::string path;  // at most 255 bytes: the set file of these panels

@@ -53,7 +53,7 @@ struct DocumentSettings {
 DocumentSettings ReadDocumentSettings(const Profile& profile);
 
 // Defaults that depend on the frame rate.
-int DefaultTimelineScale(int frameRate);    // (rate + 50) / 100
-int DefaultTimecodeStart(int frameRate);    // rate x 36: one hour of frames
+int DefaultTimelineScale(int frameRate);  // (rate + 50) / 100
+int DefaultTimecodeStart(int frameRate);  // rate x 36: one hour of frames
 
 }  // namespace quillon

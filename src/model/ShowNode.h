@@ -26,7 +26,7 @@ enum class NodeKind : uint8_t {
 // What a node's file turned into once loaded (a picture, a movie source). Owned by the node;
 // undo snapshots share it.
 class NodeMedia {
-public:
+  public:
     virtual ~NodeMedia() = default;
     virtual int Width() const = 0;
     virtual int Height() const = 0;
@@ -38,7 +38,7 @@ constexpr uint16_t kRangeEditable = 2;
 constexpr uint8_t kStraightMotion = 16;  // motionMode bit 4
 
 class ShowNode {
-public:
+  public:
     ShowNode();
     ~ShowNode();
     ShowNode(const ShowNode&) = delete;
@@ -111,7 +111,7 @@ public:
     bool AddKey(const KeyFrame& key, int tolerance);
     bool DeleteKey(int i);
 
-private:
+  private:
     void NormaliseKeys();
     uint64_t serial_;
 };

@@ -1,0 +1,38 @@
+# The README's commands. Each one installs what is missing first.
+BUILD ?= build
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build test run bench fuzz format format-check clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+run: build
+	@bash scripts/run-demo.sh $(BUILD)
+
+bench: build
+	@bash scripts/run-benchmarks.sh $(BUILD)
+
+fuzz: deps
+	@bash scripts/run-fuzz.sh
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	@rm -rf $(BUILD) build-fuzz
