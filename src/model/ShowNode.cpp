@@ -36,7 +36,7 @@ void SetBoundedText(char (&field)[kNodeTextBytes], std::string_view text) {
 }
 
 std::string BoundedText(const char (&field)[kNodeTextBytes]) {
-    return std::string(field, strnlen(field, kNodeTextBytes));
+    return std::string(field, strnlen(field, kNodeTextBytes - 1));
 }
 
 ShowNode::ShowNode() : serial_(g_nextSerial.fetch_add(1)) {}

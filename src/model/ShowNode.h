@@ -36,6 +36,7 @@ constexpr int kNodeTextBytes = 129;  // name and fileName: at most 128 character
 constexpr uint16_t kSelected = 1;
 constexpr uint16_t kRangeEditable = 2;
 constexpr uint8_t kStraightMotion = 16;  // motionMode bit 4
+constexpr int kMaxChildren = 32767;       // childCount is a signed 16-bit field
 
 class ShowNode {
   public:
@@ -77,7 +78,8 @@ class ShowNode {
     // --- tree ---
     ShowNode* ChildAt(int i) const;
     int IndexOf(const ShowNode* child) const;
-    // Takes ownership of child. With takeRange the child takes this node's range.
+    // Takes ownership of child. With takeRange the child takes this node's range. False (and
+    // the child is not taken) when the node already has the most children a file can record.
     bool AddChild(ShowNode* child, bool takeRange);
     // Deletes the child at i with its whole subtree.
     void RemoveChild(int i);

@@ -1,0 +1,156 @@
+#include "ByteStream.h"
+
+#include <cstring>
+
+namespace quillon {
+
+void LeWriter::U16(uint16_t v) {
+    const char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+    out_.append(b, 2);
+}
+
+void LeWriter::U32(uint32_t v) {
+    const char b[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                       static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
+    out_.append(b, 4);
+}
+
+void LeWriter::F32(float v) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    U32(bits);
+}
+
+bool LeReader::Take(size_t n) {
+    if (!ok_ || size_ - pos_ < n) {
+        ok_ = false;
+        return false;
+    }
+    return true;
+}
+
+uint8_t LeReader::U8() {
+    if (!Take(1)) return 0;
+    return p_[pos_++];
+}
+
+uint16_t LeReader::U16() {
+    if (!Take(2)) return 0;
+    const uint16_t v = uint16_t(p_[pos_]) | uint16_t(p_[pos_ + 1]) << 8;
+    pos_ += 2;
+    return v;
+}
+
+uint32_t LeReader::U32() {
+    if (!Take(4)) return 0;
+    const uint32_t v = uint32_t(p_[pos_]) | uint32_t(p_[pos_ + 1]) << 8 |
+                       uint32_t(p_[pos_ + 2]) << 16 | uint32_t(p_[pos_ + 3]) << 24;
+    pos_ += 4;
+    return v;
+}
+
+float LeReader::F32() {
+    const uint32_t bits = U32();
+    float v;
+    std::memcpy(&v, &bits, 4);
+    return v;
+}
+
+void LeReader::Bytes(void* dst, size_t n) {
+    if (!Take(n)) {
+        std::memset(dst, 0, n);
+        return;
+    }
+    std::memcpy(dst, p_ + pos_, n);
+    pos_ += n;
+}
+
+std::string TextModeEncode(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 64 + 16);
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (p < end) {
+        const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
+        if (!nl) {
+            out.append(p, static_cast<size_t>(end - p));
+            break;
+        }
+        const char* q = static_cast<const char*>(nl);
+        out.append(p, static_cast<size_t>(q - p));
+        out.append("\r\n", 2);
+        p = q + 1;
+    }
+    return out;
+}
+
+bool TextModeReader::Fill() {
+    // Keep an unconsumed trailing CR at the front so a CR LF split across reads still pairs.
+    if (pos_ < len_) {
+        std::memmove(buf_, buf_ + pos_, len_ - pos_);
+        len_ -= pos_;
+    } else {
+        len_ = 0;
+    }
+    pos_ = 0;
+    const size_t got = std::fread(buf_ + len_, 1, sizeof(buf_) - len_, file_);
+    len_ += got;
+    return got > 0;
+}
+
+int TextModeReader::Get() {
+    if (pos_ >= len_ && !Fill()) return -1;
+    unsigned char c = buf_[pos_];
+    if (c == '\r') {
+        if (pos_ + 1 >= len_) Fill();  // may bring the LF in (pos_ is 0 afterwards)
+        if (pos_ + 1 < len_ && buf_[pos_ + 1] == '\n') {
+            pos_ += 2;
+            return '\n';
+        }
+    }
+    ++pos_;
+    return c;
+}
+
+bool TextModeReader::Read(void* dst, size_t n) {
+    auto* out = static_cast<unsigned char*>(dst);
+    size_t done = 0;
+    while (done < n) {
+        if (pos_ >= len_ && !Fill()) return false;
+        // Copy the run up to the next CR in one go; CRs go through Get().
+        const size_t avail = len_ - pos_;
+        const size_t want = n - done;
+        const size_t span = avail < want ? avail : want;
+        const void* cr = std::memchr(buf_ + pos_, '\r', span);
+        const size_t run = cr ? static_cast<size_t>(static_cast<const unsigned char*>(cr) -
+                                                    (buf_ + pos_))
+                              : span;
+        std::memcpy(out + done, buf_ + pos_, run);
+        pos_ += run;
+        done += run;
+        if (cr && done < n) {
+            const int c = Get();
+            if (c < 0) return false;
+            out[done++] = static_cast<unsigned char>(c);
+        }
+    }
+    return true;
+}
+
+bool TextModeReader::ReadLine(std::string& line, size_t maxBytes) {
+    line.clear();
+    int c = Get();
+    if (c < 0) return false;
+    while (c >= 0 && c != '\n') {
+        if (line.size() < maxBytes) line.push_back(static_cast<char>(c));
+        c = Get();
+    }
+    return true;
+}
+
+int TextModeReader::PeekByte() {
+    if (pos_ >= len_ && !Fill()) return -1;
+    return buf_[pos_];
+}
+
+}  // namespace quillon

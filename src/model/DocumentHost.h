@@ -1,0 +1,49 @@
+#pragma once
+// How the document talks to the user: the GUI implements this with Qt dialogs, the CLI and the
+// tests with a scripted host. Nothing in the model opens a window itself.
+
+#include <QString>
+#include <optional>
+
+namespace quillon {
+
+enum class BeepKind { Exclamation, Asterisk };
+
+struct FileDialogRequest {
+    QString filter;            // "Description|*.ext;*.ext|...||" as the menus give it
+    QString defaultExtension;  // without the dot; empty for none
+    QString startFolder;
+    QString initialName;
+    bool overwritePrompt = false;
+};
+
+// The part of the stage plan the user is looking at, in stage units, and the plan's client
+// height in pixels: new tracks and panels are placed at its centre.
+struct StageViewArea {
+    double centreX = 2000.0;
+    double centreY = 2000.0;
+    int clientHeight = 400;
+};
+
+class DocumentHost {
+public:
+    virtual ~DocumentHost() = default;
+    // Modal message with OK only.
+    virtual void Message(const QString& text) = 0;
+    // Yes/No question; true on Yes.
+    virtual bool AskYesNo(const QString& text) = 0;
+    virtual std::optional<QString> OpenFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> SaveFileName(const FileDialogRequest& request) = 0;
+    // The "File not Found !" dialog for path; true on Yes (the user wants to look for it).
+    virtual bool AskFindMissingFile(const QString& path) = 0;
+    // The parts-list text dialog, used to show plain text.
+    virtual void ShowText(const QString& text) = 0;
+    virtual void Beep(BeepKind kind) = 0;
+    virtual void SetWaitCursor(bool on) = 0;
+    virtual void SetStatusText(const QString& text) = 0;
+    virtual void SetWindowTitle(const QString& title) = 0;
+    virtual void AddRecentFile(const QString& path) = 0;
+    virtual StageViewArea VisibleStageArea() const = 0;
+};
+
+}  // namespace quillon

@@ -1,0 +1,67 @@
+#pragma once
+// A host for document tests: records every message, beep and prompt, and answers questions and
+// file dialogs from queues the test fills (empty queue: No / cancel).
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "model/DocumentHost.h"
+
+namespace quillon {
+
+class ScriptedHost final : public DocumentHost {
+public:
+    void Message(const QString& text) override { messages.push_back(text); }
+    bool AskYesNo(const QString& text) override {
+        questions.push_back(text);
+        if (yesNo.empty()) return false;
+        const bool a = yesNo.front();
+        yesNo.pop_front();
+        return a;
+    }
+    std::optional<QString> OpenFileName(const FileDialogRequest& r) override {
+        openRequests.push_back(r);
+        return Next();
+    }
+    std::optional<QString> SaveFileName(const FileDialogRequest& r) override {
+        saveRequests.push_back(r);
+        return Next();
+    }
+    bool AskFindMissingFile(const QString& path) override {
+        missing.push_back(path);
+        if (findMissing.empty()) return false;
+        const bool a = findMissing.front();
+        findMissing.pop_front();
+        return a;
+    }
+    void ShowText(const QString& text) override { texts.push_back(text); }
+    void Beep(BeepKind kind) override { beeps.push_back(kind); }
+    void SetWaitCursor(bool) override {}
+    void SetStatusText(const QString& text) override { status.push_back(text); }
+    void SetWindowTitle(const QString& t) override { title = t; }
+    void AddRecentFile(const QString& path) override { recent.push_back(path); }
+    StageViewArea VisibleStageArea() const override { return area; }
+
+    std::deque<bool> yesNo;
+    std::deque<bool> findMissing;
+    std::deque<std::optional<QString>> files;  // answers to open and save dialogs, in order
+    StageViewArea area;
+
+    QStringList messages, questions, missing, texts, status, recent;
+    std::vector<FileDialogRequest> openRequests, saveRequests;
+    std::vector<BeepKind> beeps;
+    QString title;
+
+private:
+    std::optional<QString> Next() {
+        if (files.empty()) return std::nullopt;
+        auto f = files.front();
+        files.pop_front();
+        return f;
+    }
+};
+
+}  // namespace quillon
