@@ -91,7 +91,7 @@ void Document::SetProjectFolderFromFile(const QString& file) {
     const std::string folder = FolderOf(ToRecordText(file));
     if (folder.empty()) return;
     projectFolder_ = FromRecordText(folder);
-    profile_.WriteString(settings::kProject, QStringLiteral("Folder"), projectFolder_);
+    settings::Write(profile_, settings::kFolder, projectFolder_);
 }
 
 void Document::SetSetLocked(bool on) {
@@ -583,7 +583,7 @@ void Document::ConstantMotionCommand() {
 
 void Document::ToggleScaleKeys() {
     settings_.scaleKeys = !settings_.scaleKeys;
-    profile_.WriteInt(settings::kProject, QStringLiteral("ScaleKeys"), settings_.scaleKeys ? 1 : 0);
+    settings::Write(profile_, settings::kScaleKeys, settings_.scaleKeys ? 1 : 0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -694,9 +694,8 @@ void Document::UpdateViewsAtFrame(int frame, bool halfFrame, bool refresh) {
 }
 
 void Document::SetKeyFrames(int frame, bool force) {
-    const int defaultScale = DefaultTimelineScale(settings_.frameRate);
     const int tolerance =
-        profile_.GetInt(settings::kTimeline, QStringLiteral("Scale"), defaultScale) / 8;
+        settings::Get(profile_, settings::kTimelineScale, settings_.frameRate) / 8;
     ShowNode* scene = SceneAt(frame);
     if (!scene) return;
     ShowNode* camera = ActiveTrack(scene);
