@@ -31,7 +31,8 @@ std::unique_ptr<ShowNode> BigShow() {
             track->SetFileName("/home/user/pictures/track" + std::to_string(t) + ".tga");
             for (int k = 0; k < 100; ++k) {
                 KeyFrame key;
-                for (int c = 0; c < kChannelCount; ++c) key.channel[c] = float(k * 7 + c) * 1.37f;
+                for (int c = 0; c < kChannelCount; ++c)
+                    key.channel[c] = float(k * 7 + c) * 1.37f;
                 key.frame = k * 10;
                 key.hold = static_cast<int16_t>(k % 3);
                 track->keys.push_back(key);
@@ -59,7 +60,8 @@ Fixture& F() {
 
 void BM_WriteShow(benchmark::State& state) {
     for (auto _ : state) {
-        if (!WriteShowFile(Path(), *F().root, F().captions)) state.SkipWithError("write failed");
+        if (!WriteShowFile(Path(), *F().root, F().captions))
+            state.SkipWithError("write failed");
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(F().bytes.size()));
 }
@@ -80,7 +82,8 @@ void BM_ReadShow(benchmark::State& state) {
     WriteShowFile(Path(), *F().root, F().captions);
     for (auto _ : state) {
         ShowFileContents show;
-        if (ReadShowFile(Path(), show) != ShowReadResult::Ok) state.SkipWithError("read failed");
+        if (ReadShowFile(Path(), show) != ShowReadResult::Ok)
+            state.SkipWithError("read failed");
         benchmark::DoNotOptimize(show.root.get());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(F().bytes.size()));

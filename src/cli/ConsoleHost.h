@@ -10,15 +10,13 @@
 namespace quillon {
 
 class ConsoleHost final : public DocumentHost {
-public:
+  public:
     void Message(const QString& text) override { lastMessage_ = text; }
     bool AskYesNo(const QString&) override { return false; }
     std::optional<QString> OpenFileName(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> SaveFileName(const FileDialogRequest&) override { return std::nullopt; }
     bool AskFindMissingFile(const QString&) override { return false; }
-    void ShowText(const QString& text) override {
-        std::fputs(text.toUtf8().constData(), stdout);
-    }
+    void ShowText(const QString& text) override { std::fputs(text.toUtf8().constData(), stdout); }
     void Beep(BeepKind) override {}
     void SetWaitCursor(bool) override {}
     void SetStatusText(const QString&) override {}
@@ -29,7 +27,7 @@ public:
     // The last message the document gave; the CLI reports it when a command fails.
     const QString& lastMessage() const { return lastMessage_; }
 
-private:
+  private:
     QString lastMessage_;
 };
 

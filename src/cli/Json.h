@@ -3,8 +3,8 @@
 // back to the same 32-bit value.
 
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -20,7 +20,9 @@ inline void Float(std::string& out, float v) {
     out.append(buf, r.ptr);
 }
 
-inline void Int(std::string& out, long long v) { out += std::to_string(v); }
+inline void Int(std::string& out, long long v) {
+    out += std::to_string(v);
+}
 
 // Text in show records is 8-bit: valid UTF-8 passes through, anything else is read as Latin-1.
 inline void String(std::string& out, std::string_view bytes) {
@@ -28,10 +30,16 @@ inline void String(std::string& out, std::string_view bytes) {
         size_t i = 0;
         while (i < s.size()) {
             const unsigned char c = static_cast<unsigned char>(s[i]);
-            int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-            if (extra < 0 || i + size_t(extra) >= s.size()) return false;
+            int extra = c < 0x80         ? 0
+                        : (c >> 5) == 6  ? 1
+                        : (c >> 4) == 14 ? 2
+                        : (c >> 3) == 30 ? 3
+                                         : -1;
+            if (extra < 0 || i + size_t(extra) >= s.size())
+                return false;
             for (int k = 1; k <= extra; ++k)
-                if ((static_cast<unsigned char>(s[i + size_t(k)]) >> 6) != 2) return false;
+                if ((static_cast<unsigned char>(s[i + size_t(k)]) >> 6) != 2)
+                    return false;
             i += size_t(extra) + 1;
         }
         return true;
@@ -52,11 +60,21 @@ inline void String(std::string& out, std::string_view bytes) {
     out.push_back('"');
     for (unsigned char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char buf[8];

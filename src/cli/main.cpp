@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CliArgs.h"
 #include "ConsoleHost.h"
 #include "Json.h"
 #include "model/Document.h"
@@ -18,12 +19,9 @@
 #include "model/Timecode.h"
 
 using namespace quillon;
+using namespace quillon::cli;
 
 namespace {
-
-struct Failure {
-    std::string message;
-};
 
 const char* kUsage =
     "usage: quillon-cli [--profile FILE] COMMAND ...\n"
@@ -35,87 +33,20 @@ const char* kUsage =
     "  new OUT.shw [--scenes N] [--length L] [--camera-move]\n"
     "                                         write a new show (with a camera move)\n";
 
-// Arguments after the command: positionals and --options (with or without a value).
-class Args {
-public:
-    Args(std::vector<std::string> args, std::vector<std::string> flags)
-        : args_(std::move(args)), flags_(std::move(flags)) {
-        for (size_t i = 0; i < args_.size(); ++i) {
-            const std::string& a = args_[i];
-            if (a.rfind("--", 0) == 0) {
-                if (IsFlag(a)) {
-                    options_.emplace_back(a, std::nullopt);
-                } else {
-                    if (i + 1 >= args_.size()) throw Failure{"missing value for " + a};
-                    options_.emplace_back(a, args_[++i]);
-                }
-            } else {
-                positionals_.push_back(a);
-            }
-        }
-    }
-    void Allow(std::initializer_list<const char*> names) const {
-        for (const auto& [name, value] : options_) {
-            bool ok = false;
-            for (const char* n : names) ok |= name == n;
-            if (!ok) throw Failure{"unknown option " + name};
-        }
-    }
-    bool Has(const std::string& name) const {
-        for (const auto& o : options_)
-            if (o.first == name) return true;
-        return false;
-    }
-    std::optional<std::string> Value(const std::string& name) const {
-        for (const auto& o : options_)
-            if (o.first == name) return o.second;
-        return std::nullopt;
-    }
-    const std::vector<std::string>& positionals() const { return positionals_; }
-
-private:
-    bool IsFlag(const std::string& a) const {
-        for (const auto& f : flags_)
-            if (f == a) return true;
-        return false;
-    }
-    std::vector<std::string> args_, flags_, positionals_;
-    std::vector<std::pair<std::string, std::optional<std::string>>> options_;
-};
-
-long long ParseInteger(const std::string& text, const std::string& what) {
-    long long v = 0;
-    const char* end = text.data() + text.size();
-    const auto r = std::from_chars(text.data(), end, v);
-    if (r.ec != std::errc() || r.ptr != end) throw Failure{"bad " + what + ": " + text};
-    return v;
-}
-
-int ParseInt32(const std::string& text, const std::string& what) {
-    const long long v = ParseInteger(text, what);
-    if (v < INT32_MIN || v > INT32_MAX) throw Failure{what + " out of range: " + text};
-    return static_cast<int>(v);
-}
-
-double ParseDouble(const std::string& text, const std::string& what) {
-    try {
-        size_t used = 0;
-        const double v = std::stod(text, &used);
-        if (used != text.size()) throw Failure{"bad " + what + ": " + text};
-        return v;
-    } catch (const std::logic_error&) {
-        throw Failure{"bad " + what + ": " + text};
-    }
-}
-
 const char* KindName(NodeKind k) {
     switch (k) {
-        case NodeKind::Movie: return "Movie";
-        case NodeKind::SoundTrack: return "SoundTrack";
-        case NodeKind::Actor: return "Actor";
-        case NodeKind::Scene: return "Scene";
-        case NodeKind::Script: return "Script";
-        case NodeKind::Camera: return "Camera";
+        case NodeKind::Movie:
+            return "Movie";
+        case NodeKind::SoundTrack:
+            return "SoundTrack";
+        case NodeKind::Actor:
+            return "Actor";
+        case NodeKind::Scene:
+            return "Scene";
+        case NodeKind::Script:
+            return "Script";
+        case NodeKind::Camera:
+            return "Camera";
     }
     return "Unknown";
 }
@@ -129,7 +60,8 @@ void WriteKeyJson(std::string& out, const KeyFrame& k) {
     json::Int(out, k.act);
     out += ", \"channels\": [";
     for (int c = 0; c < kChannelCount; ++c) {
-        if (c) out += ", ";
+        if (c)
+            out += ", ";
         json::Float(out, k.channel[c]);
     }
     out += "]}";
@@ -156,12 +88,14 @@ void WriteNodeJson(std::string& out, const ShowNode& n) {
     json::Int(out, n.keyColor);
     out += ", \"keys\": [";
     for (size_t i = 0; i < n.keys.size(); ++i) {
-        if (i) out += ", ";
+        if (i)
+            out += ", ";
         WriteKeyJson(out, n.keys[i]);
     }
     out += "], \"children\": [";
     for (size_t i = 0; i < n.children.size(); ++i) {
-        if (i) out += ", ";
+        if (i)
+            out += ", ";
         WriteNodeJson(out, *n.children[i]);
     }
     out += "]}";
@@ -171,21 +105,27 @@ void WriteNodeText(std::string& out, const ShowNode& n, int depth) {
     char line[512];
     std::snprintf(line, sizeof(line), "%*s%s", depth * 2, "", KindName(n.kind));
     out += line;
-    if (!n.GetName().empty()) out += " \"" + n.GetName() + "\"";
+    if (!n.GetName().empty())
+        out += " \"" + n.GetName() + "\"";
     std::snprintf(line, sizeof(line), "  frames %d-%d  keys %d", n.startFrame, n.endFrame,
                   n.KeyCount());
     out += line;
-    if (n.motionMode) out += "  motion " + std::to_string(n.motionMode);
-    if (n.selected()) out += "  selected";
-    if (!n.GetFileName().empty()) out += "  file " + n.GetFileName();
+    if (n.motionMode)
+        out += "  motion " + std::to_string(n.motionMode);
+    if (n.selected())
+        out += "  selected";
+    if (!n.GetFileName().empty())
+        out += "  file " + n.GetFileName();
     out += "\n";
-    for (const ShowNode* c : n.children) WriteNodeText(out, *c, depth + 1);
+    for (const ShowNode* c : n.children)
+        WriteNodeText(out, *c, depth + 1);
 }
 
 void WritePoseJson(std::string& out, const KeyFrame& pose) {
     out += "{\"channels\": [";
     for (int c = 0; c < kChannelCount; ++c) {
-        if (c) out += ", ";
+        if (c)
+            out += ", ";
         json::Float(out, pose.channel[c]);
     }
     out += "], \"act\": ";
@@ -194,7 +134,8 @@ void WritePoseJson(std::string& out, const KeyFrame& pose) {
 }
 
 std::string ReadRequiredShow(const Args& args) {
-    if (args.positionals().size() != 1) throw Failure{"expected one show file"};
+    if (args.positionals().size() != 1)
+        throw Failure{"expected one show file"};
     return args.positionals()[0];
 }
 
@@ -203,9 +144,12 @@ int CmdInfo(const Args& args) {
     const std::string path = ReadRequiredShow(args);
     ShowFileContents show;
     switch (ReadShowFile(path, show)) {
-        case ShowReadResult::CannotOpen: throw Failure{"Couldn't read file: " + path};
-        case ShowReadResult::NotAShowFile: throw Failure{"not a show file: " + path};
-        case ShowReadResult::Ok: break;
+        case ShowReadResult::CannotOpen:
+            throw Failure{"Couldn't read file: " + path};
+        case ShowReadResult::NotAShowFile:
+            throw Failure{"not a show file: " + path};
+        case ShowReadResult::Ok:
+            break;
     }
     std::string out;
     if (args.Has("--json")) {
@@ -213,7 +157,8 @@ int CmdInfo(const Args& args) {
         json::Int(out, show.version);
         out += ", \"captions\": [";
         for (size_t i = 0; i < show.captions.size(); ++i) {
-            if (i) out += ", ";
+            if (i)
+                out += ", ";
             json::String(out, show.captions[i]);
         }
         out += "], \"root\": ";
@@ -221,11 +166,13 @@ int CmdInfo(const Args& args) {
         out += "}\n";
     } else {
         out += "version " + std::to_string(show.version);
-        if (show.truncated) out += " (truncated)";
+        if (show.truncated)
+            out += " (truncated)";
         out += "\n";
         WriteNodeText(out, *show.root, 0);
         out += std::to_string(show.captions.size()) + " captions\n";
-        for (const auto& c : show.captions) out += "  " + c + "\n";
+        for (const auto& c : show.captions)
+            out += "  " + c + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return 0;
@@ -243,10 +190,12 @@ int CmdEval(const Args& args, Profile& profile) {
     args.Allow({"--frame", "--to", "--half"});
     const std::string path = ReadRequiredShow(args);
     const auto from = args.Value("--frame");
-    if (!from) throw Failure{"eval needs --frame F"};
+    if (!from)
+        throw Failure{"eval needs --frame F"};
     const int first = ParseInt32(*from, "frame");
     const int last = args.Value("--to") ? ParseInt32(*args.Value("--to"), "frame") : first;
-    if (last < first) throw Failure{"--to must not be before --frame"};
+    if (last < first)
+        throw Failure{"--to must not be before --frame"};
     const bool half = args.Has("--half");
 
     ConsoleHost host;
@@ -269,7 +218,8 @@ int CmdEval(const Args& args, Profile& profile) {
             WritePoseJson(out, scene->pose);
             out += ", \"children\": [";
             for (int i = 0; i < scene->childCount(); ++i) {
-                if (i) out += ", ";
+                if (i)
+                    out += ", ";
                 WritePoseJson(out, scene->children[i]->pose);
             }
             out += "]}\n";
@@ -304,19 +254,24 @@ int CmdPath(const Args& args, Profile& profile) {
 
 int CmdTimecode(const Args& args) {
     args.Allow({"--rate", "--write", "--short", "--read", "--old"});
-    if (!args.positionals().empty()) throw Failure{"timecode takes no file"};
+    if (!args.positionals().empty())
+        throw Failure{"timecode takes no file"};
     const auto rate = args.Value("--rate");
-    if (!rate) throw Failure{"timecode needs --rate R"};
+    if (!rate)
+        throw Failure{"timecode needs --rate R"};
     const int r = ParseInt32(*rate, "rate");
-    if (r <= 0) throw Failure{"rate must be positive"};
+    if (r <= 0)
+        throw Failure{"rate must be positive"};
     const auto write = args.Value("--write");
     const auto read = args.Value("--read");
-    if (write.has_value() == read.has_value()) throw Failure{"give either --write N or --read TEXT"};
+    if (write.has_value() == read.has_value())
+        throw Failure{"give either --write N or --read TEXT"};
     if (write) {
         const long long n = ParseInteger(*write, "frame count");
         std::printf("%s\n", FormatTimecode(n, r, args.Has("--short")).c_str());
     } else {
-        const long long old = args.Value("--old") ? ParseInteger(*args.Value("--old"), "old value") : 0;
+        const long long old =
+            args.Value("--old") ? ParseInteger(*args.Value("--old"), "old value") : 0;
         std::printf("%lld\n", static_cast<long long>(ParseTimecode(*read, r, old)));
     }
     return 0;
@@ -345,30 +300,38 @@ void AddCameraMoves(Document& doc) {
             doc.SetKeyFrames(doc.currentFrame(), false);
         }
         ShowNode* camera = doc.ActiveTrack(scene);
-        if (camera && camera->KeyCount() > 1) camera->keys[1].hold = static_cast<int16_t>(length / 10);
+        if (camera && camera->KeyCount() > 1)
+            camera->keys[1].hold = static_cast<int16_t>(length / 10);
     }
     doc.UpdateViewsAtFrame(0, false, false);
 }
 
 int CmdNew(const Args& args, Profile& profile) {
     args.Allow({"--scenes", "--length", "--camera-move"});
-    if (args.positionals().size() != 1) throw Failure{"expected one output file"};
+    if (args.positionals().size() != 1)
+        throw Failure{"expected one output file"};
     const std::string out = args.positionals()[0];
     const int scenes = args.Value("--scenes") ? ParseInt32(*args.Value("--scenes"), "scenes") : 1;
     const int length = args.Value("--length") ? ParseInt32(*args.Value("--length"), "length")
                                               : Document::kNewSceneLength;
-    if (scenes < 1 || scenes > 32767) throw Failure{"--scenes must be 1 to 32767"};
-    if (length < 1) throw Failure{"--length must be at least 1"};
-    if (int64_t(scenes) * length > INT32_MAX) throw Failure{"show too long"};
+    if (scenes < 1 || scenes > 32767)
+        throw Failure{"--scenes must be 1 to 32767"};
+    if (length < 1)
+        throw Failure{"--length must be at least 1"};
+    if (int64_t(scenes) * length > INT32_MAX)
+        throw Failure{"show too long"};
 
     ConsoleHost host;
     Document doc(profile, host);
     doc.Reset(false);
-    for (int i = 0; i < scenes; ++i) doc.NewScene(length);
-    if (args.Has("--camera-move")) AddCameraMoves(doc);
+    for (int i = 0; i < scenes; ++i)
+        doc.NewScene(length);
+    if (args.Has("--camera-move"))
+        AddCameraMoves(doc);
     const QString path = QString::fromStdString(out);
     doc.SetShowPath(path);
-    if (!doc.WriteShow(path)) throw Failure{"Couldn't write file: " + out};
+    if (!doc.WriteShow(path))
+        throw Failure{"Couldn't write file: " + out};
     return 0;
 }
 
@@ -390,24 +353,32 @@ int main(int argc, char** argv) {
                 throw Failure{"unknown option " + all[i]};
             }
         }
-        if (i >= all.size()) throw Failure{"no command given (try --help)"};
+        if (i >= all.size())
+            throw Failure{"no command given (try --help)"};
         const std::string command = all[i];
         std::vector<std::string> rest(all.begin() + static_cast<long>(i) + 1, all.end());
         // --profile may also follow the command.
         for (size_t k = 0; k < rest.size(); ++k) {
             if (rest[k] == "--profile") {
-                if (k + 1 >= rest.size()) throw Failure{"missing value for --profile"};
+                if (k + 1 >= rest.size())
+                    throw Failure{"missing value for --profile"};
                 profilePath = rest[k + 1];
-                rest.erase(rest.begin() + static_cast<long>(k), rest.begin() + static_cast<long>(k) + 2);
+                rest.erase(rest.begin() + static_cast<long>(k),
+                           rest.begin() + static_cast<long>(k) + 2);
                 break;
             }
         }
         Profile profile(QString::fromStdString(profilePath));
-        if (command == "info") return CmdInfo(Args(rest, {"--json"}));
-        if (command == "eval") return CmdEval(Args(rest, {"--half"}), profile);
-        if (command == "path") return CmdPath(Args(rest, {}), profile);
-        if (command == "timecode") return CmdTimecode(Args(rest, {"--short"}));
-        if (command == "new") return CmdNew(Args(rest, {"--camera-move"}), profile);
+        if (command == "info")
+            return CmdInfo(Args(rest, {"--json"}));
+        if (command == "eval")
+            return CmdEval(Args(rest, {"--half"}), profile);
+        if (command == "path")
+            return CmdPath(Args(rest, {}), profile);
+        if (command == "timecode")
+            return CmdTimecode(Args(rest, {"--short"}));
+        if (command == "new")
+            return CmdNew(Args(rest, {"--camera-move"}), profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

@@ -1,8 +1,59 @@
 #include "ByteStream.h"
 
+#include <bit>
+#include <cstddef>
 #include <cstring>
 
 namespace quillon {
+
+namespace {
+// On a little-endian machine the in-memory key record is its file record, so runs of keys are
+// copied whole; elsewhere they go field by field.
+constexpr bool kKeysAreFileBytes = std::endian::native == std::endian::little &&
+                                   sizeof(KeyFrame) == kKeyFrameBytes &&
+                                   offsetof(KeyFrame, frame) == 48 &&
+                                   offsetof(KeyFrame, hold) == 52 && offsetof(KeyFrame, act) == 54;
+}  // namespace
+
+void LeWriter::Keys(const KeyFrame* keys, size_t count) {
+    if constexpr (kKeysAreFileBytes) {
+        Bytes(keys, count * kKeyFrameBytes);
+    } else {
+        for (size_t i = 0; i < count; ++i) {
+            for (float c : keys[i].channel)
+                F32(c);
+            I32(keys[i].frame);
+            I16(keys[i].hold);
+            U16(keys[i].act);
+        }
+    }
+}
+
+KeyFrame LeReader::Key() {
+    KeyFrame k;
+    for (float& c : k.channel)
+        c = F32();
+    k.frame = I32();
+    k.hold = I16();
+    k.act = U16();
+    return k;
+}
+
+void DecodeKeys(const unsigned char* bytes, size_t count, KeyFrame* keys) {
+    if constexpr (kKeysAreFileBytes) {
+        if (static_cast<const void*>(bytes) != static_cast<const void*>(keys))
+            std::memmove(keys, bytes, count * kKeyFrameBytes);
+    } else {
+        // Record i is read whole before keys[i] is written, so decoding in place is safe.
+        for (size_t i = 0; i < count; ++i) {
+            LeReader r(bytes + i * kKeyFrameBytes, kKeyFrameBytes);
+            keys[i] = r.Key();
+        }
+    }
+}
+
+TextModeReader::TextModeReader(std::FILE* file)
+    : file_(file), buf_(new unsigned char[kBufferBytes]) {}
 
 void LeWriter::U16(uint16_t v) {
     const char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
@@ -30,19 +81,22 @@ bool LeReader::Take(size_t n) {
 }
 
 uint8_t LeReader::U8() {
-    if (!Take(1)) return 0;
+    if (!Take(1))
+        return 0;
     return p_[pos_++];
 }
 
 uint16_t LeReader::U16() {
-    if (!Take(2)) return 0;
+    if (!Take(2))
+        return 0;
     const uint16_t v = uint16_t(p_[pos_]) | uint16_t(p_[pos_ + 1]) << 8;
     pos_ += 2;
     return v;
 }
 
 uint32_t LeReader::U32() {
-    if (!Take(4)) return 0;
+    if (!Take(4))
+        return 0;
     const uint32_t v = uint32_t(p_[pos_]) | uint32_t(p_[pos_ + 1]) << 8 |
                        uint32_t(p_[pos_ + 2]) << 16 | uint32_t(p_[pos_ + 3]) << 24;
     pos_ += 4;
@@ -87,22 +141,24 @@ std::string TextModeEncode(std::string_view bytes) {
 bool TextModeReader::Fill() {
     // Keep an unconsumed trailing CR at the front so a CR LF split across reads still pairs.
     if (pos_ < len_) {
-        std::memmove(buf_, buf_ + pos_, len_ - pos_);
+        std::memmove(buf_.get(), buf_.get() + pos_, len_ - pos_);
         len_ -= pos_;
     } else {
         len_ = 0;
     }
     pos_ = 0;
-    const size_t got = std::fread(buf_ + len_, 1, sizeof(buf_) - len_, file_);
+    const size_t got = std::fread(buf_.get() + len_, 1, kBufferBytes - len_, file_);
     len_ += got;
     return got > 0;
 }
 
 int TextModeReader::Get() {
-    if (pos_ >= len_ && !Fill()) return -1;
+    if (pos_ >= len_ && !Fill())
+        return -1;
     unsigned char c = buf_[pos_];
     if (c == '\r') {
-        if (pos_ + 1 >= len_) Fill();  // may bring the LF in (pos_ is 0 afterwards)
+        if (pos_ + 1 >= len_)
+            Fill();  // may bring the LF in (pos_ is 0 afterwards)
         if (pos_ + 1 < len_ && buf_[pos_ + 1] == '\n') {
             pos_ += 2;
             return '\n';
@@ -116,21 +172,23 @@ bool TextModeReader::Read(void* dst, size_t n) {
     auto* out = static_cast<unsigned char*>(dst);
     size_t done = 0;
     while (done < n) {
-        if (pos_ >= len_ && !Fill()) return false;
+        if (pos_ >= len_ && !Fill())
+            return false;
         // Copy the run up to the next CR in one go; CRs go through Get().
         const size_t avail = len_ - pos_;
         const size_t want = n - done;
         const size_t span = avail < want ? avail : want;
-        const void* cr = std::memchr(buf_ + pos_, '\r', span);
-        const size_t run = cr ? static_cast<size_t>(static_cast<const unsigned char*>(cr) -
-                                                    (buf_ + pos_))
-                              : span;
-        std::memcpy(out + done, buf_ + pos_, run);
+        const void* cr = std::memchr(buf_.get() + pos_, '\r', span);
+        const size_t run =
+            cr ? static_cast<size_t>(static_cast<const unsigned char*>(cr) - (buf_.get() + pos_))
+               : span;
+        std::memcpy(out + done, buf_.get() + pos_, run);
         pos_ += run;
         done += run;
         if (cr && done < n) {
             const int c = Get();
-            if (c < 0) return false;
+            if (c < 0)
+                return false;
             out[done++] = static_cast<unsigned char>(c);
         }
     }
@@ -140,16 +198,19 @@ bool TextModeReader::Read(void* dst, size_t n) {
 bool TextModeReader::ReadLine(std::string& line, size_t maxBytes) {
     line.clear();
     int c = Get();
-    if (c < 0) return false;
+    if (c < 0)
+        return false;
     while (c >= 0 && c != '\n') {
-        if (line.size() < maxBytes) line.push_back(static_cast<char>(c));
+        if (line.size() < maxBytes)
+            line.push_back(static_cast<char>(c));
         c = Get();
     }
     return true;
 }
 
 int TextModeReader::PeekByte() {
-    if (pos_ >= len_ && !Fill()) return -1;
+    if (pos_ >= len_ && !Fill())
+        return -1;
     return buf_[pos_];
 }
 

@@ -30,17 +30,21 @@ QString BuildPictureFilter() {
            QStringLiteral("Windows BMPs (*.bmp)|*.bmp|") +
            QStringLiteral("JPEG Compressed (*.jpg)|*.jpg|") +
            QStringLiteral("Portable Network Graphics (*.png)|*.png|") +
-           QStringLiteral("Targa Files (*.tga)|*.tga|") + QStringLiteral("GIF Files (*.gif)|*.gif|") +
-           QStringLiteral("TIF Files (*.tif)|*.tif|") + QStringLiteral("PCX Files (*.pcx)|*.pcx|") +
+           QStringLiteral("Targa Files (*.tga)|*.tga|") +
+           QStringLiteral("GIF Files (*.gif)|*.gif|") + QStringLiteral("TIF Files (*.tif)|*.tif|") +
+           QStringLiteral("PCX Files (*.pcx)|*.pcx|") +
            QStringLiteral("Windows Metafile (*.wmf)|*.wmf|") +
            QStringLiteral("AVI Movie Files (*.avi)|*.avi|") + QStringLiteral("All Files *.*|*.*||");
 }
 
-std::string NodeFile(const ShowNode& n) { return n.GetFileName(); }
+std::string NodeFile(const ShowNode& n) {
+    return n.GetFileName();
+}
 
 void CollectLive(const ShowNode& n, std::unordered_map<const ShowNode*, uint64_t>& live) {
     live.emplace(&n, n.serial());
-    for (const ShowNode* c : n.children) CollectLive(*c, live);
+    for (const ShowNode* c : n.children)
+        CollectLive(*c, live);
 }
 
 template <typename Fn>
@@ -54,11 +58,13 @@ void ForEachNodeAfterRoot(ShowNode& root, Fn&& fn) {
 }  // namespace
 
 bool KeysEqual(const KeyFrame& a, const KeyFrame& b) {
-    if (a.hold != b.hold || a.act != b.act) return false;
+    if (a.hold != b.hold || a.act != b.act)
+        return false;
     for (int c = 0; c < kChannelCount; ++c) {
         const double x = std::trunc(double(a.channel[c]) * 100.0);
         const double y = std::trunc(double(b.channel[c]) * 100.0);
-        if (std::fabs(x) != std::fabs(y)) return false;
+        if (std::fabs(x) != std::fabs(y))
+            return false;
     }
     return true;
 }
@@ -71,25 +77,36 @@ Document::Document(Profile& profile, DocumentHost& host) : profile_(profile), ho
     root_->SetName("Root");
     root_->startFrame = 0;
     root_->endFrame = 0x7fffffff;
-    for (UndoSlot& s : undo_) s.snapshot = std::make_unique<ShowNode>();
+    for (UndoSlot& s : undo_)
+        s.snapshot = std::make_unique<ShowNode>();
 }
 
 Document::~Document() {
     // Snapshots share their children with live nodes; they never own them.
-    for (UndoSlot& s : undo_) s.snapshot->ReleaseChildren();
+    for (UndoSlot& s : undo_)
+        s.snapshot->ReleaseChildren();
 }
 
-void Document::AddListener(DocumentListener* listener) { listeners_.push_back(listener); }
+void Document::AddListener(DocumentListener* listener) {
+    listeners_.push_back(listener);
+}
 
-void Document::RemoveListener(DocumentListener* listener) { std::erase(listeners_, listener); }
+void Document::RemoveListener(DocumentListener* listener) {
+    std::erase(listeners_, listener);
+}
 
-void Document::SetMediaLoader(MediaLoader* loader) { loader_ = loader ? loader : &nullLoader_; }
+void Document::SetMediaLoader(MediaLoader* loader) {
+    loader_ = loader ? loader : &nullLoader_;
+}
 
-void Document::SetActiveCamera(int index) { activeCamera_ = std::clamp(index, 0, 3); }
+void Document::SetActiveCamera(int index) {
+    activeCamera_ = std::clamp(index, 0, 3);
+}
 
 void Document::SetProjectFolderFromFile(const QString& file) {
     const std::string folder = FolderOf(ToRecordText(file));
-    if (folder.empty()) return;
+    if (folder.empty())
+        return;
     projectFolder_ = FromRecordText(folder);
     settings::Write(profile_, settings::kFolder, projectFolder_);
 }
@@ -97,19 +114,23 @@ void Document::SetProjectFolderFromFile(const QString& file) {
 void Document::SetSetLocked(bool on) {
     setLocked_ = on;
     if (on) {
-        if (Set* set = SetOfSceneAt(currentFrame_)) set->SelectAll(false);
+        if (Set* set = SetOfSceneAt(currentFrame_))
+            set->SelectAll(false);
         NotifyStage();
     }
 }
 
 void Document::NotifyRedraw() {
-    for (auto* l : listeners_) l->ViewsNeedRedraw();
+    for (auto* l : listeners_)
+        l->ViewsNeedRedraw();
 }
 void Document::NotifyLayout() {
-    for (auto* l : listeners_) l->ShowLayoutChanged();
+    for (auto* l : listeners_)
+        l->ShowLayoutChanged();
 }
 void Document::NotifyStage() {
-    for (auto* l : listeners_) l->StageChanged();
+    for (auto* l : listeners_)
+        l->StageChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -129,23 +150,28 @@ ShowNode* Document::SceneAt(int frame) {
 
 ShowNode* Document::SelectedActorAt(int frame) {
     ShowNode* scene = SceneAt(frame);
-    if (!scene) return nullptr;
+    if (!scene)
+        return nullptr;
     for (ShowNode* c : scene->children)
-        if (c->selected()) return c;
+        if (c->selected())
+            return c;
     return nullptr;
 }
 
 ShowNode* Document::FirstSelected() const {
     for (ShowNode* s : root_->children) {
-        if (s->selected()) return s;
+        if (s->selected())
+            return s;
         for (ShowNode* c : s->children)
-            if (c->selected()) return c;
+            if (c->selected())
+                return c;
     }
     return nullptr;
 }
 
 ShowNode* Document::ActiveTrack(ShowNode* node) const {
-    if (node && node->Is(NodeKind::Scene)) return node->ChildAt(activeCamera_);
+    if (node && node->Is(NodeKind::Scene))
+        return node->ChildAt(activeCamera_);
     return node;
 }
 
@@ -156,13 +182,15 @@ Set* Document::SetOfSceneAt(int frame) {
 
 int Document::TotalFrames() const {
     int total = 0;
-    for (const ShowNode* s : root_->children) total = std::max(total, s->endFrame);
+    for (const ShowNode* s : root_->children)
+        total = std::max(total, s->endFrame);
     return total;
 }
 
 ShowNode* Document::SceneForCommand() {
     ShowNode* scene = SceneAt(currentFrame_);
-    if (!scene) host_.Beep(BeepKind::Exclamation);
+    if (!scene)
+        host_.Beep(BeepKind::Exclamation);
     return scene;
 }
 
@@ -174,7 +202,9 @@ bool Document::AskSave(const QString& name, const QString& label) {
                           QStringLiteral("?"));
 }
 
-bool Document::Confirm() { return host_.AskYesNo(QStringLiteral("Are you sure?")); }
+bool Document::Confirm() {
+    return host_.AskYesNo(QStringLiteral("Are you sure?"));
+}
 
 void Document::ShowError(const QString& text, long code) {
     if (code == -9999)
@@ -210,7 +240,8 @@ void Document::SetShowPath(const QString& path) {
     if (!path.isEmpty()) {
         QString cut = path;
         const qsizetype dot = cut.indexOf(QLatin1Char('.'));
-        if (dot >= 0) cut.truncate(dot);
+        if (dot >= 0)
+            cut.truncate(dot);
         title_ += QStringLiteral(" - ") + cut.toUpper();
     }
     host_.SetWindowTitle(title_);
@@ -236,7 +267,8 @@ void Document::Reset(bool withScene) {
     SetShowPath(QString());
     captions_.clear();
     if (withScene) {
-        while (root_->childCount() > 0) root_->RemoveChild(root_->childCount() - 1);
+        while (root_->childCount() > 0)
+            root_->RemoveChild(root_->childCount() - 1);
         currentScene_ = nullptr;
         NewScene(kNewSceneLength);
     }
@@ -245,27 +277,31 @@ void Document::Reset(bool withScene) {
 }
 
 void Document::NewShow() {
-    if (modified_ && !Confirm()) return;
+    if (modified_ && !Confirm())
+        return;
     Reset(true);
     NotifyLayout();
     NotifyRedraw();
 }
 
 void Document::OpenShow() {
-    if (modified_ && AskSave(path_, QStringLiteral("Show File"))) SaveShow();
+    if (modified_ && AskSave(path_, QStringLiteral("Show File")))
+        SaveShow();
     modified_ = false;
     FileDialogRequest req;
     req.filter = kShowFilter;
     req.defaultExtension = QStringLiteral("shw");
     req.startFolder = projectFolder_;
     const auto chosen = host_.OpenFileName(req);
-    if (!chosen) return;
+    if (!chosen)
+        return;
     host_.AddRecentFile(*chosen);
     ReadShow(*chosen);
 }
 
 bool Document::ReadShow(const QString& path) {
-    if (modified_ && AskSave(path_, QStringLiteral("Show File"))) WriteShow(path_);
+    if (modified_ && AskSave(path_, QStringLiteral("Show File")))
+        WriteShow(path_);
 
     ShowReadOptions options;
     options.rostrumMode = settings_.rostrumMode;
@@ -280,16 +316,19 @@ bool Document::ReadShow(const QString& path) {
 
     modified_ = false;
     host_.SetWaitCursor(true);
-    while (root_->childCount() > 0) root_->RemoveChild(root_->childCount() - 1);
+    while (root_->childCount() > 0)
+        root_->RemoveChild(root_->childCount() - 1);
     currentScene_ = nullptr;
     ClearUndo();
-    for (ShowNode* scene : contents.root->children) root_->AddChild(scene, false);
+    for (ShowNode* scene : contents.root->children)
+        root_->AddChild(scene, false);
     contents.root->ReleaseChildren();
 
     readingFolder_ = FromRecordText(FolderOf(ToRecordText(path)));
     ForEachNodeAfterRoot(*root_, [this](ShowNode& node) {
         const std::string file = NodeFile(node);
-        if (DisplayName(file).empty()) return;
+        if (DisplayName(file).empty())
+            return;
         QString found = FromRecordText(file);
         LookupFile(node.kind, found);
         node.SetFileName(ToRecordText(found));
@@ -298,13 +337,16 @@ bool Document::ReadShow(const QString& path) {
                 loader_->AssignActorPicture(*this, found, node, false);
                 break;
             case NodeKind::Scene: {
-                if (!node.set) node.set = std::make_unique<Set>();
-                if (!ReadSet(*node.set, found, false, false)) node.set.reset();
+                if (!node.set)
+                    node.set = std::make_unique<Set>();
+                if (!ReadSet(*node.set, found, false, false))
+                    node.set.reset();
                 break;
             }
             case NodeKind::Script:
                 if (loader_->LoadScript(*this, found, node))
-                    for (auto* l : listeners_) l->ShowScriptWindow();
+                    for (auto* l : listeners_)
+                        l->ShowScriptWindow();
                 break;
             default:
                 break;
@@ -312,7 +354,8 @@ bool Document::ReadShow(const QString& path) {
     });
     readingFolder_.clear();
 
-    if (contents.hasCaptionSection) captions_ = std::move(contents.captions);
+    if (contents.hasCaptionSection)
+        captions_ = std::move(contents.captions);
 
     SetShowPath(path);
     UpdateViewsAtFrame(0, false, false);
@@ -324,7 +367,8 @@ bool Document::ReadShow(const QString& path) {
 }
 
 bool Document::WriteShow(const QString& path) {
-    if (path_.size() < 4) return SaveShowAs();
+    if (path_.size() < 4)
+        return SaveShowAs();
     if (!WriteShowFile(ToRecordText(path), *root_, captions_)) {
         host_.Message(QStringLiteral("Couldn't write file"));
         return false;
@@ -338,7 +382,9 @@ bool Document::WriteShow(const QString& path) {
     return true;
 }
 
-bool Document::SaveShow() { return WriteShow(path_); }
+bool Document::SaveShow() {
+    return WriteShow(path_);
+}
 
 bool Document::SaveShowAs() {
     FileDialogRequest req;
@@ -348,7 +394,8 @@ bool Document::SaveShowAs() {
     req.initialName = path_;
     req.overwritePrompt = true;
     const auto chosen = host_.SaveFileName(req);
-    if (!chosen || chosen->size() < 4) return false;
+    if (!chosen || chosen->size() < 4)
+        return false;
     SetShowPath(*chosen);
     SetProjectFolderFromFile(*chosen);
     return WriteShow(*chosen);
@@ -367,7 +414,8 @@ void Document::CloseShow() {
             AskSave(FromRecordText(scene->set->path), QStringLiteral("Set File")))
             SaveSet(true, scene);
     }
-    if (modified_ && AskSave(path_, QStringLiteral("Show File"))) WriteShow(path_);
+    if (modified_ && AskSave(path_, QStringLiteral("Show File")))
+        WriteShow(path_);
     if (scriptModified_ && scriptModified_() &&
         AskSave(scriptPath_ ? scriptPath_() : QString(), QStringLiteral("Script File")) &&
         saveScript_)
@@ -378,7 +426,8 @@ void Document::CloseShow() {
 // Scenes and tracks
 
 KeyFrame Document::NewTrackKey(NodeKind kind) const {
-    if (kind == NodeKind::Camera) return DefaultCameraKey(settings_.rostrumMode);
+    if (kind == NodeKind::Camera)
+        return DefaultCameraKey(settings_.rostrumMode);
     const StageViewArea area = host_.VisibleStageArea();
     KeyFrame key;
     key.eastWest() = static_cast<float>(area.centreX);
@@ -389,9 +438,11 @@ KeyFrame Document::NewTrackKey(NodeKind kind) const {
 }
 
 bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) {
-    if (kind != NodeKind::Camera) PushUndo(nullptr);
+    if (kind != NodeKind::Camera)
+        PushUndo(nullptr);
     ShowNode* scene = SceneAt(start);
-    if (!scene || int64_t(start) > int64_t(scene->endFrame) - 8) return false;
+    if (!scene || int64_t(start) > int64_t(scene->endFrame) - 8)
+        return false;
 
     auto* node = new ShowNode;
     node->kind = kind;
@@ -467,10 +518,13 @@ bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) 
 }
 
 ShowNode* Document::NewScene(int length) {
-    if (length < 1) return nullptr;
+    if (length < 1)
+        return nullptr;
     int start = 0;
-    for (const ShowNode* s : root_->children) start = std::max(start, s->endFrame);
-    if (int64_t(start) + length > INT32_MAX) return nullptr;
+    for (const ShowNode* s : root_->children)
+        start = std::max(start, s->endFrame);
+    if (int64_t(start) + length > INT32_MAX)
+        return nullptr;
 
     auto* scene = new ShowNode;
     scene->kind = NodeKind::Scene;
@@ -494,24 +548,29 @@ ShowNode* Document::NewScene(int length) {
 void Document::DeleteSelectedScenes() {
     PushUndo(nullptr);
     for (int i = root_->childCount() - 1; i >= 0; --i) {
-        if (!root_->children[i]->selected()) continue;
-        if (root_->children[i] == currentScene_) currentScene_ = nullptr;
+        if (!root_->children[i]->selected())
+            continue;
+        if (root_->children[i] == currentScene_)
+            currentScene_ = nullptr;
         root_->RemoveChild(i);
     }
     host_.Beep(BeepKind::Asterisk);
-    if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
+    if (SceneAt(currentFrame_))
+        UpdateViewsAtFrame(currentFrame_, false, false);
     NotifyLayout();
     NotifyRedraw();
 }
 
 void Document::DeleteSelectedTracks() {
     ShowNode* scene = SceneForCommand();
-    if (!scene) return;
+    if (!scene)
+        return;
     PushUndo(nullptr);
     for (int i = scene->childCount() - 1; i >= 0; --i) {
         ShowNode* c = scene->children[i];
         // The first four cameras are part of the scene itself; they stay even when selected.
-        if (!c->selected() || (i < 4 && c->Is(NodeKind::Camera))) continue;
+        if (!c->selected() || (i < 4 && c->Is(NodeKind::Camera)))
+            continue;
         scene->RemoveChild(i);
     }
     host_.Beep(BeepKind::Asterisk);
@@ -521,27 +580,32 @@ void Document::DeleteSelectedTracks() {
 
 bool Document::AddActorCommand(const QString& file) {
     ShowNode* scene = SceneForCommand();
-    if (!scene) return false;
+    if (!scene)
+        return false;
     const bool ok = AddTrack(NodeKind::Actor, scene->startFrame, scene->endFrame, file);
-    if (ok) host_.Beep(BeepKind::Asterisk);
+    if (ok)
+        host_.Beep(BeepKind::Asterisk);
     return ok;
 }
 
 bool Document::AddSoundCommand() {
-    if (!SceneForCommand()) return false;
+    if (!SceneForCommand())
+        return false;
     const int start = currentFrame_;
-    const bool ok =
-        AddTrack(NodeKind::SoundTrack, start, start + (settings_.frameRate + 50) / 100);
-    if (ok) host_.Beep(BeepKind::Asterisk);
+    const bool ok = AddTrack(NodeKind::SoundTrack, start, start + (settings_.frameRate + 50) / 100);
+    if (ok)
+        host_.Beep(BeepKind::Asterisk);
     return ok;
 }
 
 bool Document::AddScriptCommand() {
     ShowNode* scene = SceneForCommand();
-    if (!scene) return false;
+    if (!scene)
+        return false;
     const bool ok = AddTrack(NodeKind::Script, scene->startFrame, scene->endFrame);
     if (ok) {
-        for (auto* l : listeners_) l->ShowScriptWindow();
+        for (auto* l : listeners_)
+            l->ShowScriptWindow();
         host_.Beep(BeepKind::Asterisk);
     }
     return ok;
@@ -549,9 +613,11 @@ bool Document::AddScriptCommand() {
 
 bool Document::AddCameraCommand() {
     ShowNode* scene = SceneForCommand();
-    if (!scene) return false;
+    if (!scene)
+        return false;
     const bool ok = AddTrack(NodeKind::Camera, scene->startFrame, scene->endFrame);
-    if (ok) host_.Beep(BeepKind::Asterisk);
+    if (ok)
+        host_.Beep(BeepKind::Asterisk);
     return ok;
 }
 
@@ -591,7 +657,8 @@ void Document::ToggleScaleKeys() {
 
 void Document::PushUndo(ShowNode* node) {
     modified_ = true;
-    if (!node) return;
+    if (!node)
+        return;
     undoIndex_ = (undoIndex_ + 1) % kUndoSlots;
     UndoSlot& slot = undo_[undoIndex_];
     slot.snapshot->ReleaseChildren();
@@ -599,14 +666,16 @@ void Document::PushUndo(ShowNode* node) {
     slot.target = node;
     slot.targetSerial = node->serial();
     slot.childSerials.clear();
-    for (const ShowNode* c : node->children) slot.childSerials.push_back(c->serial());
+    for (const ShowNode* c : node->children)
+        slot.childSerials.push_back(c->serial());
     undoCount_ = std::min(undoCount_ + 1, kUndoSlots - 1);
     redoCount_ = 0;
     redoSlots_.clear();
 }
 
 bool Document::SlotRestorable(const UndoSlot& slot) const {
-    if (!slot.target) return false;
+    if (!slot.target)
+        return false;
     // The snapshot shares its children with the tree at the time it was taken: restoring it is
     // safe only while the target and every one of those children are still alive.
     std::unordered_map<const ShowNode*, uint64_t> live;
@@ -615,11 +684,14 @@ bool Document::SlotRestorable(const UndoSlot& slot) const {
         const auto it = live.find(n);
         return it != live.end() && it->second == serial;
     };
-    if (!alive(slot.target, slot.targetSerial)) return false;
+    if (!alive(slot.target, slot.targetSerial))
+        return false;
     const auto& kids = slot.snapshot->children;
-    if (kids.size() != slot.childSerials.size()) return false;
+    if (kids.size() != slot.childSerials.size())
+        return false;
     for (size_t i = 0; i < kids.size(); ++i)
-        if (!alive(kids[i], slot.childSerials[i])) return false;
+        if (!alive(kids[i], slot.childSerials[i]))
+            return false;
     return true;
 }
 
@@ -631,16 +703,19 @@ void Document::SwapSlotWithTarget(UndoSlot& slot) {
     const uint64_t serial = target->serial();
     target->CopyFrom(*slot.snapshot);
     target->parent = parent;
-    for (ShowNode* c : target->children) c->parent = target;
+    for (ShowNode* c : target->children)
+        c->parent = target;
     slot.snapshot->ReleaseChildren();
     slot.snapshot = std::move(current);
     slot.targetSerial = serial;
     slot.childSerials.clear();
-    for (const ShowNode* c : slot.snapshot->children) slot.childSerials.push_back(c->serial());
+    for (const ShowNode* c : slot.snapshot->children)
+        slot.childSerials.push_back(c->serial());
 }
 
 void Document::Undo() {
-    if (undoIndex_ < 0 || undoCount_ == 0) return;
+    if (undoIndex_ < 0 || undoCount_ == 0)
+        return;
     UndoSlot& slot = undo_[undoIndex_];
     const int undone = undoIndex_;
     const bool restorable = SlotRestorable(slot);
@@ -650,27 +725,33 @@ void Document::Undo() {
         slot.target = nullptr;  // its node is gone: never restore this entry
     }
     undoIndex_ = undoIndex_ - 1;
-    if (undoIndex_ < 0) undoIndex_ = undoCount_ >= 2 ? kUndoSlots - 1 : 0;
+    if (undoIndex_ < 0)
+        undoIndex_ = undoCount_ >= 2 ? kUndoSlots - 1 : 0;
     redoCount_ = std::min(redoCount_ + 1, kUndoSlots - 1);
     undoCount_ = std::max(undoCount_ - 1, 0);
     redoSlots_.push_back(restorable ? undone : -1);
-    if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
+    if (SceneAt(currentFrame_))
+        UpdateViewsAtFrame(currentFrame_, false, false);
     NotifyLayout();
     NotifyRedraw();
 }
 
 void Document::Redo() {
-    if (redoCount_ <= 0 || redoSlots_.empty()) return;
+    if (redoCount_ <= 0 || redoSlots_.empty())
+        return;
     const int slotIndex = redoSlots_.back();
     redoSlots_.pop_back();
     --redoCount_;
-    if (slotIndex < 0) return;  // the undo it stands for restored nothing
+    if (slotIndex < 0)
+        return;  // the undo it stands for restored nothing
     UndoSlot& slot = undo_[slotIndex];
-    if (SlotRestorable(slot)) SwapSlotWithTarget(slot);
+    if (SlotRestorable(slot))
+        SwapSlotWithTarget(slot);
     undoIndex_ = slotIndex;
     undoCount_ = std::min(undoCount_ + 1, kUndoSlots - 1);
     modified_ = true;
-    if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
+    if (SceneAt(currentFrame_))
+        UpdateViewsAtFrame(currentFrame_, false, false);
     NotifyLayout();
     NotifyRedraw();
 }
@@ -680,37 +761,43 @@ void Document::Redo() {
 
 void Document::UpdateViewsAtFrame(int frame, bool halfFrame, bool refresh) {
     ShowNode* scene = SceneAt(frame);
-    if (!scene) return;
+    if (!scene)
+        return;
     currentFrame_ = frame;
     EvaluateNode(*scene, frame, halfFrame);
-    for (ShowNode* c : scene->children) EvaluateNode(*c, frame, halfFrame);
+    for (ShowNode* c : scene->children)
+        EvaluateNode(*c, frame, halfFrame);
     if (ShowNode* camera = ActiveTrack(scene); camera && camera != scene)
         monitorCamera_.pose = camera->pose;
     for (auto* l : listeners_) {
         l->CurrentFrameChanged(frame);
         l->ScriptFollowFrame(frame);
     }
-    if (refresh) NotifyRedraw();
+    if (refresh)
+        NotifyRedraw();
 }
 
 void Document::SetKeyFrames(int frame, bool force) {
     const int tolerance =
         settings::Get(profile_, settings::kTimelineScale, settings_.frameRate) / 8;
     ShowNode* scene = SceneAt(frame);
-    if (!scene) return;
+    if (!scene)
+        return;
     ShowNode* camera = ActiveTrack(scene);
     bool added = false;
     PushUndo(camera);
     if (camera && camera != scene) {
         KeyFrame key = monitorCamera_.pose;
         if (!KeysEqual(key, camera->pose) || (scene->selected() && force)) {
-            if (currentFrame_ < 5) currentFrame_ = 0;
+            if (currentFrame_ < 5)
+                currentFrame_ = 0;
             key.frame = static_cast<int32_t>(int64_t(currentFrame_) - scene->startFrame);
             added |= camera->AddKey(key, tolerance);
         }
     }
     for (ShowNode* child : scene->children) {
-        if (child->Is(NodeKind::Camera)) continue;
+        if (child->Is(NodeKind::Camera))
+            continue;
         KeyFrame kept = child->pose;
         EvaluateNode(*child, currentFrame_, false);
         if (!KeysEqual(kept, child->pose) || (child->selected() && force)) {
@@ -726,15 +813,20 @@ void Document::SetKeyFrames(int frame, bool force) {
 
 int Document::FindAdjacentKey(int frame, bool previous) const {
     ShowNode* track = ActiveTrack(FirstSelected());
-    if (!track || track->KeyCount() == 0) return frame;
+    if (!track || track->KeyCount() == 0)
+        return frame;
     const ShowNode& t = *track;
     int64_t next = INT64_MIN, prev = INT64_MIN;
     for (const KeyFrame& k : t.keys) {
         const int64_t f = int64_t(t.startFrame) + k.frame;
-        if (f > frame && next == INT64_MIN) next = f;
-        if (f < frame) prev = f;
+        if (f > frame && next == INT64_MIN)
+            next = f;
+        if (f < frame)
+            prev = f;
     }
-    auto clampInt = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    auto clampInt = [](int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    };
     if (!previous)
         return clampInt(next != INT64_MIN ? next : int64_t(t.startFrame) + t.keys.front().frame);
     return clampInt(prev != INT64_MIN ? prev : int64_t(t.startFrame) + t.keys.back().frame);
@@ -742,11 +834,13 @@ int Document::FindAdjacentKey(int frame, bool previous) const {
 
 void Document::FitMoves(ShowNode& actor, int oldWidth, int oldHeight, ShowNode* camera) {
     constexpr int tile = 512;
-    if (oldWidth == 0 || oldHeight == 0 || !actor.media || actor.KeyCount() == 0) return;
+    if (oldWidth == 0 || oldHeight == 0 || !actor.media || actor.KeyCount() == 0)
+        return;
     const int newWidth = actor.media->Width();
     const int newHeight = actor.media->Height();
     const double r = double(newWidth) / double(oldWidth);
-    if (r == 0.0) return;
+    if (r == 0.0)
+        return;
 
     double minX = 0.0, minY = 0.0;
     for (const KeyFrame& k : actor.keys) {
@@ -757,10 +851,14 @@ void Document::FitMoves(ShowNode& actor, int oldWidth, int oldHeight, ShowNode* 
     const double y0 = actor.keys[0].northSouth();
 
     int dx = 0, dy = 0;
-    if (oldWidth % tile != 0) dx = static_cast<int>((tile - oldWidth % tile) * 0.5 * r);
-    if (oldHeight % tile != 0) dy = static_cast<int>((tile - oldHeight % tile) * 0.5 * r);
-    if (newWidth % tile != 0) dx -= static_cast<int>((tile - newWidth % tile) * 0.5);
-    if (newHeight % tile != 0) dy -= static_cast<int>((tile - newHeight % tile) * 0.5);
+    if (oldWidth % tile != 0)
+        dx = static_cast<int>((tile - oldWidth % tile) * 0.5 * r);
+    if (oldHeight % tile != 0)
+        dy = static_cast<int>((tile - oldHeight % tile) * 0.5 * r);
+    if (newWidth % tile != 0)
+        dx -= static_cast<int>((tile - newWidth % tile) * 0.5);
+    if (newHeight % tile != 0)
+        dy -= static_cast<int>((tile - newHeight % tile) * 0.5);
 
     if (camera) {
         for (KeyFrame& k : camera->keys) {
@@ -781,11 +879,13 @@ void Document::FitMoves(ShowNode& actor, int oldWidth, int oldHeight, ShowNode* 
 
 bool Document::LookupFile(NodeKind kind, QString& path) {
     const std::string stored = ToRecordText(path);
-    if (FileExists(stored)) return true;
+    if (FileExists(stored))
+        return true;
     const std::string bare = BareName(stored);
     if (!bare.empty()) {
         for (const QString& folder : {projectFolder_, readingFolder_}) {
-            if (folder.isEmpty()) continue;
+            if (folder.isEmpty())
+                continue;
             const std::string candidate = JoinFolder(ToRecordText(folder), bare);
             if (FileExists(candidate)) {
                 path = FromRecordText(candidate);
@@ -837,15 +937,19 @@ bool Document::LookupFile(NodeKind kind, QString& path) {
 
 bool Document::ReadSet(Set& set, const QString& path, bool append, bool skipLookup) {
     QString p = path;
-    if (!skipLookup) LookupFile(NodeKind::Scene, p);
+    if (!skipLookup)
+        LookupFile(NodeKind::Scene, p);
     std::FILE* f = std::fopen(ToRecordText(p).c_str(), "rb");
-    if (!f) return false;
-    if (!append) set.Clear();
+    if (!f)
+        return false;
+    if (!append)
+        set.Clear();
     set.SetPath(ToRecordText(p));
     std::vector<SetPanel> panels;
     const bool ok = ReadSetStream(f, panels);
     std::fclose(f);
-    if (!ok) return false;
+    if (!ok)
+        return false;
     set.dirty = 0;
     for (const SetPanel& read : panels) {
         SetPanel& panel = set.AddPanel(read);
@@ -864,7 +968,8 @@ bool Document::ReadSet(Set& set, const QString& path, bool append, bool skipLook
                 set.dirty = 1;
             }
         }
-        if (!loader_->LoadPanelPicture(*this, panel)) panel.textureSlot = -1;
+        if (!loader_->LoadPanelPicture(*this, panel))
+            panel.textureSlot = -1;
     }
     return true;
 }
@@ -880,22 +985,26 @@ bool Document::WriteSet(Set& set, const QString& path) {
 }
 
 bool Document::OpenSet(const QString* path, ShowNode* scene, bool append, bool skipLookup) {
-    if (!scene) return false;
+    if (!scene)
+        return false;
     QString chosen;
     if (!path) {
         FileDialogRequest req;
         req.filter = kSetFilter;
         req.startFolder = projectFolder_;
         const auto picked = host_.OpenFileName(req);
-        if (!picked) return false;
+        if (!picked)
+            return false;
         SetProjectFolderFromFile(*picked);
         chosen = *picked;
     } else {
         chosen = *path;
     }
-    if (chosen.isEmpty()) return false;
+    if (chosen.isEmpty())
+        return false;
     host_.SetWaitCursor(true);
-    if (!scene->set) scene->set = std::make_unique<Set>();
+    if (!scene->set)
+        scene->set = std::make_unique<Set>();
     const bool ok = ReadSet(*scene->set, chosen, append, skipLookup);
     scene->SetFileName(scene->set->path);
     host_.SetWaitCursor(false);
@@ -904,7 +1013,8 @@ bool Document::OpenSet(const QString* path, ShowNode* scene, bool append, bool s
 }
 
 bool Document::SaveSet(bool askName, ShowNode* scene) {
-    if (!scene || !scene->set) return false;
+    if (!scene || !scene->set)
+        return false;
     QString name = FromRecordText(scene->GetFileName());
     if (name.isEmpty() || askName) {
         FileDialogRequest req;
@@ -914,7 +1024,8 @@ bool Document::SaveSet(bool askName, ShowNode* scene) {
         req.initialName = name;
         req.overwritePrompt = true;
         const auto picked = host_.SaveFileName(req);
-        if (!picked) return false;
+        if (!picked)
+            return false;
         SetProjectFolderFromFile(*picked);
         name = *picked;
     }
@@ -923,8 +1034,10 @@ bool Document::SaveSet(bool askName, ShowNode* scene) {
 }
 
 void Document::NewSet(ShowNode* scene) {
-    if (!scene || !scene->set) return;
-    if (!Confirm()) return;
+    if (!scene || !scene->set)
+        return;
+    if (!Confirm())
+        return;
     scene->set->Clear();
     scene->SetFileName("");
     NotifyStage();
@@ -937,9 +1050,11 @@ ShowNode* Document::CurrentSceneWithSet() {
 
 void Document::NewPanel(bool wall) {
     ShowNode* scene = SceneForCommand();
-    if (!scene) return;
+    if (!scene)
+        return;
     PushUndo(scene);
-    if (!scene->set) scene->set = std::make_unique<Set>();
+    if (!scene->set)
+        scene->set = std::make_unique<Set>();
     Set& set = *scene->set;
     set.SelectAll(false);
 
@@ -954,7 +1069,8 @@ void Document::NewPanel(bool wall) {
     panel.cornerEastWest[3] = left;
     if (wall) {
         panel.cornerUpDown[0] = panel.cornerUpDown[1] = 0.48f;
-        for (float& v : panel.cornerNorthSouth) v = static_cast<float>((y - 2000.0) * 0.005);
+        for (float& v : panel.cornerNorthSouth)
+            v = static_cast<float>((y - 2000.0) * 0.005);
     } else {
         const float nearEdge = static_cast<float>((y - 2048.0) * 0.005);
         const float farEdge = static_cast<float>((y - 1952.0) * 0.005);
@@ -980,35 +1096,42 @@ void Document::NewPanel(bool wall) {
 
 void Document::CopyPanels() {
     ShowNode* scene = CurrentSceneWithSet();
-    if (!scene || setLocked_) return;
+    if (!scene || setLocked_)
+        return;
     panelClipboard_.clear();
     for (const SetPanel& p : scene->set->panels)
-        if (p.selected) panelClipboard_.push_back(p);
+        if (p.selected)
+            panelClipboard_.push_back(p);
     clipboardUsed_ = true;
 }
 
 void Document::CutPanels() {
     ShowNode* scene = CurrentSceneWithSet();
-    if (!scene) return;
+    if (!scene)
+        return;
     CopyPanels();
     RemoveSelectedPanels();
 }
 
 void Document::RemoveSelectedPanels() {
     ShowNode* scene = CurrentSceneWithSet();
-    if (!scene || setLocked_) return;
+    if (!scene || setLocked_)
+        return;
     Set& set = *scene->set;
     for (int i = set.panelCount() - 1; i >= 0; --i)
-        if (set.panels[i].selected) set.DeletePanel(i);
+        if (set.panels[i].selected)
+            set.DeletePanel(i);
     NotifyStage();
 }
 
 void Document::PastePanels() {
     ShowNode* scene = CurrentSceneWithSet();
-    if (!scene || setLocked_ || !clipboardUsed_) return;
+    if (!scene || setLocked_ || !clipboardUsed_)
+        return;
     Set& set = *scene->set;
     set.SelectAll(false);
-    for (const SetPanel& p : panelClipboard_) set.AddPanel(p);
+    for (const SetPanel& p : panelClipboard_)
+        set.AddPanel(p);
     set.dirty = 1;
     NotifyStage();
 }

@@ -7,8 +7,8 @@
 #include <QString>
 #include <array>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +27,7 @@ class Profile;
 bool KeysEqual(const KeyFrame& a, const KeyFrame& b);
 
 class Document {
-public:
+  public:
     static constexpr int kUndoSlots = 16;
     static constexpr int kNewSceneLength = 300;
     static constexpr int kConstantMotionEnd = 2592000;
@@ -148,7 +148,7 @@ public:
     bool panelClipboardUsed() const { return clipboardUsed_; }
     const std::vector<SetPanel>& panelClipboard() const { return panelClipboard_; }
 
-private:
+  private:
     struct UndoSlot {
         std::unique_ptr<ShowNode> snapshot;
         ShowNode* target = nullptr;

@@ -26,7 +26,7 @@ struct StageViewArea {
 };
 
 class DocumentHost {
-public:
+  public:
     virtual ~DocumentHost() = default;
     // Modal message with OK only.
     virtual void Message(const QString& text) = 0;

@@ -6,7 +6,7 @@ namespace quillon {
 class ShowNode;
 
 class DocumentListener {
-public:
+  public:
     virtual ~DocumentListener() = default;
     // The current frame changed and the scene's poses were evaluated for it.
     virtual void CurrentFrameChanged(int /*frame*/) {}

@@ -14,7 +14,7 @@ class ShowNode;
 struct SetPanel;
 
 class MediaLoader {
-public:
+  public:
     virtual ~MediaLoader() = default;
     // Gives an actor its picture or movie; interactive use may ask questions. False on failure.
     virtual bool AssignActorPicture(Document& doc, const QString& path, ShowNode& actor,
@@ -32,7 +32,7 @@ public:
 };
 
 class NullMediaLoader final : public MediaLoader {
-public:
+  public:
     bool AssignActorPicture(Document&, const QString&, ShowNode&, bool) override { return false; }
     bool LoadPanelPicture(Document&, SetPanel&) override { return false; }
     std::optional<int> LoadSound(Document&, const QString&, ShowNode&) override {

@@ -19,7 +19,9 @@ std::string FolderOf(std::string_view path);
 std::string JoinFolder(std::string_view folder, std::string_view name);
 
 // Path text in show records is 8-bit; on this system it is UTF-8.
-inline std::string ToRecordText(const QString& s) { return s.toStdString(); }
+inline std::string ToRecordText(const QString& s) {
+    return s.toStdString();
+}
 inline QString FromRecordText(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }

@@ -10,9 +10,12 @@ void EncodePanel(const SetPanel& p, unsigned char* out) {
     bytes.reserve(kSetPanelBytes);
     LeWriter w(bytes);
     w.U32(p.panelColor);
-    for (float v : p.cornerEastWest) w.F32(v);
-    for (float v : p.cornerUpDown) w.F32(v);
-    for (float v : p.cornerNorthSouth) w.F32(v);
+    for (float v : p.cornerEastWest)
+        w.F32(v);
+    for (float v : p.cornerUpDown)
+        w.F32(v);
+    for (float v : p.cornerNorthSouth)
+        w.F32(v);
     w.U8(p.selected);
     w.Bytes(p.imagePath, kPanelPathBytes);
     w.I16(p.textureSlot);
@@ -24,9 +27,12 @@ SetPanel DecodePanel(const unsigned char* in) {
     LeReader r(in, kSetPanelBytes);
     SetPanel p;
     p.panelColor = r.U32();
-    for (float& v : p.cornerEastWest) v = r.F32();
-    for (float& v : p.cornerUpDown) v = r.F32();
-    for (float& v : p.cornerNorthSouth) v = r.F32();
+    for (float& v : p.cornerEastWest)
+        v = r.F32();
+    for (float& v : p.cornerUpDown)
+        v = r.F32();
+    for (float& v : p.cornerNorthSouth)
+        v = r.F32();
     p.selected = r.U8();
     r.Bytes(p.imagePath, kPanelPathBytes);
     p.textureSlot = r.I16();
@@ -36,7 +42,8 @@ SetPanel DecodePanel(const unsigned char* in) {
 
 bool ReadSetStream(std::FILE* file, std::vector<SetPanel>& panels) {
     unsigned char header;
-    if (std::fread(&header, 1, 1, file) != 1) return false;
+    if (std::fread(&header, 1, 1, file) != 1)
+        return false;
     unsigned char rec[kSetPanelBytes];
     while (panels.size() < kMaxSetPanels &&
            std::fread(rec, 1, kSetPanelBytes, file) == kSetPanelBytes)
@@ -46,7 +53,8 @@ bool ReadSetStream(std::FILE* file, std::vector<SetPanel>& panels) {
 
 bool ReadSetFile(const std::string& path, std::vector<SetPanel>& panels) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
+    if (!f)
+        return false;
     const bool ok = ReadSetStream(f, panels);
     std::fclose(f);
     return ok;

@@ -12,22 +12,6 @@ namespace {
 constexpr size_t kMaxCaptionLine = 64 * 1024;
 constexpr size_t kMaxCaptionBytes = 16 * 1024 * 1024;
 
-void WriteKey(LeWriter& w, const KeyFrame& k) {
-    for (float c : k.channel) w.F32(c);
-    w.I32(k.frame);
-    w.I16(k.hold);
-    w.U16(k.act);
-}
-
-KeyFrame ReadKey(LeReader& r) {
-    KeyFrame k;
-    for (float& c : k.channel) c = r.F32();
-    k.frame = r.I32();
-    k.hold = r.I16();
-    k.act = r.U16();
-    return k;
-}
-
 void WriteNode(LeWriter& w, const ShowNode& n) {
     w.U8(kShowFileVersion);
     w.I16(static_cast<int16_t>(n.childCount()));
@@ -41,14 +25,16 @@ void WriteNode(LeWriter& w, const ShowNode& n) {
     w.U8(n.motionMode);
     w.U16(0);
     w.I16(static_cast<int16_t>(n.keyBytes()));
-    for (const KeyFrame& k : n.keys) WriteKey(w, k);
+    w.Keys(n.keys.data(), n.keys.size());
     w.I32(n.keyColor);
-    for (const ShowNode* c : n.children) WriteNode(w, *c);
+    for (const ShowNode* c : n.children)
+        WriteNode(w, *c);
 }
 
 size_t NodeBytes(const ShowNode& n) {
     size_t total = 285 + size_t(n.keyBytes());
-    for (const ShowNode* c : n.children) total += NodeBytes(*c);
+    for (const ShowNode* c : n.children)
+        total += NodeBytes(*c);
     return total;
 }
 
@@ -64,7 +50,8 @@ bool ReadRecord(TextModeReader& in, int version, Record& rec) {
     // version, child count, reserved, name, fileName, start, end, flags, kind, keyBytes
     const size_t headBytes = 1 + 2 + 4 + 2 * textBytes + 4 + 4 + 2 + kindBytes + 2;
     unsigned char head[1 + 2 + 4 + 2 * kNodeTextBytes + 4 + 4 + 2 + 4 + 2];
-    if (!in.Read(head, headBytes)) return false;
+    if (!in.Read(head, headBytes))
+        return false;
     LeReader r(head, headBytes);
     auto node = std::make_unique<ShowNode>();
     r.U8();  // every record carries the version; the first one decides for the whole file
@@ -81,17 +68,24 @@ bool ReadRecord(TextModeReader& in, int version, Record& rec) {
         r.U16();
     }
     const int16_t keyBytes = r.I16();
-    if (keyBytes < 0) return false;  // no way to know where the record ends
+    if (keyBytes < 0)
+        return false;  // no way to know where the record ends
 
-    unsigned char keyBuf[32767];
-    if (!in.Read(keyBuf, size_t(keyBytes))) return false;
-    const int count = keyBytes / kKeyFrameBytes;
-    LeReader kr(keyBuf, size_t(keyBytes));
-    node->keys.reserve(size_t(count));
-    for (int i = 0; i < count; ++i) node->keys.push_back(ReadKey(kr));
+    const size_t count = size_t(keyBytes) / kKeyFrameBytes;
+    const size_t rest = size_t(keyBytes) % kKeyFrameBytes;  // bytes of no whole key: skipped
+    // The records are read straight into the key list and decoded in place.
+    node->keys.resize(count);
+    auto* raw = reinterpret_cast<unsigned char*>(node->keys.data());
+    if (!in.Read(raw, count * kKeyFrameBytes))
+        return false;
+    unsigned char skip[kKeyFrameBytes];
+    if (rest && !in.Read(skip, rest))
+        return false;
+    DecodeKeys(raw, count, node->keys.data());
 
     unsigned char tail[4];
-    if (!in.Read(tail, 4)) return false;
+    if (!in.Read(tail, 4))
+        return false;
     LeReader tr(tail, 4);
     node->keyColor = tr.I32();
 
@@ -125,7 +119,8 @@ std::string SerializeShow(const ShowNode& root, const std::vector<std::string>& 
     raw += std::to_string(captions.size());
     raw += " CAPTIONS\n";
     for (const std::string& c : captions) {
-        for (char ch : c) raw.push_back(ch == '\n' || ch == '\r' ? ' ' : ch);
+        for (char ch : c)
+            raw.push_back(ch == '\n' || ch == '\r' ? ' ' : ch);
         raw.push_back('\n');
     }
     return TextModeEncode(raw);
@@ -139,7 +134,8 @@ bool WriteShowFile(const std::string& path, const ShowNode& root,
 ShowReadResult ReadShowFile(const std::string& path, ShowFileContents& out,
                             const ShowReadOptions& options) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return ShowReadResult::CannotOpen;
+    if (!f)
+        return ShowReadResult::CannotOpen;
     const ShowReadResult result = ReadShowStream(f, out, options);
     std::fclose(f);
     return result;
@@ -150,10 +146,12 @@ ShowReadResult ReadShowStream(std::FILE* file, ShowFileContents& out,
     out = ShowFileContents{};
     TextModeReader in(file);
     const int version = in.PeekByte();
-    if (version < 1 || version > 3) return ShowReadResult::NotAShowFile;
+    if (version < 1 || version > 3)
+        return ShowReadResult::NotAShowFile;
 
     Record rootRec;
-    if (!ReadRecord(in, version, rootRec)) return ShowReadResult::NotAShowFile;
+    if (!ReadRecord(in, version, rootRec))
+        return ShowReadResult::NotAShowFile;
     out.version = version;
     out.root = std::move(rootRec.node);
 
@@ -165,7 +163,8 @@ ShowReadResult ReadShowStream(std::FILE* file, ShowFileContents& out,
     std::vector<Open> chain{{out.root.get(), rootRec.pendingChildren}};
     auto anyPending = [&chain] {
         for (const Open& o : chain)
-            if (o.pending > 0) return true;
+            if (o.pending > 0)
+                return true;
         return false;
     };
 
@@ -175,11 +174,13 @@ ShowReadResult ReadShowStream(std::FILE* file, ShowFileContents& out,
             out.truncated = true;
             break;
         }
-        while (chain.back().pending == 0) chain.pop_back();
+        while (chain.back().pending == 0)
+            chain.pop_back();
         Open& parent = chain.back();
         --parent.pending;
         ShowNode* node = rec.node.get();
-        if (!parent.node->AddChild(node, false)) break;  // more children than a file can hold
+        if (!parent.node->AddChild(node, false))
+            break;  // more children than a file can hold
         rec.node.release();
         const int depth = static_cast<int>(chain.size());
         if (version < 3 && node->Is(NodeKind::Scene) && parent.node == out.root.get()) {
@@ -202,10 +203,13 @@ ShowReadResult ReadShowStream(std::FILE* file, ShowFileContents& out,
     if (version < 3) {
         // Older files kept the camera motion in the scene's own keys: camera 0 takes them.
         for (ShowNode* scene : out.root->children) {
-            if (!scene->Is(NodeKind::Scene)) continue;
+            if (!scene->Is(NodeKind::Scene))
+                continue;
             ShowNode* cam = scene->ChildAt(0);
-            if (!cam || !cam->Is(NodeKind::Camera)) continue;
-            for (const KeyFrame& k : scene->keys) cam->AddKey(k, 0);
+            if (!cam || !cam->Is(NodeKind::Camera))
+                continue;
+            for (const KeyFrame& k : scene->keys)
+                cam->AddKey(k, 0);
         }
     }
     return ShowReadResult::Ok;

@@ -36,7 +36,7 @@ constexpr int kNodeTextBytes = 129;  // name and fileName: at most 128 character
 constexpr uint16_t kSelected = 1;
 constexpr uint16_t kRangeEditable = 2;
 constexpr uint8_t kStraightMotion = 16;  // motionMode bit 4
-constexpr int kMaxChildren = 32767;       // childCount is a signed 16-bit field
+constexpr int kMaxChildren = 32767;      // childCount is a signed 16-bit field
 
 class ShowNode {
   public:

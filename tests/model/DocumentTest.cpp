@@ -19,7 +19,7 @@ using namespace quillon;
 namespace {
 
 class DocumentTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         profile = std::make_unique<Profile>(dir.filePath("profile.ini"));
@@ -56,12 +56,12 @@ ShowNode* AddActor(ShowNode& scene) {
 }
 
 class FixedMedia : public NodeMedia {
-public:
+  public:
     FixedMedia(int w, int h) : w_(w), h_(h) {}
     int Width() const override { return w_; }
     int Height() const override { return h_; }
 
-private:
+  private:
     int w_, h_;
 };
 
@@ -113,12 +113,15 @@ TEST_F(DocumentTest, UndoRingWrapsAt16AndKeepsAtMost15) {
     for (int i = 1; i <= 20; ++i) {
         d.PushUndo(actor);
         actor->keys[0].eastWest() = float(i);
-        if (i == 16) EXPECT_EQ(d.undoIndex(), 15);
-        if (i == 17) EXPECT_EQ(d.undoIndex(), 0);
+        if (i == 16)
+            EXPECT_EQ(d.undoIndex(), 15);
+        if (i == 17)
+            EXPECT_EQ(d.undoIndex(), 0);
     }
     EXPECT_EQ(d.undoCount(), 15);
     EXPECT_TRUE(d.modified());
-    for (int i = 0; i < 20; ++i) d.Undo();
+    for (int i = 0; i < 20; ++i)
+        d.Undo();
     EXPECT_EQ(d.undoCount(), 0);
     EXPECT_EQ(d.redoCount(), 15);
     EXPECT_FLOAT_EQ(actor->keys[0].eastWest(), 5.0f);
@@ -141,18 +144,20 @@ TEST_F(DocumentTest, UndoNeverRestoresDeletedNodes) {
     Document& d = MakeDoc();
     ShowNode& scene = Scene();
     ShowNode* actor = AddActor(scene);
-    d.PushUndo(&scene);   // the snapshot shares the scene's children, the actor among them
+    d.PushUndo(&scene);  // the snapshot shares the scene's children, the actor among them
     d.PushUndo(actor);
     actor->setSelected(true);
     for (ShowNode* c : scene.children)
-        if (c != actor) c->setSelected(false);
+        if (c != actor)
+            c->setSelected(false);
     d.UpdateViewsAtFrame(10, false, false);
     d.DeleteSelectedTracks();
     ASSERT_EQ(scene.childCount(), 4);
     d.Undo();  // the actor's own entry: gone
     d.Undo();  // the scene's entry would bring the deleted actor back: refused
     EXPECT_EQ(scene.childCount(), 4);
-    for (const ShowNode* c : scene.children) EXPECT_EQ(c->kind, NodeKind::Camera);
+    for (const ShowNode* c : scene.children)
+        EXPECT_EQ(c->kind, NodeKind::Camera);
 }
 
 TEST_F(DocumentTest, UndoRestoresASceneAndItsSet) {
@@ -241,11 +246,12 @@ TEST_F(DocumentTest, FindAdjacentKeyWraps) {
     k.frame = 20;
     actor->AddKey(k, 0);
     k.frame = 50;
-    actor->AddKey(k, 0);  // keys at absolute 10, 30, 60
+    actor->AddKey(k, 0);                        // keys at absolute 10, 30, 60
     EXPECT_EQ(d.FindAdjacentKey(0, false), 0);  // nothing selected
     actor->setSelected(true);
     for (ShowNode* c : Scene().children)
-        if (c != actor) c->setSelected(false);
+        if (c != actor)
+            c->setSelected(false);
     EXPECT_EQ(d.FindAdjacentKey(10, false), 30);
     EXPECT_EQ(d.FindAdjacentKey(45, false), 60);
     EXPECT_EQ(d.FindAdjacentKey(60, false), 10);
@@ -286,8 +292,9 @@ TEST_F(DocumentTest, PromptTexts) {
     k.channel[0] = 1.5f;
     d.ShowKeyInfo(n, 2, k);
     ASSERT_EQ(host.texts.size(), 1);
-    EXPECT_TRUE(host.texts[0].startsWith(
-        "Num: 2, Actor: BOB\r\nFrm: 12, Hold: -1, Act: 65535\r\nMat0: 1.500000\r\nMat1: 0.000000\r\n"));
+    EXPECT_TRUE(
+        host.texts[0].startsWith("Num: 2, Actor: BOB\r\nFrm: 12, Hold: -1, Act: 65535\r\nMat0: "
+                                 "1.500000\r\nMat1: 0.000000\r\n"));
     EXPECT_TRUE(host.texts[0].endsWith("Mat11: 0.000000\r\n"));
 }
 
@@ -303,7 +310,8 @@ TEST_F(DocumentTest, AddTrackDefaults) {
     EXPECT_EQ(sound->endFrame, 65);
     EXPECT_TRUE(sound->selected());
     EXPECT_EQ(sound->keyColor, 0xFF0000);
-    EXPECT_EQ(host.openRequests.back().filter, "Wave Audio Files (*.wav)|*.wav|All Files *.*|*.*||");
+    EXPECT_EQ(host.openRequests.back().filter,
+              "Wave Audio Files (*.wav)|*.wav|All Files *.*|*.*||");
     EXPECT_TRUE(d.modified());
 
     // An actor sits at the centre of the visible stage area.

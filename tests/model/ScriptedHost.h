@@ -13,11 +13,12 @@
 namespace quillon {
 
 class ScriptedHost final : public DocumentHost {
-public:
+  public:
     void Message(const QString& text) override { messages.push_back(text); }
     bool AskYesNo(const QString& text) override {
         questions.push_back(text);
-        if (yesNo.empty()) return false;
+        if (yesNo.empty())
+            return false;
         const bool a = yesNo.front();
         yesNo.pop_front();
         return a;
@@ -32,7 +33,8 @@ public:
     }
     bool AskFindMissingFile(const QString& path) override {
         missing.push_back(path);
-        if (findMissing.empty()) return false;
+        if (findMissing.empty())
+            return false;
         const bool a = findMissing.front();
         findMissing.pop_front();
         return a;
@@ -55,9 +57,10 @@ public:
     std::vector<BeepKind> beeps;
     QString title;
 
-private:
+  private:
     std::optional<QString> Next() {
-        if (files.empty()) return std::nullopt;
+        if (files.empty())
+            return std::nullopt;
         auto f = files.front();
         files.pop_front();
         return f;

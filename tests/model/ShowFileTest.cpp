@@ -16,7 +16,10 @@ namespace {
 // An independent little-endian packer, so the expected bytes do not come from the code under test.
 struct Bytes {
     std::string s;
-    Bytes& u8(unsigned v) { s.push_back(char(v & 0xFF)); return *this; }
+    Bytes& u8(unsigned v) {
+        s.push_back(char(v & 0xFF));
+        return *this;
+    }
     Bytes& u16(unsigned v) { return u8(v).u8(v >> 8); }
     Bytes& u32(uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
     Bytes& f32(float v) { return u32(std::bit_cast<uint32_t>(v)); }
@@ -28,8 +31,12 @@ struct Bytes {
     }
     Bytes& key(int frame, std::initializer_list<float> channels, int hold = 0, unsigned act = 0) {
         int n = 0;
-        for (float c : channels) { f32(c); ++n; }
-        for (; n < 12; ++n) f32(0.0f);
+        for (float c : channels) {
+            f32(c);
+            ++n;
+        }
+        for (; n < 12; ++n)
+            f32(0.0f);
         return u32(uint32_t(frame)).u16(uint16_t(hold)).u16(act);
     }
 };
@@ -49,7 +56,11 @@ struct RecordSpec {
 std::string RecordBytes(const RecordSpec& r) {
     const size_t textField = r.version == 1 ? 41 : 129;
     Bytes b;
-    b.u8(r.version).u16(uint16_t(r.children)).u32(r.reserved).text(r.name, textField).text(r.file, textField);
+    b.u8(r.version)
+        .u16(uint16_t(r.children))
+        .u32(r.reserved)
+        .text(r.name, textField)
+        .text(r.file, textField);
     b.u32(uint32_t(r.start)).u32(uint32_t(r.end)).u16(r.flags);
     if (r.version >= 3)
         b.u8(r.kind).u8(r.motion).u16(0);
@@ -64,7 +75,8 @@ std::string RecordBytes(const RecordSpec& r) {
 std::string Translate(const std::string& raw) {
     std::string out;
     for (char c : raw) {
-        if (c == '\n') out.push_back('\r');
+        if (c == '\n')
+            out.push_back('\r');
         out.push_back(c);
     }
     return out;
@@ -73,7 +85,8 @@ std::string Translate(const std::string& raw) {
 ShowReadResult ReadBytes(const std::string& bytes, ShowFileContents& out,
                          ShowReadOptions options = {}) {
     std::string copy = bytes;
-    if (copy.empty()) copy.push_back('\0');  // fmemopen needs a buffer; size 0 below
+    if (copy.empty())
+        copy.push_back('\0');  // fmemopen needs a buffer; size 0 below
     std::FILE* f = fmemopen(copy.data(), bytes.size(), "rb");
     if (!f) {
         // glibc refuses a zero-size buffer: an empty file behaves like one with nothing in it.
@@ -188,8 +201,10 @@ TEST(ShowFile, ReadsVersion2WithFourCamerasTakingTheSceneKeys) {
     sceneKeys.key(50, {900.0f, 60.0f, 700.0f, 30.0f}, 5);
     std::string raw;
     raw += RecordBytes({.version = 2, .children = 2, .name = "Root", .end = 0x7fffffff});
-    raw += RecordBytes({.version = 2, .children = 1, .name = "SCENE 1", .end = 100, .keys = sceneKeys.s});
-    raw += RecordBytes({.version = 2, .name = "BOB", .file = "C:\\PIX\\BOB.BMP", .end = 100, .kind = 2});
+    raw += RecordBytes(
+        {.version = 2, .children = 1, .name = "SCENE 1", .end = 100, .keys = sceneKeys.s});
+    raw += RecordBytes(
+        {.version = 2, .name = "BOB", .file = "C:\\PIX\\BOB.BMP", .end = 100, .kind = 2});
     raw += RecordBytes({.version = 2, .name = "SCENE 2", .start = 100, .end = 200});
     raw += "0 CAPTIONS\n";
 
@@ -246,8 +261,8 @@ TEST(ShowFile, ReadsVersion1ShortNames) {
 TEST(ShowFile, AcceptsFilesWithoutTheTranslation) {
     Bytes keys;
     keys.key(3, {kFloatWithNewline});
-    std::string raw = RecordBytes({.children = 1}) + RecordBytes({.end = 10, .keys = keys.s}) +
-                      "0 CAPTIONS\n";
+    std::string raw =
+        RecordBytes({.children = 1}) + RecordBytes({.end = 10, .keys = keys.s}) + "0 CAPTIONS\n";
     ShowFileContents show;
     ASSERT_EQ(ReadBytes(raw, show), ShowReadResult::Ok);
     ASSERT_EQ(show.root->childCount(), 1);
@@ -261,7 +276,8 @@ TEST(ShowFile, TruncatedFilesKeepEveryWholeRecord) {
         ShowNode* scene = Add(root, NodeKind::Scene, s * 100, s * 100 + 100);
         KeyFrame k;
         scene->AddKey(k, 0);
-        for (int c = 0; c < 3; ++c) Add(*scene, NodeKind::Actor, s * 100, s * 100 + 100);
+        for (int c = 0; c < 3; ++c)
+            Add(*scene, NodeKind::Actor, s * 100, s * 100 + 100);
     }
     const std::string full = SerializeShow(root, {"cap"});
     // Cut after the first scene and its tracks plus half of the second scene's record.
@@ -285,7 +301,8 @@ TEST(ShowFile, TruncatedFilesKeepEveryWholeRecord) {
         }
         ASSERT_EQ(r, ShowReadResult::Ok) << len;
         int nodes = 0;
-        for (const ShowNode* sc : part.root->children) nodes += 1 + sc->childCount();
+        for (const ShowNode* sc : part.root->children)
+            nodes += 1 + sc->childCount();
         EXPECT_GE(nodes, lastNodes) << len;
         lastNodes = nodes;
     }
@@ -328,11 +345,13 @@ TEST(ShowFile, HostileRecords) {
 
     // A chain of nested records is cut at the depth limit instead of growing without bound.
     std::string deep = RecordBytes({.children = 1});
-    for (int i = 0; i < 50; ++i) deep += RecordBytes({.children = 1, .end = 9});
+    for (int i = 0; i < 50; ++i)
+        deep += RecordBytes({.children = 1, .end = 9});
     deep += RecordBytes({.end = 9});
     ASSERT_EQ(ReadBytes(Translate(deep), show), ShowReadResult::Ok);
     int depth = 0;
-    for (const ShowNode* n = show.root.get(); n->childCount() > 0; n = n->children[0]) ++depth;
+    for (const ShowNode* n = show.root.get(); n->childCount() > 0; n = n->children[0])
+        ++depth;
     EXPECT_LE(depth, kMaxShowDepth);
 }
 

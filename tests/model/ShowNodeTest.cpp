@@ -89,7 +89,8 @@ TEST(ShowNode, KeysPastTheLengthGoOnNextInsertion) {
 TEST(ShowNode, RefusesThe586thKey) {
     ShowNode n;
     n.endFrame = 10000;
-    for (int i = 0; i < kMaxKeys; ++i) ASSERT_TRUE(n.AddKey(KeyAt(i), 0)) << i;
+    for (int i = 0; i < kMaxKeys; ++i)
+        ASSERT_TRUE(n.AddKey(KeyAt(i), 0)) << i;
     EXPECT_EQ(n.keyBytes(), 32760);
     EXPECT_FALSE(n.AddKey(KeyAt(9000), 0));
     EXPECT_EQ(n.KeyCount(), kMaxKeys);
