@@ -78,6 +78,21 @@ void BM_PlainFwrite(benchmark::State& state) {
     std::remove(path.c_str());
 }
 
+// The same read into a buffer allocated for it, as a program that keeps what it reads must.
+void BM_PlainFreadNewBuffer(benchmark::State& state) {
+    WriteShowFile(Path(), *F().root, F().captions);
+    const size_t size = F().bytes.size();
+    for (auto _ : state) {
+        std::unique_ptr<char[]> buffer(new char[size]);
+        std::FILE* f = std::fopen(Path().c_str(), "rb");
+        const size_t got = std::fread(buffer.get(), 1, size, f);
+        std::fclose(f);
+        benchmark::DoNotOptimize(got);
+        benchmark::DoNotOptimize(buffer.get());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
+}
+
 void BM_ReadShow(benchmark::State& state) {
     WriteShowFile(Path(), *F().root, F().captions);
     for (auto _ : state) {
@@ -106,6 +121,7 @@ void BM_PlainFread(benchmark::State& state) {
 BENCHMARK(BM_PlainFwrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteShow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainFread)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainFreadNewBuffer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadShow)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

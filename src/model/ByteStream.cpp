@@ -4,6 +4,10 @@
 #include <cstddef>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quillon {
 
 namespace {
@@ -53,7 +57,11 @@ void DecodeKeys(const unsigned char* bytes, size_t count, KeyFrame* keys) {
 }
 
 TextModeReader::TextModeReader(std::FILE* file)
-    : file_(file), buf_(new unsigned char[kBufferBytes]) {}
+    : file_(file), owned_(new unsigned char[kBufferBytes]), buf_(owned_.get()) {}
+
+TextModeReader::TextModeReader(const unsigned char* data, size_t size)
+    // Never written through: Fill() leaves a memory reader's bytes alone.
+    : buf_(const_cast<unsigned char*>(data)), len_(size) {}
 
 void LeWriter::U16(uint16_t v) {
     const char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
@@ -139,15 +147,17 @@ std::string TextModeEncode(std::string_view bytes) {
 }
 
 bool TextModeReader::Fill() {
+    if (!file_)
+        return false;
     // Keep an unconsumed trailing CR at the front so a CR LF split across reads still pairs.
     if (pos_ < len_) {
-        std::memmove(buf_.get(), buf_.get() + pos_, len_ - pos_);
+        std::memmove(buf_, buf_ + pos_, len_ - pos_);
         len_ -= pos_;
     } else {
         len_ = 0;
     }
     pos_ = 0;
-    const size_t got = std::fread(buf_.get() + len_, 1, kBufferBytes - len_, file_);
+    const size_t got = std::fread(buf_ + len_, 1, kBufferBytes - len_, file_);
     len_ += got;
     return got > 0;
 }
@@ -168,24 +178,68 @@ int TextModeReader::Get() {
     return c;
 }
 
+namespace {
+
+// Copies from src to dst turning each CR LF into LF, until src is used up or want bytes are
+// made. A CR that is the last byte of src stays unconsumed: only the next buffer can tell
+// whether an LF follows it.
+void TranslateRun(const unsigned char* src, size_t srcLen, unsigned char* dst, size_t want,
+                  size_t& consumed, size_t& produced) {
+    size_t i = 0, o = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: most blocks hold no CR and are copied as they stand.
+    const __m128i cr = _mm_set1_epi8('\r');
+    while (i + 16 <= srcLen && o + 16 <= want) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + o), v);
+        if (mask == 0) {
+            i += 16;
+            o += 16;
+            continue;
+        }
+        const unsigned k = static_cast<unsigned>(__builtin_ctz(mask));
+        i += k;
+        o += k;
+        if (i + 1 >= srcLen)
+            break;
+        const bool pair = src[i + 1] == '\n';
+        dst[o++] = pair ? '\n' : '\r';
+        i += pair ? 2 : 1;
+    }
+#endif
+    while (i < srcLen && o < want) {
+        const unsigned char c = src[i];
+        if (c == '\r') {
+            if (i + 1 >= srcLen)
+                break;
+            if (src[i + 1] == '\n') {
+                dst[o++] = '\n';
+                i += 2;
+                continue;
+            }
+        }
+        dst[o++] = c;
+        ++i;
+    }
+    consumed = i;
+    produced = o;
+}
+
+}  // namespace
+
 bool TextModeReader::Read(void* dst, size_t n) {
     auto* out = static_cast<unsigned char*>(dst);
     size_t done = 0;
     while (done < n) {
         if (pos_ >= len_ && !Fill())
             return false;
-        // Copy the run up to the next CR in one go; CRs go through Get().
-        const size_t avail = len_ - pos_;
-        const size_t want = n - done;
-        const size_t span = avail < want ? avail : want;
-        const void* cr = std::memchr(buf_.get() + pos_, '\r', span);
-        const size_t run =
-            cr ? static_cast<size_t>(static_cast<const unsigned char*>(cr) - (buf_.get() + pos_))
-               : span;
-        std::memcpy(out + done, buf_.get() + pos_, run);
-        pos_ += run;
-        done += run;
-        if (cr && done < n) {
+        size_t consumed = 0, produced = 0;
+        TranslateRun(buf_ + pos_, len_ - pos_, out + done, n - done, consumed, produced);
+        pos_ += consumed;
+        done += produced;
+        if (consumed == 0 && done < n) {
+            // A CR at the end of the buffer: Get() refills and pairs it.
             const int c = Get();
             if (c < 0)
                 return false;

@@ -65,6 +65,8 @@ std::string TextModeEncode(std::string_view bytes);
 class TextModeReader {
   public:
     explicit TextModeReader(std::FILE* file);
+    // Reads from bytes already in memory (a mapped file); the bytes must outlive the reader.
+    TextModeReader(const unsigned char* data, size_t size);
     // Reads exactly n translated bytes; false (with a partial copy) at the end of the file.
     bool Read(void* dst, size_t n);
     // Reads a line without its line break; false when nothing is left. maxBytes bounds the line
@@ -77,8 +79,9 @@ class TextModeReader {
     int Get();  // next translated byte or -1
     bool Fill();
     static constexpr size_t kBufferBytes = 256 * 1024;
-    std::FILE* file_;
-    std::unique_ptr<unsigned char[]> buf_;
+    std::FILE* file_ = nullptr;  // null when reading from memory
+    std::unique_ptr<unsigned char[]> owned_;
+    unsigned char* buf_ = nullptr;
     size_t pos_ = 0;
     size_t len_ = 0;
 };

@@ -38,6 +38,8 @@ size_t NodeBytes(const ShowNode& n) {
     return total;
 }
 
+ShowReadResult ReadShow(TextModeReader& in, ShowFileContents& out, const ShowReadOptions& options);
+
 // One record, read whole or not at all.
 struct Record {
     std::unique_ptr<ShowNode> node;
@@ -143,8 +145,20 @@ ShowReadResult ReadShowFile(const std::string& path, ShowFileContents& out,
 
 ShowReadResult ReadShowStream(std::FILE* file, ShowFileContents& out,
                               const ShowReadOptions& options) {
-    out = ShowFileContents{};
     TextModeReader in(file);
+    return ReadShow(in, out, options);
+}
+
+ShowReadResult ReadShowBytes(const unsigned char* data, size_t size, ShowFileContents& out,
+                             const ShowReadOptions& options) {
+    TextModeReader in(data, size);
+    return ReadShow(in, out, options);
+}
+
+namespace {
+
+ShowReadResult ReadShow(TextModeReader& in, ShowFileContents& out, const ShowReadOptions& options) {
+    out = ShowFileContents{};
     const int version = in.PeekByte();
     if (version < 1 || version > 3)
         return ShowReadResult::NotAShowFile;
@@ -215,4 +229,5 @@ ShowReadResult ReadShowStream(std::FILE* file, ShowFileContents& out,
     return ShowReadResult::Ok;
 }
 
+}  // namespace
 }  // namespace quillon

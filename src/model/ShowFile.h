@@ -42,6 +42,8 @@ ShowReadResult ReadShowFile(const std::string& path, ShowFileContents& out,
                             const ShowReadOptions& options = {});
 ShowReadResult ReadShowStream(std::FILE* file, ShowFileContents& out,
                               const ShowReadOptions& options = {});
+ShowReadResult ReadShowBytes(const unsigned char* data, size_t size, ShowFileContents& out,
+                             const ShowReadOptions& options = {});
 
 // The file's bytes, translated, exactly as they go to disk.
 std::string SerializeShow(const ShowNode& root, const std::vector<std::string>& captions);

@@ -113,10 +113,12 @@ TEST_F(DocumentTest, UndoRingWrapsAt16AndKeepsAtMost15) {
     for (int i = 1; i <= 20; ++i) {
         d.PushUndo(actor);
         actor->keys[0].eastWest() = float(i);
-        if (i == 16)
+        if (i == 16) {
             EXPECT_EQ(d.undoIndex(), 15);
-        if (i == 17)
+        }
+        if (i == 17) {
             EXPECT_EQ(d.undoIndex(), 0);
+        }
     }
     EXPECT_EQ(d.undoCount(), 15);
     EXPECT_TRUE(d.modified());
