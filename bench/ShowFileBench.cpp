@@ -60,8 +60,7 @@ Fixture& F() {
 
 void BM_WriteShow(benchmark::State& state) {
     for (auto _ : state) {
-        if (!WriteShowFile(Path(), *F().root, F().captions))
-            state.SkipWithError("write failed");
+        if (!WriteShowFile(Path(), *F().root, F().captions)) state.SkipWithError("write failed");
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(F().bytes.size()));
 }
@@ -97,8 +96,7 @@ void BM_ReadShow(benchmark::State& state) {
     WriteShowFile(Path(), *F().root, F().captions);
     for (auto _ : state) {
         ShowFileContents show;
-        if (ReadShowFile(Path(), show) != ShowReadResult::Ok)
-            state.SkipWithError("read failed");
+        if (ReadShowFile(Path(), show) != ShowReadResult::Ok) state.SkipWithError("read failed");
         benchmark::DoNotOptimize(show.root.get());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(F().bytes.size()));

@@ -10,25 +10,20 @@
 using namespace quillon;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     std::string bytes(reinterpret_cast<const char*>(data), size);
     std::FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
-    if (!f)
-        return 0;
+    if (!f) return 0;
     ShowFileContents show;
     const ShowReadResult r = ReadShowStream(f, show);
     std::fclose(f);
-    if (r != ShowReadResult::Ok)
-        return 0;
+    if (r != ShowReadResult::Ok) return 0;
 
     std::string written = SerializeShow(*show.root, show.captions);
     std::FILE* g = fmemopen(written.data(), written.size(), "rb");
     ShowFileContents again;
-    if (ReadShowStream(g, again) != ShowReadResult::Ok)
-        std::abort();
+    if (ReadShowStream(g, again) != ShowReadResult::Ok) std::abort();
     std::fclose(g);
-    if (SerializeShow(*again.root, again.captions) != written)
-        std::abort();
+    if (SerializeShow(*again.root, again.captions) != written) std::abort();
     return 0;
 }

@@ -28,8 +28,7 @@ class Args {
                 if (IsFlag(a)) {
                     options_.emplace_back(a, std::nullopt);
                 } else {
-                    if (i + 1 >= args_.size())
-                        throw Failure{"missing value for " + a};
+                    if (i + 1 >= args_.size()) throw Failure{"missing value for " + a};
                     options_.emplace_back(a, args_[++i]);
                 }
             } else {
@@ -42,20 +41,17 @@ class Args {
             bool ok = false;
             for (const char* n : names)
                 ok |= name == n;
-            if (!ok)
-                throw Failure{"unknown option " + name};
+            if (!ok) throw Failure{"unknown option " + name};
         }
     }
     bool Has(const std::string& name) const {
         for (const auto& o : options_)
-            if (o.first == name)
-                return true;
+            if (o.first == name) return true;
         return false;
     }
     std::optional<std::string> Value(const std::string& name) const {
         for (const auto& o : options_)
-            if (o.first == name)
-                return o.second;
+            if (o.first == name) return o.second;
         return std::nullopt;
     }
     const std::vector<std::string>& positionals() const { return positionals_; }
@@ -63,8 +59,7 @@ class Args {
   private:
     bool IsFlag(const std::string& a) const {
         for (const auto& f : flags_)
-            if (f == a)
-                return true;
+            if (f == a) return true;
         return false;
     }
     std::vector<std::string> args_, flags_, positionals_;
@@ -75,15 +70,13 @@ inline long long ParseInteger(const std::string& text, const std::string& what) 
     long long v = 0;
     const char* end = text.data() + text.size();
     const auto r = std::from_chars(text.data(), end, v);
-    if (r.ec != std::errc() || r.ptr != end)
-        throw Failure{"bad " + what + ": " + text};
+    if (r.ec != std::errc() || r.ptr != end) throw Failure{"bad " + what + ": " + text};
     return v;
 }
 
 inline int ParseInt32(const std::string& text, const std::string& what) {
     const long long v = ParseInteger(text, what);
-    if (v < INT32_MIN || v > INT32_MAX)
-        throw Failure{what + " out of range: " + text};
+    if (v < INT32_MIN || v > INT32_MAX) throw Failure{what + " out of range: " + text};
     return static_cast<int>(v);
 }
 
@@ -91,8 +84,7 @@ inline double ParseDouble(const std::string& text, const std::string& what) {
     try {
         size_t used = 0;
         const double v = std::stod(text, &used);
-        if (used != text.size())
-            throw Failure{"bad " + what + ": " + text};
+        if (used != text.size()) throw Failure{"bad " + what + ": " + text};
         return v;
     } catch (const std::logic_error&) {
         throw Failure{"bad " + what + ": " + text};

@@ -35,11 +35,9 @@ inline void String(std::string& out, std::string_view bytes) {
                         : (c >> 4) == 14 ? 2
                         : (c >> 3) == 30 ? 3
                                          : -1;
-            if (extra < 0 || i + size_t(extra) >= s.size())
-                return false;
+            if (extra < 0 || i + size_t(extra) >= s.size()) return false;
             for (int k = 1; k <= extra; ++k)
-                if ((static_cast<unsigned char>(s[i + size_t(k)]) >> 6) != 2)
-                    return false;
+                if ((static_cast<unsigned char>(s[i + size_t(k)]) >> 6) != 2) return false;
             i += size_t(extra) + 1;
         }
         return true;

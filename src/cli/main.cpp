@@ -60,8 +60,7 @@ void WriteKeyJson(std::string& out, const KeyFrame& k) {
     json::Int(out, k.act);
     out += ", \"channels\": [";
     for (int c = 0; c < kChannelCount; ++c) {
-        if (c)
-            out += ", ";
+        if (c) out += ", ";
         json::Float(out, k.channel[c]);
     }
     out += "]}";
@@ -88,14 +87,12 @@ void WriteNodeJson(std::string& out, const ShowNode& n) {
     json::Int(out, n.keyColor);
     out += ", \"keys\": [";
     for (size_t i = 0; i < n.keys.size(); ++i) {
-        if (i)
-            out += ", ";
+        if (i) out += ", ";
         WriteKeyJson(out, n.keys[i]);
     }
     out += "], \"children\": [";
     for (size_t i = 0; i < n.children.size(); ++i) {
-        if (i)
-            out += ", ";
+        if (i) out += ", ";
         WriteNodeJson(out, *n.children[i]);
     }
     out += "]}";
@@ -105,17 +102,13 @@ void WriteNodeText(std::string& out, const ShowNode& n, int depth) {
     char line[512];
     std::snprintf(line, sizeof(line), "%*s%s", depth * 2, "", KindName(n.kind));
     out += line;
-    if (!n.GetName().empty())
-        out += " \"" + n.GetName() + "\"";
+    if (!n.GetName().empty()) out += " \"" + n.GetName() + "\"";
     std::snprintf(line, sizeof(line), "  frames %d-%d  keys %d", n.startFrame, n.endFrame,
                   n.KeyCount());
     out += line;
-    if (n.motionMode)
-        out += "  motion " + std::to_string(n.motionMode);
-    if (n.selected())
-        out += "  selected";
-    if (!n.GetFileName().empty())
-        out += "  file " + n.GetFileName();
+    if (n.motionMode) out += "  motion " + std::to_string(n.motionMode);
+    if (n.selected()) out += "  selected";
+    if (!n.GetFileName().empty()) out += "  file " + n.GetFileName();
     out += "\n";
     for (const ShowNode* c : n.children)
         WriteNodeText(out, *c, depth + 1);
@@ -124,8 +117,7 @@ void WriteNodeText(std::string& out, const ShowNode& n, int depth) {
 void WritePoseJson(std::string& out, const KeyFrame& pose) {
     out += "{\"channels\": [";
     for (int c = 0; c < kChannelCount; ++c) {
-        if (c)
-            out += ", ";
+        if (c) out += ", ";
         json::Float(out, pose.channel[c]);
     }
     out += "], \"act\": ";
@@ -134,8 +126,7 @@ void WritePoseJson(std::string& out, const KeyFrame& pose) {
 }
 
 std::string ReadRequiredShow(const Args& args) {
-    if (args.positionals().size() != 1)
-        throw Failure{"expected one show file"};
+    if (args.positionals().size() != 1) throw Failure{"expected one show file"};
     return args.positionals()[0];
 }
 
@@ -157,8 +148,7 @@ int CmdInfo(const Args& args) {
         json::Int(out, show.version);
         out += ", \"captions\": [";
         for (size_t i = 0; i < show.captions.size(); ++i) {
-            if (i)
-                out += ", ";
+            if (i) out += ", ";
             json::String(out, show.captions[i]);
         }
         out += "], \"root\": ";
@@ -166,8 +156,7 @@ int CmdInfo(const Args& args) {
         out += "}\n";
     } else {
         out += "version " + std::to_string(show.version);
-        if (show.truncated)
-            out += " (truncated)";
+        if (show.truncated) out += " (truncated)";
         out += "\n";
         WriteNodeText(out, *show.root, 0);
         out += std::to_string(show.captions.size()) + " captions\n";
@@ -190,12 +179,10 @@ int CmdEval(const Args& args, Profile& profile) {
     args.Allow({"--frame", "--to", "--half"});
     const std::string path = ReadRequiredShow(args);
     const auto from = args.Value("--frame");
-    if (!from)
-        throw Failure{"eval needs --frame F"};
+    if (!from) throw Failure{"eval needs --frame F"};
     const int first = ParseInt32(*from, "frame");
     const int last = args.Value("--to") ? ParseInt32(*args.Value("--to"), "frame") : first;
-    if (last < first)
-        throw Failure{"--to must not be before --frame"};
+    if (last < first) throw Failure{"--to must not be before --frame"};
     const bool half = args.Has("--half");
 
     ConsoleHost host;
@@ -218,8 +205,7 @@ int CmdEval(const Args& args, Profile& profile) {
             WritePoseJson(out, scene->pose);
             out += ", \"children\": [";
             for (int i = 0; i < scene->childCount(); ++i) {
-                if (i)
-                    out += ", ";
+                if (i) out += ", ";
                 WritePoseJson(out, scene->children[i]->pose);
             }
             out += "]}\n";
@@ -254,14 +240,11 @@ int CmdPath(const Args& args, Profile& profile) {
 
 int CmdTimecode(const Args& args) {
     args.Allow({"--rate", "--write", "--short", "--read", "--old"});
-    if (!args.positionals().empty())
-        throw Failure{"timecode takes no file"};
+    if (!args.positionals().empty()) throw Failure{"timecode takes no file"};
     const auto rate = args.Value("--rate");
-    if (!rate)
-        throw Failure{"timecode needs --rate R"};
+    if (!rate) throw Failure{"timecode needs --rate R"};
     const int r = ParseInt32(*rate, "rate");
-    if (r <= 0)
-        throw Failure{"rate must be positive"};
+    if (r <= 0) throw Failure{"rate must be positive"};
     const auto write = args.Value("--write");
     const auto read = args.Value("--read");
     if (write.has_value() == read.has_value())
@@ -308,30 +291,24 @@ void AddCameraMoves(Document& doc) {
 
 int CmdNew(const Args& args, Profile& profile) {
     args.Allow({"--scenes", "--length", "--camera-move"});
-    if (args.positionals().size() != 1)
-        throw Failure{"expected one output file"};
+    if (args.positionals().size() != 1) throw Failure{"expected one output file"};
     const std::string out = args.positionals()[0];
     const int scenes = args.Value("--scenes") ? ParseInt32(*args.Value("--scenes"), "scenes") : 1;
     const int length = args.Value("--length") ? ParseInt32(*args.Value("--length"), "length")
                                               : Document::kNewSceneLength;
-    if (scenes < 1 || scenes > 32767)
-        throw Failure{"--scenes must be 1 to 32767"};
-    if (length < 1)
-        throw Failure{"--length must be at least 1"};
-    if (int64_t(scenes) * length > INT32_MAX)
-        throw Failure{"show too long"};
+    if (scenes < 1 || scenes > 32767) throw Failure{"--scenes must be 1 to 32767"};
+    if (length < 1) throw Failure{"--length must be at least 1"};
+    if (int64_t(scenes) * length > INT32_MAX) throw Failure{"show too long"};
 
     ConsoleHost host;
     Document doc(profile, host);
     doc.Reset(false);
     for (int i = 0; i < scenes; ++i)
         doc.NewScene(length);
-    if (args.Has("--camera-move"))
-        AddCameraMoves(doc);
+    if (args.Has("--camera-move")) AddCameraMoves(doc);
     const QString path = QString::fromStdString(out);
     doc.SetShowPath(path);
-    if (!doc.WriteShow(path))
-        throw Failure{"Couldn't write file: " + out};
+    if (!doc.WriteShow(path)) throw Failure{"Couldn't write file: " + out};
     return 0;
 }
 
@@ -353,15 +330,13 @@ int main(int argc, char** argv) {
                 throw Failure{"unknown option " + all[i]};
             }
         }
-        if (i >= all.size())
-            throw Failure{"no command given (try --help)"};
+        if (i >= all.size()) throw Failure{"no command given (try --help)"};
         const std::string command = all[i];
         std::vector<std::string> rest(all.begin() + static_cast<long>(i) + 1, all.end());
         // --profile may also follow the command.
         for (size_t k = 0; k < rest.size(); ++k) {
             if (rest[k] == "--profile") {
-                if (k + 1 >= rest.size())
-                    throw Failure{"missing value for --profile"};
+                if (k + 1 >= rest.size()) throw Failure{"missing value for --profile"};
                 profilePath = rest[k + 1];
                 rest.erase(rest.begin() + static_cast<long>(k),
                            rest.begin() + static_cast<long>(k) + 2);
@@ -369,16 +344,11 @@ int main(int argc, char** argv) {
             }
         }
         Profile profile(QString::fromStdString(profilePath));
-        if (command == "info")
-            return CmdInfo(Args(rest, {"--json"}));
-        if (command == "eval")
-            return CmdEval(Args(rest, {"--half"}), profile);
-        if (command == "path")
-            return CmdPath(Args(rest, {}), profile);
-        if (command == "timecode")
-            return CmdTimecode(Args(rest, {"--short"}));
-        if (command == "new")
-            return CmdNew(Args(rest, {"--camera-move"}), profile);
+        if (command == "info") return CmdInfo(Args(rest, {"--json"}));
+        if (command == "eval") return CmdEval(Args(rest, {"--half"}), profile);
+        if (command == "path") return CmdPath(Args(rest, {}), profile);
+        if (command == "timecode") return CmdTimecode(Args(rest, {"--short"}));
+        if (command == "new") return CmdNew(Args(rest, {"--camera-move"}), profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

@@ -89,22 +89,19 @@ bool LeReader::Take(size_t n) {
 }
 
 uint8_t LeReader::U8() {
-    if (!Take(1))
-        return 0;
+    if (!Take(1)) return 0;
     return p_[pos_++];
 }
 
 uint16_t LeReader::U16() {
-    if (!Take(2))
-        return 0;
+    if (!Take(2)) return 0;
     const uint16_t v = uint16_t(p_[pos_]) | uint16_t(p_[pos_ + 1]) << 8;
     pos_ += 2;
     return v;
 }
 
 uint32_t LeReader::U32() {
-    if (!Take(4))
-        return 0;
+    if (!Take(4)) return 0;
     const uint32_t v = uint32_t(p_[pos_]) | uint32_t(p_[pos_ + 1]) << 8 |
                        uint32_t(p_[pos_ + 2]) << 16 | uint32_t(p_[pos_ + 3]) << 24;
     pos_ += 4;
@@ -147,8 +144,7 @@ std::string TextModeEncode(std::string_view bytes) {
 }
 
 bool TextModeReader::Fill() {
-    if (!file_)
-        return false;
+    if (!file_) return false;
     // Keep an unconsumed trailing CR at the front so a CR LF split across reads still pairs.
     if (pos_ < len_) {
         std::memmove(buf_, buf_ + pos_, len_ - pos_);
@@ -163,12 +159,10 @@ bool TextModeReader::Fill() {
 }
 
 int TextModeReader::Get() {
-    if (pos_ >= len_ && !Fill())
-        return -1;
+    if (pos_ >= len_ && !Fill()) return -1;
     unsigned char c = buf_[pos_];
     if (c == '\r') {
-        if (pos_ + 1 >= len_)
-            Fill();  // may bring the LF in (pos_ is 0 afterwards)
+        if (pos_ + 1 >= len_) Fill();  // may bring the LF in (pos_ is 0 afterwards)
         if (pos_ + 1 < len_ && buf_[pos_ + 1] == '\n') {
             pos_ += 2;
             return '\n';
@@ -201,8 +195,7 @@ void TranslateRun(const unsigned char* src, size_t srcLen, unsigned char* dst, s
         const unsigned k = static_cast<unsigned>(__builtin_ctz(mask));
         i += k;
         o += k;
-        if (i + 1 >= srcLen)
-            break;
+        if (i + 1 >= srcLen) break;
         const bool pair = src[i + 1] == '\n';
         dst[o++] = pair ? '\n' : '\r';
         i += pair ? 2 : 1;
@@ -211,8 +204,7 @@ void TranslateRun(const unsigned char* src, size_t srcLen, unsigned char* dst, s
     while (i < srcLen && o < want) {
         const unsigned char c = src[i];
         if (c == '\r') {
-            if (i + 1 >= srcLen)
-                break;
+            if (i + 1 >= srcLen) break;
             if (src[i + 1] == '\n') {
                 dst[o++] = '\n';
                 i += 2;
@@ -232,8 +224,7 @@ bool TextModeReader::Read(void* dst, size_t n) {
     auto* out = static_cast<unsigned char*>(dst);
     size_t done = 0;
     while (done < n) {
-        if (pos_ >= len_ && !Fill())
-            return false;
+        if (pos_ >= len_ && !Fill()) return false;
         size_t consumed = 0, produced = 0;
         TranslateRun(buf_ + pos_, len_ - pos_, out + done, n - done, consumed, produced);
         pos_ += consumed;
@@ -241,8 +232,7 @@ bool TextModeReader::Read(void* dst, size_t n) {
         if (consumed == 0 && done < n) {
             // A CR at the end of the buffer: Get() refills and pairs it.
             const int c = Get();
-            if (c < 0)
-                return false;
+            if (c < 0) return false;
             out[done++] = static_cast<unsigned char>(c);
         }
     }
@@ -252,19 +242,16 @@ bool TextModeReader::Read(void* dst, size_t n) {
 bool TextModeReader::ReadLine(std::string& line, size_t maxBytes) {
     line.clear();
     int c = Get();
-    if (c < 0)
-        return false;
+    if (c < 0) return false;
     while (c >= 0 && c != '\n') {
-        if (line.size() < maxBytes)
-            line.push_back(static_cast<char>(c));
+        if (line.size() < maxBytes) line.push_back(static_cast<char>(c));
         c = Get();
     }
     return true;
 }
 
 int TextModeReader::PeekByte() {
-    if (pos_ >= len_ && !Fill())
-        return -1;
+    if (pos_ >= len_ && !Fill()) return -1;
     return buf_[pos_];
 }
 

@@ -58,13 +58,11 @@ void ForEachNodeAfterRoot(ShowNode& root, Fn&& fn) {
 }  // namespace
 
 bool KeysEqual(const KeyFrame& a, const KeyFrame& b) {
-    if (a.hold != b.hold || a.act != b.act)
-        return false;
+    if (a.hold != b.hold || a.act != b.act) return false;
     for (int c = 0; c < kChannelCount; ++c) {
         const double x = std::trunc(double(a.channel[c]) * 100.0);
         const double y = std::trunc(double(b.channel[c]) * 100.0);
-        if (std::fabs(x) != std::fabs(y))
-            return false;
+        if (std::fabs(x) != std::fabs(y)) return false;
     }
     return true;
 }
@@ -105,8 +103,7 @@ void Document::SetActiveCamera(int index) {
 
 void Document::SetProjectFolderFromFile(const QString& file) {
     const std::string folder = FolderOf(ToRecordText(file));
-    if (folder.empty())
-        return;
+    if (folder.empty()) return;
     projectFolder_ = FromRecordText(folder);
     settings::Write(profile_, settings::kFolder, projectFolder_);
 }
@@ -114,8 +111,7 @@ void Document::SetProjectFolderFromFile(const QString& file) {
 void Document::SetSetLocked(bool on) {
     setLocked_ = on;
     if (on) {
-        if (Set* set = SetOfSceneAt(currentFrame_))
-            set->SelectAll(false);
+        if (Set* set = SetOfSceneAt(currentFrame_)) set->SelectAll(false);
         NotifyStage();
     }
 }
@@ -150,28 +146,23 @@ ShowNode* Document::SceneAt(int frame) {
 
 ShowNode* Document::SelectedActorAt(int frame) {
     ShowNode* scene = SceneAt(frame);
-    if (!scene)
-        return nullptr;
+    if (!scene) return nullptr;
     for (ShowNode* c : scene->children)
-        if (c->selected())
-            return c;
+        if (c->selected()) return c;
     return nullptr;
 }
 
 ShowNode* Document::FirstSelected() const {
     for (ShowNode* s : root_->children) {
-        if (s->selected())
-            return s;
+        if (s->selected()) return s;
         for (ShowNode* c : s->children)
-            if (c->selected())
-                return c;
+            if (c->selected()) return c;
     }
     return nullptr;
 }
 
 ShowNode* Document::ActiveTrack(ShowNode* node) const {
-    if (node && node->Is(NodeKind::Scene))
-        return node->ChildAt(activeCamera_);
+    if (node && node->Is(NodeKind::Scene)) return node->ChildAt(activeCamera_);
     return node;
 }
 
@@ -189,8 +180,7 @@ int Document::TotalFrames() const {
 
 ShowNode* Document::SceneForCommand() {
     ShowNode* scene = SceneAt(currentFrame_);
-    if (!scene)
-        host_.Beep(BeepKind::Exclamation);
+    if (!scene) host_.Beep(BeepKind::Exclamation);
     return scene;
 }
 
@@ -240,8 +230,7 @@ void Document::SetShowPath(const QString& path) {
     if (!path.isEmpty()) {
         QString cut = path;
         const qsizetype dot = cut.indexOf(QLatin1Char('.'));
-        if (dot >= 0)
-            cut.truncate(dot);
+        if (dot >= 0) cut.truncate(dot);
         title_ += QStringLiteral(" - ") + cut.toUpper();
     }
     host_.SetWindowTitle(title_);
@@ -277,31 +266,27 @@ void Document::Reset(bool withScene) {
 }
 
 void Document::NewShow() {
-    if (modified_ && !Confirm())
-        return;
+    if (modified_ && !Confirm()) return;
     Reset(true);
     NotifyLayout();
     NotifyRedraw();
 }
 
 void Document::OpenShow() {
-    if (modified_ && AskSave(path_, QStringLiteral("Show File")))
-        SaveShow();
+    if (modified_ && AskSave(path_, QStringLiteral("Show File"))) SaveShow();
     modified_ = false;
     FileDialogRequest req;
     req.filter = kShowFilter;
     req.defaultExtension = QStringLiteral("shw");
     req.startFolder = projectFolder_;
     const auto chosen = host_.OpenFileName(req);
-    if (!chosen)
-        return;
+    if (!chosen) return;
     host_.AddRecentFile(*chosen);
     ReadShow(*chosen);
 }
 
 bool Document::ReadShow(const QString& path) {
-    if (modified_ && AskSave(path_, QStringLiteral("Show File")))
-        WriteShow(path_);
+    if (modified_ && AskSave(path_, QStringLiteral("Show File"))) WriteShow(path_);
 
     ShowReadOptions options;
     options.rostrumMode = settings_.rostrumMode;
@@ -327,8 +312,7 @@ bool Document::ReadShow(const QString& path) {
     readingFolder_ = FromRecordText(FolderOf(ToRecordText(path)));
     ForEachNodeAfterRoot(*root_, [this](ShowNode& node) {
         const std::string file = NodeFile(node);
-        if (DisplayName(file).empty())
-            return;
+        if (DisplayName(file).empty()) return;
         QString found = FromRecordText(file);
         LookupFile(node.kind, found);
         node.SetFileName(ToRecordText(found));
@@ -337,10 +321,8 @@ bool Document::ReadShow(const QString& path) {
                 loader_->AssignActorPicture(*this, found, node, false);
                 break;
             case NodeKind::Scene: {
-                if (!node.set)
-                    node.set = std::make_unique<Set>();
-                if (!ReadSet(*node.set, found, false, false))
-                    node.set.reset();
+                if (!node.set) node.set = std::make_unique<Set>();
+                if (!ReadSet(*node.set, found, false, false)) node.set.reset();
                 break;
             }
             case NodeKind::Script:
@@ -354,8 +336,7 @@ bool Document::ReadShow(const QString& path) {
     });
     readingFolder_.clear();
 
-    if (contents.hasCaptionSection)
-        captions_ = std::move(contents.captions);
+    if (contents.hasCaptionSection) captions_ = std::move(contents.captions);
 
     SetShowPath(path);
     UpdateViewsAtFrame(0, false, false);
@@ -367,8 +348,7 @@ bool Document::ReadShow(const QString& path) {
 }
 
 bool Document::WriteShow(const QString& path) {
-    if (path_.size() < 4)
-        return SaveShowAs();
+    if (path_.size() < 4) return SaveShowAs();
     if (!WriteShowFile(ToRecordText(path), *root_, captions_)) {
         host_.Message(QStringLiteral("Couldn't write file"));
         return false;
@@ -394,8 +374,7 @@ bool Document::SaveShowAs() {
     req.initialName = path_;
     req.overwritePrompt = true;
     const auto chosen = host_.SaveFileName(req);
-    if (!chosen || chosen->size() < 4)
-        return false;
+    if (!chosen || chosen->size() < 4) return false;
     SetShowPath(*chosen);
     SetProjectFolderFromFile(*chosen);
     return WriteShow(*chosen);
@@ -414,8 +393,7 @@ void Document::CloseShow() {
             AskSave(FromRecordText(scene->set->path), QStringLiteral("Set File")))
             SaveSet(true, scene);
     }
-    if (modified_ && AskSave(path_, QStringLiteral("Show File")))
-        WriteShow(path_);
+    if (modified_ && AskSave(path_, QStringLiteral("Show File"))) WriteShow(path_);
     if (scriptModified_ && scriptModified_() &&
         AskSave(scriptPath_ ? scriptPath_() : QString(), QStringLiteral("Script File")) &&
         saveScript_)
@@ -426,8 +404,7 @@ void Document::CloseShow() {
 // Scenes and tracks
 
 KeyFrame Document::NewTrackKey(NodeKind kind) const {
-    if (kind == NodeKind::Camera)
-        return DefaultCameraKey(settings_.rostrumMode);
+    if (kind == NodeKind::Camera) return DefaultCameraKey(settings_.rostrumMode);
     const StageViewArea area = host_.VisibleStageArea();
     KeyFrame key;
     key.eastWest() = static_cast<float>(area.centreX);
@@ -438,11 +415,9 @@ KeyFrame Document::NewTrackKey(NodeKind kind) const {
 }
 
 bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) {
-    if (kind != NodeKind::Camera)
-        PushUndo(nullptr);
+    if (kind != NodeKind::Camera) PushUndo(nullptr);
     ShowNode* scene = SceneAt(start);
-    if (!scene || int64_t(start) > int64_t(scene->endFrame) - 8)
-        return false;
+    if (!scene || int64_t(start) > int64_t(scene->endFrame) - 8) return false;
 
     auto* node = new ShowNode;
     node->kind = kind;
@@ -518,13 +493,11 @@ bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) 
 }
 
 ShowNode* Document::NewScene(int length) {
-    if (length < 1)
-        return nullptr;
+    if (length < 1) return nullptr;
     int start = 0;
     for (const ShowNode* s : root_->children)
         start = std::max(start, s->endFrame);
-    if (int64_t(start) + length > INT32_MAX)
-        return nullptr;
+    if (int64_t(start) + length > INT32_MAX) return nullptr;
 
     auto* scene = new ShowNode;
     scene->kind = NodeKind::Scene;
@@ -548,29 +521,24 @@ ShowNode* Document::NewScene(int length) {
 void Document::DeleteSelectedScenes() {
     PushUndo(nullptr);
     for (int i = root_->childCount() - 1; i >= 0; --i) {
-        if (!root_->children[i]->selected())
-            continue;
-        if (root_->children[i] == currentScene_)
-            currentScene_ = nullptr;
+        if (!root_->children[i]->selected()) continue;
+        if (root_->children[i] == currentScene_) currentScene_ = nullptr;
         root_->RemoveChild(i);
     }
     host_.Beep(BeepKind::Asterisk);
-    if (SceneAt(currentFrame_))
-        UpdateViewsAtFrame(currentFrame_, false, false);
+    if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
     NotifyLayout();
     NotifyRedraw();
 }
 
 void Document::DeleteSelectedTracks() {
     ShowNode* scene = SceneForCommand();
-    if (!scene)
-        return;
+    if (!scene) return;
     PushUndo(nullptr);
     for (int i = scene->childCount() - 1; i >= 0; --i) {
         ShowNode* c = scene->children[i];
         // The first four cameras are part of the scene itself; they stay even when selected.
-        if (!c->selected() || (i < 4 && c->Is(NodeKind::Camera)))
-            continue;
+        if (!c->selected() || (i < 4 && c->Is(NodeKind::Camera))) continue;
         scene->RemoveChild(i);
     }
     host_.Beep(BeepKind::Asterisk);
@@ -580,28 +548,23 @@ void Document::DeleteSelectedTracks() {
 
 bool Document::AddActorCommand(const QString& file) {
     ShowNode* scene = SceneForCommand();
-    if (!scene)
-        return false;
+    if (!scene) return false;
     const bool ok = AddTrack(NodeKind::Actor, scene->startFrame, scene->endFrame, file);
-    if (ok)
-        host_.Beep(BeepKind::Asterisk);
+    if (ok) host_.Beep(BeepKind::Asterisk);
     return ok;
 }
 
 bool Document::AddSoundCommand() {
-    if (!SceneForCommand())
-        return false;
+    if (!SceneForCommand()) return false;
     const int start = currentFrame_;
     const bool ok = AddTrack(NodeKind::SoundTrack, start, start + (settings_.frameRate + 50) / 100);
-    if (ok)
-        host_.Beep(BeepKind::Asterisk);
+    if (ok) host_.Beep(BeepKind::Asterisk);
     return ok;
 }
 
 bool Document::AddScriptCommand() {
     ShowNode* scene = SceneForCommand();
-    if (!scene)
-        return false;
+    if (!scene) return false;
     const bool ok = AddTrack(NodeKind::Script, scene->startFrame, scene->endFrame);
     if (ok) {
         for (auto* l : listeners_)
@@ -613,11 +576,9 @@ bool Document::AddScriptCommand() {
 
 bool Document::AddCameraCommand() {
     ShowNode* scene = SceneForCommand();
-    if (!scene)
-        return false;
+    if (!scene) return false;
     const bool ok = AddTrack(NodeKind::Camera, scene->startFrame, scene->endFrame);
-    if (ok)
-        host_.Beep(BeepKind::Asterisk);
+    if (ok) host_.Beep(BeepKind::Asterisk);
     return ok;
 }
 
@@ -657,8 +618,7 @@ void Document::ToggleScaleKeys() {
 
 void Document::PushUndo(ShowNode* node) {
     modified_ = true;
-    if (!node)
-        return;
+    if (!node) return;
     undoIndex_ = (undoIndex_ + 1) % kUndoSlots;
     UndoSlot& slot = undo_[undoIndex_];
     slot.snapshot->ReleaseChildren();
@@ -674,25 +634,28 @@ void Document::PushUndo(ShowNode* node) {
 }
 
 bool Document::SlotRestorable(const UndoSlot& slot) const {
-    if (!slot.target)
-        return false;
+    if (!slot.target) return false;
     // The snapshot shares its children with the tree at the time it was taken: restoring it is
-    // safe only while the target and every one of those children are still alive.
+    // safe only while the target and every one of those children are still alive, and no
+    // child has joined since.
     std::unordered_map<const ShowNode*, uint64_t> live;
     CollectLive(*root_, live);
     auto alive = [&live](const ShowNode* n, uint64_t serial) {
         const auto it = live.find(n);
         return it != live.end() && it->second == serial;
     };
-    if (!alive(slot.target, slot.targetSerial))
-        return false;
+    if (!alive(slot.target, slot.targetSerial)) return false;
     const auto& kids = slot.snapshot->children;
-    if (kids.size() != slot.childSerials.size())
-        return false;
+    if (kids.size() != slot.childSerials.size()) return false;
     for (size_t i = 0; i < kids.size(); ++i)
-        if (!alive(kids[i], slot.childSerials[i]))
-            return false;
-    return true;
+        if (!alive(kids[i], slot.childSerials[i])) return false;
+    // Children added since would lose their owner: the target must hold the same children,
+    // in any order.
+    std::vector<const ShowNode*> then(kids.begin(), kids.end());
+    std::vector<const ShowNode*> now(slot.target->children.begin(), slot.target->children.end());
+    std::sort(then.begin(), then.end());
+    std::sort(now.begin(), now.end());
+    return then == now;
 }
 
 void Document::SwapSlotWithTarget(UndoSlot& slot) {
@@ -714,8 +677,7 @@ void Document::SwapSlotWithTarget(UndoSlot& slot) {
 }
 
 void Document::Undo() {
-    if (undoIndex_ < 0 || undoCount_ == 0)
-        return;
+    if (undoIndex_ < 0 || undoCount_ == 0) return;
     UndoSlot& slot = undo_[undoIndex_];
     const int undone = undoIndex_;
     const bool restorable = SlotRestorable(slot);
@@ -725,33 +687,27 @@ void Document::Undo() {
         slot.target = nullptr;  // its node is gone: never restore this entry
     }
     undoIndex_ = undoIndex_ - 1;
-    if (undoIndex_ < 0)
-        undoIndex_ = undoCount_ >= 2 ? kUndoSlots - 1 : 0;
+    if (undoIndex_ < 0) undoIndex_ = undoCount_ >= 2 ? kUndoSlots - 1 : 0;
     redoCount_ = std::min(redoCount_ + 1, kUndoSlots - 1);
     undoCount_ = std::max(undoCount_ - 1, 0);
     redoSlots_.push_back(restorable ? undone : -1);
-    if (SceneAt(currentFrame_))
-        UpdateViewsAtFrame(currentFrame_, false, false);
+    if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
     NotifyLayout();
     NotifyRedraw();
 }
 
 void Document::Redo() {
-    if (redoCount_ <= 0 || redoSlots_.empty())
-        return;
+    if (redoCount_ <= 0 || redoSlots_.empty()) return;
     const int slotIndex = redoSlots_.back();
     redoSlots_.pop_back();
     --redoCount_;
-    if (slotIndex < 0)
-        return;  // the undo it stands for restored nothing
+    if (slotIndex < 0) return;  // the undo it stands for restored nothing
     UndoSlot& slot = undo_[slotIndex];
-    if (SlotRestorable(slot))
-        SwapSlotWithTarget(slot);
+    if (SlotRestorable(slot)) SwapSlotWithTarget(slot);
     undoIndex_ = slotIndex;
     undoCount_ = std::min(undoCount_ + 1, kUndoSlots - 1);
     modified_ = true;
-    if (SceneAt(currentFrame_))
-        UpdateViewsAtFrame(currentFrame_, false, false);
+    if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
     NotifyLayout();
     NotifyRedraw();
 }
@@ -761,8 +717,7 @@ void Document::Redo() {
 
 void Document::UpdateViewsAtFrame(int frame, bool halfFrame, bool refresh) {
     ShowNode* scene = SceneAt(frame);
-    if (!scene)
-        return;
+    if (!scene) return;
     currentFrame_ = frame;
     EvaluateNode(*scene, frame, halfFrame);
     for (ShowNode* c : scene->children)
@@ -773,31 +728,27 @@ void Document::UpdateViewsAtFrame(int frame, bool halfFrame, bool refresh) {
         l->CurrentFrameChanged(frame);
         l->ScriptFollowFrame(frame);
     }
-    if (refresh)
-        NotifyRedraw();
+    if (refresh) NotifyRedraw();
 }
 
 void Document::SetKeyFrames(int frame, bool force) {
     const int tolerance =
         settings::Get(profile_, settings::kTimelineScale, settings_.frameRate) / 8;
     ShowNode* scene = SceneAt(frame);
-    if (!scene)
-        return;
+    if (!scene) return;
     ShowNode* camera = ActiveTrack(scene);
     bool added = false;
     PushUndo(camera);
     if (camera && camera != scene) {
         KeyFrame key = monitorCamera_.pose;
         if (!KeysEqual(key, camera->pose) || (scene->selected() && force)) {
-            if (currentFrame_ < 5)
-                currentFrame_ = 0;
+            if (currentFrame_ < 5) currentFrame_ = 0;
             key.frame = static_cast<int32_t>(int64_t(currentFrame_) - scene->startFrame);
             added |= camera->AddKey(key, tolerance);
         }
     }
     for (ShowNode* child : scene->children) {
-        if (child->Is(NodeKind::Camera))
-            continue;
+        if (child->Is(NodeKind::Camera)) continue;
         KeyFrame kept = child->pose;
         EvaluateNode(*child, currentFrame_, false);
         if (!KeysEqual(kept, child->pose) || (child->selected() && force)) {
@@ -813,16 +764,13 @@ void Document::SetKeyFrames(int frame, bool force) {
 
 int Document::FindAdjacentKey(int frame, bool previous) const {
     ShowNode* track = ActiveTrack(FirstSelected());
-    if (!track || track->KeyCount() == 0)
-        return frame;
+    if (!track || track->KeyCount() == 0) return frame;
     const ShowNode& t = *track;
     int64_t next = INT64_MIN, prev = INT64_MIN;
     for (const KeyFrame& k : t.keys) {
         const int64_t f = int64_t(t.startFrame) + k.frame;
-        if (f > frame && next == INT64_MIN)
-            next = f;
-        if (f < frame)
-            prev = f;
+        if (f > frame && next == INT64_MIN) next = f;
+        if (f < frame) prev = f;
     }
     auto clampInt = [](int64_t v) {
         return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
@@ -834,13 +782,11 @@ int Document::FindAdjacentKey(int frame, bool previous) const {
 
 void Document::FitMoves(ShowNode& actor, int oldWidth, int oldHeight, ShowNode* camera) {
     constexpr int tile = 512;
-    if (oldWidth == 0 || oldHeight == 0 || !actor.media || actor.KeyCount() == 0)
-        return;
+    if (oldWidth == 0 || oldHeight == 0 || !actor.media || actor.KeyCount() == 0) return;
     const int newWidth = actor.media->Width();
     const int newHeight = actor.media->Height();
     const double r = double(newWidth) / double(oldWidth);
-    if (r == 0.0)
-        return;
+    if (r == 0.0) return;
 
     double minX = 0.0, minY = 0.0;
     for (const KeyFrame& k : actor.keys) {
@@ -851,14 +797,10 @@ void Document::FitMoves(ShowNode& actor, int oldWidth, int oldHeight, ShowNode* 
     const double y0 = actor.keys[0].northSouth();
 
     int dx = 0, dy = 0;
-    if (oldWidth % tile != 0)
-        dx = static_cast<int>((tile - oldWidth % tile) * 0.5 * r);
-    if (oldHeight % tile != 0)
-        dy = static_cast<int>((tile - oldHeight % tile) * 0.5 * r);
-    if (newWidth % tile != 0)
-        dx -= static_cast<int>((tile - newWidth % tile) * 0.5);
-    if (newHeight % tile != 0)
-        dy -= static_cast<int>((tile - newHeight % tile) * 0.5);
+    if (oldWidth % tile != 0) dx = static_cast<int>((tile - oldWidth % tile) * 0.5 * r);
+    if (oldHeight % tile != 0) dy = static_cast<int>((tile - oldHeight % tile) * 0.5 * r);
+    if (newWidth % tile != 0) dx -= static_cast<int>((tile - newWidth % tile) * 0.5);
+    if (newHeight % tile != 0) dy -= static_cast<int>((tile - newHeight % tile) * 0.5);
 
     if (camera) {
         for (KeyFrame& k : camera->keys) {
@@ -879,13 +821,11 @@ void Document::FitMoves(ShowNode& actor, int oldWidth, int oldHeight, ShowNode* 
 
 bool Document::LookupFile(NodeKind kind, QString& path) {
     const std::string stored = ToRecordText(path);
-    if (FileExists(stored))
-        return true;
+    if (FileExists(stored)) return true;
     const std::string bare = BareName(stored);
     if (!bare.empty()) {
         for (const QString& folder : {projectFolder_, readingFolder_}) {
-            if (folder.isEmpty())
-                continue;
+            if (folder.isEmpty()) continue;
             const std::string candidate = JoinFolder(ToRecordText(folder), bare);
             if (FileExists(candidate)) {
                 path = FromRecordText(candidate);
@@ -937,19 +877,15 @@ bool Document::LookupFile(NodeKind kind, QString& path) {
 
 bool Document::ReadSet(Set& set, const QString& path, bool append, bool skipLookup) {
     QString p = path;
-    if (!skipLookup)
-        LookupFile(NodeKind::Scene, p);
+    if (!skipLookup) LookupFile(NodeKind::Scene, p);
     std::FILE* f = std::fopen(ToRecordText(p).c_str(), "rb");
-    if (!f)
-        return false;
-    if (!append)
-        set.Clear();
+    if (!f) return false;
+    if (!append) set.Clear();
     set.SetPath(ToRecordText(p));
     std::vector<SetPanel> panels;
     const bool ok = ReadSetStream(f, panels);
     std::fclose(f);
-    if (!ok)
-        return false;
+    if (!ok) return false;
     set.dirty = 0;
     for (const SetPanel& read : panels) {
         SetPanel& panel = set.AddPanel(read);
@@ -968,8 +904,7 @@ bool Document::ReadSet(Set& set, const QString& path, bool append, bool skipLook
                 set.dirty = 1;
             }
         }
-        if (!loader_->LoadPanelPicture(*this, panel))
-            panel.textureSlot = -1;
+        if (!loader_->LoadPanelPicture(*this, panel)) panel.textureSlot = -1;
     }
     return true;
 }
@@ -985,26 +920,22 @@ bool Document::WriteSet(Set& set, const QString& path) {
 }
 
 bool Document::OpenSet(const QString* path, ShowNode* scene, bool append, bool skipLookup) {
-    if (!scene)
-        return false;
+    if (!scene) return false;
     QString chosen;
     if (!path) {
         FileDialogRequest req;
         req.filter = kSetFilter;
         req.startFolder = projectFolder_;
         const auto picked = host_.OpenFileName(req);
-        if (!picked)
-            return false;
+        if (!picked) return false;
         SetProjectFolderFromFile(*picked);
         chosen = *picked;
     } else {
         chosen = *path;
     }
-    if (chosen.isEmpty())
-        return false;
+    if (chosen.isEmpty()) return false;
     host_.SetWaitCursor(true);
-    if (!scene->set)
-        scene->set = std::make_unique<Set>();
+    if (!scene->set) scene->set = std::make_unique<Set>();
     const bool ok = ReadSet(*scene->set, chosen, append, skipLookup);
     scene->SetFileName(scene->set->path);
     host_.SetWaitCursor(false);
@@ -1013,8 +944,7 @@ bool Document::OpenSet(const QString* path, ShowNode* scene, bool append, bool s
 }
 
 bool Document::SaveSet(bool askName, ShowNode* scene) {
-    if (!scene || !scene->set)
-        return false;
+    if (!scene || !scene->set) return false;
     QString name = FromRecordText(scene->GetFileName());
     if (name.isEmpty() || askName) {
         FileDialogRequest req;
@@ -1024,8 +954,7 @@ bool Document::SaveSet(bool askName, ShowNode* scene) {
         req.initialName = name;
         req.overwritePrompt = true;
         const auto picked = host_.SaveFileName(req);
-        if (!picked)
-            return false;
+        if (!picked) return false;
         SetProjectFolderFromFile(*picked);
         name = *picked;
     }
@@ -1034,10 +963,8 @@ bool Document::SaveSet(bool askName, ShowNode* scene) {
 }
 
 void Document::NewSet(ShowNode* scene) {
-    if (!scene || !scene->set)
-        return;
-    if (!Confirm())
-        return;
+    if (!scene || !scene->set) return;
+    if (!Confirm()) return;
     scene->set->Clear();
     scene->SetFileName("");
     NotifyStage();
@@ -1050,11 +977,9 @@ ShowNode* Document::CurrentSceneWithSet() {
 
 void Document::NewPanel(bool wall) {
     ShowNode* scene = SceneForCommand();
-    if (!scene)
-        return;
+    if (!scene) return;
     PushUndo(scene);
-    if (!scene->set)
-        scene->set = std::make_unique<Set>();
+    if (!scene->set) scene->set = std::make_unique<Set>();
     Set& set = *scene->set;
     set.SelectAll(false);
 
@@ -1096,38 +1021,32 @@ void Document::NewPanel(bool wall) {
 
 void Document::CopyPanels() {
     ShowNode* scene = CurrentSceneWithSet();
-    if (!scene || setLocked_)
-        return;
+    if (!scene || setLocked_) return;
     panelClipboard_.clear();
     for (const SetPanel& p : scene->set->panels)
-        if (p.selected)
-            panelClipboard_.push_back(p);
+        if (p.selected) panelClipboard_.push_back(p);
     clipboardUsed_ = true;
 }
 
 void Document::CutPanels() {
     ShowNode* scene = CurrentSceneWithSet();
-    if (!scene)
-        return;
+    if (!scene) return;
     CopyPanels();
     RemoveSelectedPanels();
 }
 
 void Document::RemoveSelectedPanels() {
     ShowNode* scene = CurrentSceneWithSet();
-    if (!scene || setLocked_)
-        return;
+    if (!scene || setLocked_) return;
     Set& set = *scene->set;
     for (int i = set.panelCount() - 1; i >= 0; --i)
-        if (set.panels[i].selected)
-            set.DeletePanel(i);
+        if (set.panels[i].selected) set.DeletePanel(i);
     NotifyStage();
 }
 
 void Document::PastePanels() {
     ShowNode* scene = CurrentSceneWithSet();
-    if (!scene || setLocked_ || !clipboardUsed_)
-        return;
+    if (!scene || setLocked_ || !clipboardUsed_) return;
     Set& set = *scene->set;
     set.SelectAll(false);
     for (const SetPanel& p : panelClipboard_)

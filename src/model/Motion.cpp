@@ -40,22 +40,15 @@ int EasingOf(uint8_t motionMode) {
 Curve ChooseCurve(int k, int n, bool holdHere, bool holdNext, int e) {
     const bool first = k == 0;
     const bool last = k == n - 2;
-    if (holdNext && first && e <= kSlowIn)
-        return Curve::InOut;
-    if (holdNext && e <= kSlowOut)
-        return Curve::Out;
-    if (holdHere && last)
-        return Curve::InOut;
-    if (holdHere)
-        return Curve::In;
+    if (holdNext && first && e <= kSlowIn) return Curve::InOut;
+    if (holdNext && e <= kSlowOut) return Curve::Out;
+    if (holdHere && last) return Curve::InOut;
+    if (holdHere) return Curve::In;
     switch (e) {
         case kSlowInOut:
-            if (n == 2)
-                return Curve::InOut;
-            if (first)
-                return Curve::In;
-            if (last)
-                return Curve::Out;
+            if (n == 2) return Curve::InOut;
+            if (first) return Curve::In;
+            if (last) return Curve::Out;
             return Curve::InOut;
         case kSlowIn:
             return Curve::In;
@@ -87,31 +80,23 @@ double StepSize(double delta) {
 
 // Stores a double in a float channel without leaving the float range (NaN passes through).
 float ToChannel(double v) {
-    if (v > FLT_MAX)
-        return FLT_MAX;
-    if (v < -FLT_MAX)
-        return -FLT_MAX;
+    if (v > FLT_MAX) return FLT_MAX;
+    if (v < -FLT_MAX) return -FLT_MAX;
     return static_cast<float>(v);
 }
 
 // Truncating conversion that saturates instead of overflowing; NaN gives the fallback.
 int32_t TruncToInt32(double v, int32_t fallback) {
-    if (std::isnan(v))
-        return fallback;
-    if (v >= static_cast<double>(INT32_MAX))
-        return INT32_MAX;
-    if (v <= static_cast<double>(INT32_MIN))
-        return INT32_MIN;
+    if (std::isnan(v)) return fallback;
+    if (v >= static_cast<double>(INT32_MAX)) return INT32_MAX;
+    if (v <= static_cast<double>(INT32_MIN)) return INT32_MIN;
     return static_cast<int32_t>(v);
 }
 
 int16_t TruncToInt16(double v, int16_t fallback) {
-    if (std::isnan(v))
-        return fallback;
-    if (v >= static_cast<double>(INT16_MAX))
-        return INT16_MAX;
-    if (v <= static_cast<double>(INT16_MIN))
-        return INT16_MIN;
+    if (std::isnan(v)) return fallback;
+    if (v >= static_cast<double>(INT16_MAX)) return INT16_MAX;
+    if (v <= static_cast<double>(INT16_MIN)) return INT16_MIN;
     return static_cast<int16_t>(v);
 }
 
@@ -156,27 +141,23 @@ void EvaluateChannels(const KeyFrame* keys, int n, const int (&channels)[N], int
             } else {
                 const double p2 = keys[k + 2].channel[c];
                 double nextStep = StepSize(p2 - p1);
-                if (nextStep == 0.0)
-                    nextStep = 1.0;
+                if (nextStep == 0.0) nextStep = 1.0;
                 const double lo = std::min(prevStep[i], nextStep);
                 const double hi = std::max(prevStep[i], nextStep);
                 // hi >= 1 because nextStep >= 1 (only NaN keys can make it otherwise).
                 double r = kTangentRatioFactor * lo / hi;
-                if (r > 1.0)
-                    r = 1.0;
+                if (r > 1.0) r = 1.0;
                 prevStep[i] = nextStep;
                 m1 = kTangentScale * (p2 - p0) * r;
             }
-            if (resetTangent)
-                tangent[i] = 0.0;
+            if (resetTangent) tangent[i] = 0.0;
             m0[i] = tangent[i];
             tangent[i] = m1;
         }
 
         const int64_t fk = a.frame;
         const int64_t length = int64_t(b.frame) - fk;
-        if (t < fk || t >= fk + length)
-            continue;
+        if (t < fk || t >= fk + length) continue;
 
         // Found the move containing t; tangent[i] is now its outgoing tangent m1.
         const int64_t hold = a.hold < 0 ? length : int64_t(a.hold);
@@ -228,8 +209,7 @@ GroundPoint GroundAt(const KeyFrame* keys, int n, int64_t t, uint8_t motionMode)
 // Length of the ground path stepping one frame at a time from `from` to `to` (no steps when
 // to <= from).
 double PathLength(const KeyFrame* keys, int n, uint8_t motionMode, int64_t from, int64_t to) {
-    if (to <= from)
-        return 0.0;
+    if (to <= from) return 0.0;
     double total = 0.0;
     GroundPoint prev = GroundAt(keys, n, from, motionMode);
     for (int64_t a = from + 1; a <= to; ++a) {
@@ -246,8 +226,7 @@ double PathLength(const KeyFrame* keys, int n, uint8_t motionMode, int64_t from,
 
 double EvaluateChannel(int n, const KeyFrame* keys, int c, int t, bool halfFrame,
                        uint8_t motionMode) {
-    if (n < 1 || keys == nullptr || c < 0 || c >= kChannelCount)
-        return 0.0;
+    if (n < 1 || keys == nullptr || c < 0 || c >= kChannelCount) return 0.0;
     const int channel[1] = {c};
     double v[1];
     EvaluateChannels(keys, n, channel, t, halfFrame, motionMode, v);
@@ -256,8 +235,7 @@ double EvaluateChannel(int n, const KeyFrame* keys, int c, int t, bool halfFrame
 
 void EvaluateNode(ShowNode& node, int frame, bool halfFrame) {
     const int n = node.KeyCount();
-    if (n == 0)
-        return;
+    if (n == 0) return;
     const KeyFrame* keys = node.keys.data();
     // 64-bit: frame - startFrame does not fit in int32 for every pair of int32 values.
     const int64_t t = int64_t(frame) - node.startFrame;
@@ -288,11 +266,9 @@ void EvaluateNode(ShowNode& node, int frame, bool halfFrame) {
 }
 
 void ScaleKeys(ShowNode& node, int oldLength, int newLength) {
-    if (node.KeyCount() < 2 || oldLength == newLength)
-        return;
+    if (node.KeyCount() < 2 || oldLength == newLength) return;
     // A stretch from or to a non-positive length has no meaningful ratio.
-    if (oldLength <= 0 || newLength < 0)
-        return;
+    if (oldLength <= 0 || newLength < 0) return;
     const double ratio = double(newLength) / double(oldLength);
     for (size_t i = 1; i < node.keys.size(); ++i) {
         KeyFrame& key = node.keys[i];
@@ -304,30 +280,25 @@ void ScaleKeys(ShowNode& node, int oldLength, int newLength) {
 
 void ConstantMotion(ShowNode& node, int fromFrame, int toFrame) {
     const int n = node.KeyCount();
-    if (n < 2)
-        return;
+    if (n < 2) return;
     KeyFrame* keys = node.keys.data();
     const uint8_t mode = node.motionMode;
 
     const int64_t lastFrame = keys[n - 1].frame;
-    if (lastFrame < 1)
-        return;
+    if (lastFrame < 1) return;
     const int64_t from = fromFrame;
     const int64_t end = std::min<int64_t>(lastFrame, toFrame);
-    if (end <= from)
-        return;
+    if (end <= from) return;
 
     // Steps from `from` up to end - 1 (the step into `end` itself is not counted), averaged
     // over end - from frames.
     const double total = PathLength(keys, n, mode, from, end - 1);
     const double average = total / double(end - from);
-    if (!(average > 0.0))
-        return;
+    if (!(average > 0.0)) return;
 
     for (int k = 1; k < n; ++k) {
         const int64_t fk = keys[k].frame;
-        if (fk < from || fk >= end)
-            continue;
+        if (fk < from || fk >= end) continue;
         const int64_t prev = keys[k - 1].frame;
         // Measured with the keys re-timed so far. The measurement never starts before `from`:
         // only a damaged key list has a key before it, and the walk stays bounded by the range.
@@ -338,8 +309,7 @@ void ConstantMotion(ShowNode& node, int fromFrame, int toFrame) {
 
 void SampleMotionPath(const ShowNode& node, double scale, const PathLineSink& emit) {
     const int n = node.KeyCount();
-    if (n < 2 || !emit)
-        return;
+    if (n < 2 || !emit) return;
     const KeyFrame* keys = node.keys.data();
     const uint8_t mode = node.motionMode;
     for (int k = 0; k <= n - 2; ++k) {

@@ -23,8 +23,7 @@ std::string BareName(std::string_view path) {
 
 std::string DisplayName(std::string_view path) {
     const size_t dot = path.find('.');
-    if (dot != std::string_view::npos)
-        path = path.substr(0, dot);
+    if (dot != std::string_view::npos) path = path.substr(0, dot);
     return BareName(path);
 }
 
@@ -37,8 +36,7 @@ std::string FolderOf(std::string_view path) {
 
 std::string JoinFolder(std::string_view folder, std::string_view name) {
     std::string out(folder);
-    if (!out.empty() && !IsFolderSeparator(out.back()))
-        out.push_back('/');
+    if (!out.empty() && !IsFolderSeparator(out.back())) out.push_back('/');
     out.append(name);
     return out;
 }
@@ -49,8 +47,7 @@ bool FileExists(const std::string& path) {
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    if (path.empty())
-        return false;
+    if (path.empty()) return false;
     // Only "/" separates folders on this system; a "\" or ":" is part of a file name here.
     const size_t slash = path.rfind('/');
     const std::string folder =
@@ -59,15 +56,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     bool ok = true;
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (ok && left > 0) {
         const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             ok = false;
             break;
@@ -84,12 +79,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && std::rename(name.data(), path.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(name.data());
+    if (::close(fd) != 0) ok = false;
+    if (ok && std::rename(name.data(), path.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(name.data());
     return ok;
 }
 

@@ -8,8 +8,7 @@ SetPanel& Set::AddPanel(const SetPanel& panel) {
 }
 
 bool Set::DeletePanel(int i) {
-    if (i < 0 || i >= panelCount())
-        return false;
+    if (i < 0 || i >= panelCount()) return false;
     panels.erase(panels.begin() + i);
     panels.shrink_to_fit();
     dirty = 1;
@@ -42,8 +41,7 @@ void Set::SetPath(const std::string& p) {
 
 bool Set::AnySelected() const {
     for (const auto& p : panels)
-        if (p.selected)
-            return true;
+        if (p.selected) return true;
     return false;
 }
 

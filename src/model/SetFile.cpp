@@ -42,8 +42,7 @@ SetPanel DecodePanel(const unsigned char* in) {
 
 bool ReadSetStream(std::FILE* file, std::vector<SetPanel>& panels) {
     unsigned char header;
-    if (std::fread(&header, 1, 1, file) != 1)
-        return false;
+    if (std::fread(&header, 1, 1, file) != 1) return false;
     unsigned char rec[kSetPanelBytes];
     while (panels.size() < kMaxSetPanels &&
            std::fread(rec, 1, kSetPanelBytes, file) == kSetPanelBytes)
@@ -53,8 +52,7 @@ bool ReadSetStream(std::FILE* file, std::vector<SetPanel>& panels) {
 
 bool ReadSetFile(const std::string& path, std::vector<SetPanel>& panels) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
+    if (!f) return false;
     const bool ok = ReadSetStream(f, panels);
     std::fclose(f);
     return ok;

@@ -52,8 +52,7 @@ bool ReadRecord(TextModeReader& in, int version, Record& rec) {
     // version, child count, reserved, name, fileName, start, end, flags, kind, keyBytes
     const size_t headBytes = 1 + 2 + 4 + 2 * textBytes + 4 + 4 + 2 + kindBytes + 2;
     unsigned char head[1 + 2 + 4 + 2 * kNodeTextBytes + 4 + 4 + 2 + 4 + 2];
-    if (!in.Read(head, headBytes))
-        return false;
+    if (!in.Read(head, headBytes)) return false;
     LeReader r(head, headBytes);
     auto node = std::make_unique<ShowNode>();
     r.U8();  // every record carries the version; the first one decides for the whole file
@@ -70,24 +69,20 @@ bool ReadRecord(TextModeReader& in, int version, Record& rec) {
         r.U16();
     }
     const int16_t keyBytes = r.I16();
-    if (keyBytes < 0)
-        return false;  // no way to know where the record ends
+    if (keyBytes < 0) return false;  // no way to know where the record ends
 
     const size_t count = size_t(keyBytes) / kKeyFrameBytes;
     const size_t rest = size_t(keyBytes) % kKeyFrameBytes;  // bytes of no whole key: skipped
     // The records are read straight into the key list and decoded in place.
     node->keys.resize(count);
     auto* raw = reinterpret_cast<unsigned char*>(node->keys.data());
-    if (!in.Read(raw, count * kKeyFrameBytes))
-        return false;
+    if (!in.Read(raw, count * kKeyFrameBytes)) return false;
     unsigned char skip[kKeyFrameBytes];
-    if (rest && !in.Read(skip, rest))
-        return false;
+    if (rest && !in.Read(skip, rest)) return false;
     DecodeKeys(raw, count, node->keys.data());
 
     unsigned char tail[4];
-    if (!in.Read(tail, 4))
-        return false;
+    if (!in.Read(tail, 4)) return false;
     LeReader tr(tail, 4);
     node->keyColor = tr.I32();
 
@@ -136,8 +131,7 @@ bool WriteShowFile(const std::string& path, const ShowNode& root,
 ShowReadResult ReadShowFile(const std::string& path, ShowFileContents& out,
                             const ShowReadOptions& options) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return ShowReadResult::CannotOpen;
+    if (!f) return ShowReadResult::CannotOpen;
     const ShowReadResult result = ReadShowStream(f, out, options);
     std::fclose(f);
     return result;
@@ -160,12 +154,10 @@ namespace {
 ShowReadResult ReadShow(TextModeReader& in, ShowFileContents& out, const ShowReadOptions& options) {
     out = ShowFileContents{};
     const int version = in.PeekByte();
-    if (version < 1 || version > 3)
-        return ShowReadResult::NotAShowFile;
+    if (version < 1 || version > 3) return ShowReadResult::NotAShowFile;
 
     Record rootRec;
-    if (!ReadRecord(in, version, rootRec))
-        return ShowReadResult::NotAShowFile;
+    if (!ReadRecord(in, version, rootRec)) return ShowReadResult::NotAShowFile;
     out.version = version;
     out.root = std::move(rootRec.node);
 
@@ -177,8 +169,7 @@ ShowReadResult ReadShow(TextModeReader& in, ShowFileContents& out, const ShowRea
     std::vector<Open> chain{{out.root.get(), rootRec.pendingChildren}};
     auto anyPending = [&chain] {
         for (const Open& o : chain)
-            if (o.pending > 0)
-                return true;
+            if (o.pending > 0) return true;
         return false;
     };
 
@@ -193,8 +184,7 @@ ShowReadResult ReadShow(TextModeReader& in, ShowFileContents& out, const ShowRea
         Open& parent = chain.back();
         --parent.pending;
         ShowNode* node = rec.node.get();
-        if (!parent.node->AddChild(node, false))
-            break;  // more children than a file can hold
+        if (!parent.node->AddChild(node, false)) break;  // more children than a file can hold
         rec.node.release();
         const int depth = static_cast<int>(chain.size());
         if (version < 3 && node->Is(NodeKind::Scene) && parent.node == out.root.get()) {
@@ -217,11 +207,9 @@ ShowReadResult ReadShow(TextModeReader& in, ShowFileContents& out, const ShowRea
     if (version < 3) {
         // Older files kept the camera motion in the scene's own keys: camera 0 takes them.
         for (ShowNode* scene : out.root->children) {
-            if (!scene->Is(NodeKind::Scene))
-                continue;
+            if (!scene->Is(NodeKind::Scene)) continue;
             ShowNode* cam = scene->ChildAt(0);
-            if (!cam || !cam->Is(NodeKind::Camera))
-                continue;
+            if (!cam || !cam->Is(NodeKind::Camera)) continue;
             for (const KeyFrame& k : scene->keys)
                 cam->AddKey(k, 0);
         }

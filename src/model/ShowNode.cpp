@@ -47,21 +47,18 @@ ShowNode::~ShowNode() {
 }
 
 ShowNode* ShowNode::ChildAt(int i) const {
-    if (i < 0 || i >= childCount())
-        return nullptr;
+    if (i < 0 || i >= childCount()) return nullptr;
     return children[i];
 }
 
 int ShowNode::IndexOf(const ShowNode* child) const {
     for (int i = 0; i < childCount(); ++i)
-        if (children[i] == child)
-            return i;
+        if (children[i] == child) return i;
     return -1;
 }
 
 bool ShowNode::AddChild(ShowNode* child, bool takeRange) {
-    if (!child)
-        return false;
+    if (!child) return false;
     children.push_back(child);
     child->parent = this;
     if (takeRange) {
@@ -72,8 +69,7 @@ bool ShowNode::AddChild(ShowNode* child, bool takeRange) {
 }
 
 void ShowNode::RemoveChild(int i) {
-    if (i < 0 || i >= childCount())
-        return;
+    if (i < 0 || i >= childCount()) return;
     ShowNode* c = children[i];
     children.erase(children.begin() + i);
     children.shrink_to_fit();
@@ -81,17 +77,14 @@ void ShowNode::RemoveChild(int i) {
 }
 
 void ShowNode::Detach() {
-    if (!parent)
-        return;
+    if (!parent) return;
     const int i = parent->IndexOf(this);
-    if (i >= 0)
-        parent->RemoveChild(i);
+    if (i >= 0) parent->RemoveChild(i);
 }
 
 bool ShowNode::MoveChildBefore(ShowNode* child, ShowNode* before) {
     const int from = IndexOf(child);
-    if (from < 0)
-        return false;
+    if (from < 0) return false;
     if (child->Is(NodeKind::Movie) || child->Is(NodeKind::SoundTrack) || child->Is(NodeKind::Scene))
         return false;
     children.erase(children.begin() + from);
@@ -101,8 +94,7 @@ bool ShowNode::MoveChildBefore(ShowNode* child, ShowNode* before) {
             to = std::min(3, childCount());
         } else {
             const int at = IndexOf(before);
-            if (at >= 0)
-                to = at;
+            if (at >= 0) to = at;
         }
     }
     children.insert(children.begin() + to, child);
@@ -116,23 +108,19 @@ bool ShowNode::SetRange(int start, int end, bool stretchKeys, bool absolute, boo
         s += startFrame;
         e += endFrame;
     }
-    if (!rangeEditable())
-        return false;
+    if (!rangeEditable()) return false;
     if (parent) {
         s = std::clamp<int64_t>(s, parent->startFrame,
                                 std::max(parent->startFrame, parent->endFrame));
         e = std::clamp<int64_t>(e, parent->startFrame,
                                 std::max(parent->startFrame, parent->endFrame));
     }
-    if (s > e)
-        std::swap(s, e);
-    if (s == e)
-        return false;
+    if (s > e) std::swap(s, e);
+    if (s == e) return false;
     const int oldLength = length();
     startFrame = ClampToInt32(s);
     endFrame = ClampToInt32(e);
-    if (stretchKeys && length() != oldLength)
-        ScaleKeys(*this, oldLength, length());
+    if (stretchKeys && length() != oldLength) ScaleKeys(*this, oldLength, length());
     if (recurse)
         for (ShowNode* c : children)
             c->SetRange(start, end, stretchKeys, absolute, recurse);
@@ -153,8 +141,7 @@ std::string ShowNode::GetFileName() const {
 }
 
 void ShowNode::CopyFrom(const ShowNode& other) {
-    if (&other == this)
-        return;
+    if (&other == this) return;
     media = other.media;
     children = other.children;
     reserved = other.reserved;
@@ -179,30 +166,26 @@ int ShowNode::FindKey(int absoluteFrame, int tolerance) const {
     const int64_t rel = int64_t(absoluteFrame) - startFrame;
     for (int i = 0; i < KeyCount(); ++i) {
         const int64_t d = int64_t(keys[i].frame) - rel;
-        if (d >= -int64_t(tolerance) && d <= int64_t(tolerance))
-            return i;
+        if (d >= -int64_t(tolerance) && d <= int64_t(tolerance)) return i;
     }
     return -1;
 }
 
 bool ShowNode::GetKey(int i, KeyFrame& out) const {
-    if (i < 0 || i >= KeyCount())
-        return false;
+    if (i < 0 || i >= KeyCount()) return false;
     out = keys[i];
     return true;
 }
 
 bool ShowNode::PutKey(int i, const KeyFrame& in) {
-    if (i < 0 || i >= KeyCount())
-        return false;
+    if (i < 0 || i >= KeyCount()) return false;
     keys[i] = in;
     return true;
 }
 
 bool ShowNode::AddKey(const KeyFrame& key, int tolerance) {
     const int64_t absolute = int64_t(key.frame) + startFrame;
-    if (absolute < startFrame || absolute >= endFrame)
-        return false;
+    if (absolute < startFrame || absolute >= endFrame) return false;
     const int found = FindKey(static_cast<int>(absolute), tolerance);
     if (found >= 0) {
         KeyFrame& k = keys[found];
@@ -211,8 +194,7 @@ bool ShowNode::AddKey(const KeyFrame& key, int tolerance) {
         k.act = key.act;
         return true;
     }
-    if (KeyCount() >= kMaxKeys)
-        return false;
+    if (KeyCount() >= kMaxKeys) return false;
     keys.push_back(key);
     NormaliseKeys();
     return true;
@@ -224,15 +206,12 @@ void ShowNode::NormaliseKeys() {
     for (int i = 0; i < n; ++i) {
         int best = i;
         for (int j = i + 1; j < n; ++j)
-            if (keys[j].frame < keys[best].frame)
-                best = j;
-        if (best != i)
-            std::swap(keys[i], keys[best]);
+            if (keys[j].frame < keys[best].frame) best = j;
+        if (best != i) std::swap(keys[i], keys[best]);
     }
     for (int i = 0; i + 1 < n; ++i) {
         const int64_t gap = int64_t(keys[i + 1].frame) - keys[i].frame;
-        if (keys[i].hold >= 0 && keys[i].hold > gap)
-            keys[i].hold = static_cast<int16_t>(gap);
+        if (keys[i].hold >= 0 && keys[i].hold > gap) keys[i].hold = static_cast<int16_t>(gap);
     }
     const int64_t len = int64_t(endFrame) - startFrame;
     std::erase_if(keys, [len](const KeyFrame& k) { return k.frame > len; });
@@ -240,8 +219,7 @@ void ShowNode::NormaliseKeys() {
 }
 
 bool ShowNode::DeleteKey(int i) {
-    if (i < 0 || i >= KeyCount())
-        return false;
+    if (i < 0 || i >= KeyCount()) return false;
     keys.erase(keys.begin() + i);
     keys.shrink_to_fit();
     return true;

@@ -99,7 +99,8 @@ TEST(ByteStream, LinesAndPeek) {
     EXPECT_EQ(r.PeekByte(), '3');
     std::string line;
     std::vector<std::string> lines;
-    while (r.ReadLine(line, 3)) lines.push_back(line);
+    while (r.ReadLine(line, 3))
+        lines.push_back(line);
     EXPECT_EQ(lines, (std::vector<std::string>{"3 C", "fir", "", "lon", "las"}));
     TextModeReader empty(nullptr, 0);
     EXPECT_EQ(empty.PeekByte(), -1);

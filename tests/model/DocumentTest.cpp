@@ -150,8 +150,7 @@ TEST_F(DocumentTest, UndoNeverRestoresDeletedNodes) {
     d.PushUndo(actor);
     actor->setSelected(true);
     for (ShowNode* c : scene.children)
-        if (c != actor)
-            c->setSelected(false);
+        if (c != actor) c->setSelected(false);
     d.UpdateViewsAtFrame(10, false, false);
     d.DeleteSelectedTracks();
     ASSERT_EQ(scene.childCount(), 4);
@@ -160,6 +159,24 @@ TEST_F(DocumentTest, UndoNeverRestoresDeletedNodes) {
     EXPECT_EQ(scene.childCount(), 4);
     for (const ShowNode* c : scene.children)
         EXPECT_EQ(c->kind, NodeKind::Camera);
+}
+
+TEST_F(DocumentTest, UndoNeverOrphansNodesAddedSince) {
+    Document& d = MakeDoc();
+    ShowNode& scene = Scene();
+    d.NewPanel(false);  // takes a snapshot of the scene
+    ASSERT_TRUE(d.AddTrack(NodeKind::Actor, 0, 300));
+    ASSERT_EQ(scene.childCount(), 5);
+    d.Undo();  // restoring the scene's old child list would drop the new actor
+    EXPECT_EQ(scene.childCount(), 5);
+    EXPECT_EQ(scene.set->panelCount(), 1);
+    // Reordering the same children does not stand in the way.
+    d.PushUndo(&scene);
+    scene.set->AddPanel(SetPanel{});
+    ASSERT_TRUE(scene.MoveChildBefore(scene.children[4], scene.children[0]));
+    d.Undo();
+    EXPECT_EQ(scene.set->panelCount(), 1);
+    EXPECT_EQ(scene.children[4]->kind, NodeKind::Actor);
 }
 
 TEST_F(DocumentTest, UndoRestoresASceneAndItsSet) {
@@ -252,8 +269,7 @@ TEST_F(DocumentTest, FindAdjacentKeyWraps) {
     EXPECT_EQ(d.FindAdjacentKey(0, false), 0);  // nothing selected
     actor->setSelected(true);
     for (ShowNode* c : Scene().children)
-        if (c != actor)
-            c->setSelected(false);
+        if (c != actor) c->setSelected(false);
     EXPECT_EQ(d.FindAdjacentKey(10, false), 30);
     EXPECT_EQ(d.FindAdjacentKey(45, false), 60);
     EXPECT_EQ(d.FindAdjacentKey(60, false), 10);

@@ -326,8 +326,7 @@ TEST(EvaluateNode, FillsPoseFromRelativeFrame) {
     for (int frame : {100, 103, 115, 129, 131}) {
         EvaluateNode(node, frame, false);
         for (int c = 0; c < kChannelCount; ++c) {
-            if (c == kActionFrame)
-                continue;
+            if (c == kActionFrame) continue;
             EXPECT_EQ(node.pose.channel[c],
                       static_cast<float>(EvaluateChannel(3, node.keys.data(), c, frame - 100, false,
                                                          node.motionMode)))

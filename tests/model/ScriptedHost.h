@@ -17,8 +17,7 @@ class ScriptedHost final : public DocumentHost {
     void Message(const QString& text) override { messages.push_back(text); }
     bool AskYesNo(const QString& text) override {
         questions.push_back(text);
-        if (yesNo.empty())
-            return false;
+        if (yesNo.empty()) return false;
         const bool a = yesNo.front();
         yesNo.pop_front();
         return a;
@@ -33,8 +32,7 @@ class ScriptedHost final : public DocumentHost {
     }
     bool AskFindMissingFile(const QString& path) override {
         missing.push_back(path);
-        if (findMissing.empty())
-            return false;
+        if (findMissing.empty()) return false;
         const bool a = findMissing.front();
         findMissing.pop_front();
         return a;
@@ -59,8 +57,7 @@ class ScriptedHost final : public DocumentHost {
 
   private:
     std::optional<QString> Next() {
-        if (files.empty())
-            return std::nullopt;
+        if (files.empty()) return std::nullopt;
         auto f = files.front();
         files.pop_front();
         return f;

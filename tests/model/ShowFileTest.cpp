@@ -75,8 +75,7 @@ std::string RecordBytes(const RecordSpec& r) {
 std::string Translate(const std::string& raw) {
     std::string out;
     for (char c : raw) {
-        if (c == '\n')
-            out.push_back('\r');
+        if (c == '\n') out.push_back('\r');
         out.push_back(c);
     }
     return out;
@@ -85,8 +84,7 @@ std::string Translate(const std::string& raw) {
 ShowReadResult ReadBytes(const std::string& bytes, ShowFileContents& out,
                          ShowReadOptions options = {}) {
     std::string copy = bytes;
-    if (copy.empty())
-        copy.push_back('\0');  // fmemopen needs a buffer; size 0 below
+    if (copy.empty()) copy.push_back('\0');  // fmemopen needs a buffer; size 0 below
     std::FILE* f = fmemopen(copy.data(), bytes.size(), "rb");
     if (!f) {
         // glibc refuses a zero-size buffer: an empty file behaves like one with nothing in it.
