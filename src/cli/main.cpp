@@ -130,11 +130,16 @@ std::string ReadRequiredShow(const Args& args) {
     return args.positionals()[0];
 }
 
-int CmdInfo(const Args& args) {
+int CmdInfo(const Args& args, const Profile& profile) {
     args.Allow({"--json"});
     const std::string path = ReadRequiredShow(args);
+    // Older shows get cameras made with this installation's settings, as opening them would.
+    const DocumentSettings settings = ReadDocumentSettings(profile);
+    ShowReadOptions options;
+    options.rostrumMode = settings.rostrumMode;
+    options.defaultKeyColor = settings.defaultKeyColor;
     ShowFileContents show;
-    switch (ReadShowFile(path, show)) {
+    switch (ReadShowFile(path, show, options)) {
         case ShowReadResult::CannotOpen:
             throw Failure{"Couldn't read file: " + path};
         case ShowReadResult::NotAShowFile:
@@ -344,7 +349,7 @@ int main(int argc, char** argv) {
             }
         }
         Profile profile(QString::fromStdString(profilePath));
-        if (command == "info") return CmdInfo(Args(rest, {"--json"}));
+        if (command == "info") return CmdInfo(Args(rest, {"--json"}), profile);
         if (command == "eval") return CmdEval(Args(rest, {"--half"}), profile);
         if (command == "path") return CmdPath(Args(rest, {}), profile);
         if (command == "timecode") return CmdTimecode(Args(rest, {"--short"}));

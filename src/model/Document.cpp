@@ -604,7 +604,10 @@ void Document::ConstantMotionCommand() {
         host_.Beep(BeepKind::Exclamation);
         return;
     }
+    // Every frame of the move is measured: a long camera path takes a while.
+    host_.SetWaitCursor(true);
     ConstantMotion(*camera, 0, kConstantMotionEnd);
+    host_.SetWaitCursor(false);
     UpdateViewsAtFrame(currentFrame_, false, true);
 }
 
