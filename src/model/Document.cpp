@@ -41,6 +41,18 @@ std::string NodeFile(const ShowNode& n) {
     return n.GetFileName();
 }
 
+// A track's file: its full path, and its display name as the track's name.
+void GiveFile(ShowNode& node, const QString& path) {
+    node.SetFileName(ToRecordText(path));
+    node.SetName(DisplayName(ToRecordText(path)));
+}
+
+// A sound or movie track lasts as many frames as its clip.
+void EndAfter(ShowNode& node, int frames) {
+    node.endFrame =
+        static_cast<int32_t>(std::min<int64_t>(int64_t(node.startFrame) + frames, INT32_MAX));
+}
+
 void CollectLive(const ShowNode& n, std::unordered_map<const ShowNode*, uint64_t>& live) {
     live.emplace(&n, n.serial());
     for (const ShowNode* c : n.children)
@@ -433,8 +445,7 @@ bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) 
     switch (kind) {
         case NodeKind::Actor:
             if (!file.isEmpty()) {
-                node->SetFileName(ToRecordText(file));
-                node->SetName(DisplayName(ToRecordText(file)));
+                GiveFile(*node, file);
                 loader_->AssignActorPicture(*this, file, *node, true);
             } else if (const auto chosen = AskOpen(pictureFilter_, QString())) {
                 node->SetFileName(ToRecordText(*chosen));
@@ -448,10 +459,8 @@ bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) 
             if (const auto chosen = AskOpen(kWaveFilter, QStringLiteral("wav"))) {
                 SetProjectFolderFromFile(*chosen);
                 if (const auto frames = loader_->LoadSound(*this, *chosen, *node)) {
-                    node->endFrame = static_cast<int32_t>(
-                        std::min<int64_t>(int64_t(node->startFrame) + *frames, INT32_MAX));
-                    node->SetFileName(ToRecordText(*chosen));
-                    node->SetName(DisplayName(ToRecordText(*chosen)));
+                    EndAfter(*node, *frames);
+                    GiveFile(*node, *chosen);
                 }
             }
             break;
@@ -459,20 +468,15 @@ bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) 
             if (const auto chosen = AskOpen(kAviFilter, QStringLiteral("avi"))) {
                 SetProjectFolderFromFile(*chosen);
                 if (const auto frames = loader_->MovieFrameCount(*chosen)) {
-                    node->endFrame = static_cast<int32_t>(
-                        std::min<int64_t>(int64_t(node->startFrame) + *frames, INT32_MAX));
-                    node->SetFileName(ToRecordText(*chosen));
-                    node->SetName(DisplayName(ToRecordText(*chosen)));
+                    EndAfter(*node, *frames);
+                    GiveFile(*node, *chosen);
                 }
             }
             break;
         case NodeKind::Script:
             if (const auto chosen = AskOpen(kScriptFilter, QString())) {
                 SetProjectFolderFromFile(*chosen);
-                if (loader_->LoadScript(*this, *chosen, *node)) {
-                    node->SetFileName(ToRecordText(*chosen));
-                    node->SetName(DisplayName(ToRecordText(*chosen)));
-                }
+                if (loader_->LoadScript(*this, *chosen, *node)) GiveFile(*node, *chosen);
             }
             break;
         default:

@@ -21,7 +21,7 @@ struct CliRun {
 };
 
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     CliRun Cli(QStringList args) {
         args.prepend(dir.filePath("profile.ini"));
@@ -29,8 +29,8 @@ protected:
         QProcess p;
         p.start(QStringLiteral(QUILLON_CLI), args);
         EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-                p.readAllStandardError()};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                p.readAllStandardOutput(), p.readAllStandardError()};
     }
     QString Path(const QString& name) const { return dir.filePath(name); }
     QTemporaryDir dir;
