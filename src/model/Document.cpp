@@ -140,6 +140,10 @@ void Document::NotifyStage() {
     for (auto* l : listeners_)
         l->StageChanged();
 }
+void Document::NotifySelection() {
+    for (auto* l : listeners_)
+        l->SelectionChanged();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Lookups
@@ -491,6 +495,7 @@ bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) 
 
     NotifyLayout();
     node->setSelected(true);
+    NotifySelection();
     EvaluateNode(*node, start, false);
     NotifyRedraw();
     return true;
@@ -531,6 +536,7 @@ void Document::DeleteSelectedScenes() {
     }
     host_.Beep(BeepKind::Asterisk);
     if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
+    NotifySelection();
     NotifyLayout();
     NotifyRedraw();
 }
@@ -546,6 +552,7 @@ void Document::DeleteSelectedTracks() {
         scene->RemoveChild(i);
     }
     host_.Beep(BeepKind::Asterisk);
+    NotifySelection();
     NotifyLayout();
     NotifyRedraw();
 }
@@ -1023,6 +1030,7 @@ void Document::NewPanel(bool wall) {
     }
     set.AddPanel(panel);
     set.dirty = 1;
+    NotifySelection();
     NotifyStage();
 }
 
@@ -1059,6 +1067,7 @@ void Document::PastePanels() {
     for (const SetPanel& p : panelClipboard_)
         set.AddPanel(p);
     set.dirty = 1;
+    NotifySelection();
     NotifyStage();
 }
 

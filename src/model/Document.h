@@ -162,6 +162,7 @@ class Document {
     void NotifyRedraw();
     void NotifyLayout();
     void NotifyStage();
+    void NotifySelection();
     std::optional<QString> AskOpen(const QString& filter, const QString& ext);
     KeyFrame NewTrackKey(NodeKind kind) const;
     ShowNode* CurrentSceneWithSet();

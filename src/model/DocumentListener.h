@@ -14,6 +14,8 @@ class DocumentListener {
     virtual void ViewsNeedRedraw() {}
     // Nodes were added, removed or re-ranged: the timeline recomputes its layout.
     virtual void ShowLayoutChanged() {}
+    // Tracks, scenes or panels were selected or deselected by a document operation.
+    virtual void SelectionChanged() {}
     // Only the stage plan needs redrawing (set panels changed).
     virtual void StageChanged() {}
     // The script window follows the current frame when it is visible.
