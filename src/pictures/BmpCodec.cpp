@@ -48,11 +48,12 @@ bool BmpCodec::Read(std::FILE* file, off_t entry, const uint8_t* fileHeader, Pic
 
     if (bitCount == 8) {
         // 256 entries are read whatever biClrUsed says. A shorter table runs into the pixel
-        // data or, in a small file, the end of the file: only the entries actually read replace
-        // the grey ramp, and the pixels are found by bfOffBits below in any case.
+        // data or, in a small file, the end of the file: entries past the end stay grey, and
+        // the pixels are found by bfOffBits below in any case.
         uint8_t table[256 * 4];
         const size_t got = std::fread(table, 1, sizeof(table), file);
         RgbQuad* colors = picture.ColorTable();
+        FillGreyRamp(colors, 256);  // Create keeps an old table when the size is unchanged
         for (size_t i = 0; i < got / 4; ++i) {
             colors[i].rgbBlue = table[4 * i];
             colors[i].rgbGreen = table[4 * i + 1];

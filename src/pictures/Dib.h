@@ -49,4 +49,12 @@ constexpr int ColorTableSize(int bitsPerPixel) {
     }
 }
 
+// Entry i = (i, i, i, 0): the table a new 8-bit picture starts with.
+inline void FillGreyRamp(RgbQuad* table, int entries) {
+    for (int i = 0; i < entries; ++i) {
+        const auto v = static_cast<uint8_t>(i);
+        table[i] = RgbQuad{v, v, v, 0};
+    }
+}
+
 }  // namespace quillon

@@ -74,11 +74,7 @@ bool Picture::Create(int width, int height, int bitsPerPixel) {
     h.biWidth = width;
     h.biHeight = height;
     h.biBitCount = static_cast<uint16_t>(bitsPerPixel);
-    const int entries = ColorTableSize(bitsPerPixel);
-    for (int i = 0; i < entries; ++i) {
-        const auto v = static_cast<uint8_t>(i);
-        info->colors[i] = RgbQuad{v, v, v, 0};
-    }
+    FillGreyRamp(info->colors, ColorTableSize(bitsPerPixel));
     info_ = std::move(info);
     bits_ = std::move(bits);
     sourceWidth = static_cast<uint16_t>(width);
@@ -345,15 +341,11 @@ bool Picture::ToPalette8(Picture& target, bool greyscale) const {
         std::memcpy(table, ColorTable(), 256 * sizeof(RgbQuad));
         return true;
     }
-    for (int i = 0; i < 256; ++i) {
-        if (greyscale) {
-            const auto v = static_cast<uint8_t>(i);
-            table[i] = RgbQuad{v, v, v, 0};
-        } else {
-            table[i] = RgbQuad{static_cast<uint8_t>((i & 3) * 64),
-                               static_cast<uint8_t>(((i / 4) & 7) * 32),
-                               static_cast<uint8_t>(i & 0xE0), 0};
-        }
+    FillGreyRamp(table, 256);
+    for (int i = 0; i < 256 && !greyscale; ++i) {
+        table[i] =
+            RgbQuad{static_cast<uint8_t>((i & 3) * 64), static_cast<uint8_t>(((i / 4) & 7) * 32),
+                    static_cast<uint8_t>(i & 0xE0), 0};
     }
     const int bpp = bits / 8;
     for (int y = 0; y < h; ++y) {

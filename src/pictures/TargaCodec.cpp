@@ -55,6 +55,9 @@ bool TargaCodec::Read(std::FILE* file, const uint8_t* header, size_t got, int si
         return false;
     picture.sourceWidth = static_cast<uint16_t>(width);
     picture.sourceHeight = static_cast<uint16_t>(height);
+    // Create keeps an old colour table when the size is unchanged; a Targa's is always grey.
+    if (depth == 8)
+        FillGreyRamp(picture.ColorTable(), 256);
 
     // The ID field and the colour map are skipped; an 8-bit Targa keeps the grey ramp.
     const long skip = long(idLength) + long(mapLength) * long(mapEntryBits) / 8;

@@ -198,6 +198,9 @@ TEST(Bmp, ReadsRoundTripsAndShortTables) {
     EXPECT_EQ(std::tuple(p.Bits(0)[0], p.Bits(1)[3], p.fileReserved2), std::tuple(1, 15, 0xBEEF));
     EXPECT_EQ(std::tuple(p.ColorTable()[15].rgbRed, p.ColorTable()[16].rgbReserved),
               std::tuple(45, 4));
+    // An 8-bit Targa of the same size read over it brings the grey ramp back.
+    ASSERT_TRUE(ReadBytes(p, TargaHeader(4, 2, 8) + pixels, 0));
+    EXPECT_EQ(p.ColorTable()[15].rgbRed, 15);
     // Offsets count from where the BMP starts in the file.
     std::string junk = "JUNKJUN" + HandBmp(4, 2, 8, 16, pixels);
     std::FILE* f = fmemopen(junk.data(), junk.size(), "rb");
