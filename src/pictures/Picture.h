@@ -143,8 +143,14 @@ class Picture {
     bool LoadThroughLibrary(const QString& fileName, const QString& lowerName, int sizeStep);
     size_t BufferBytes() const;
 
+    struct FreePixels {
+        void operator()(uint8_t* p) const;
+    };
+    using PixelBuffer = std::unique_ptr<uint8_t[], FreePixels>;
+    static PixelBuffer AllocatePixels(size_t bytes);
+
     std::unique_ptr<Info> info_;
-    std::unique_ptr<uint8_t[]> bits_;  // height x RowBytes + 4 bytes
+    PixelBuffer bits_;  // height x RowBytes + 4 bytes
 };
 
 // A grey palette of count entries: entry i = i * 255 / count on all three channels.

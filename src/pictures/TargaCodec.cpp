@@ -15,10 +15,6 @@ namespace quillon {
 
 namespace {
 
-bool ReadExact(std::FILE* file, void* dst, size_t n) {
-    return std::fread(dst, 1, n, file) == n;
-}
-
 bool SupportedDepth(int depth) {
     return depth == 8 || depth == 16 || depth == 24 || depth == 32;
 }
@@ -64,19 +60,22 @@ bool TargaCodec::Read(std::FILE* file, const uint8_t* header, size_t got, int si
     if (skip > 0 && fseeko(file, static_cast<off_t>(skip), SEEK_CUR) != 0)
         return false;
 
+    // The image rows are read in one go into the end of their part of the buffer and then
+    // spread out to their places from the first row on; each row moves down (or stays), so no
+    // row is overwritten before it has moved. Row padding and the rows above are cleared.
     const size_t rowBytes = static_cast<size_t>(picture.RowBytes());
     const size_t fileRowBytes = static_cast<size_t>(depth) * static_cast<size_t>(width) / 8;
-    for (int row = 0; row < bufferHeight; ++row) {
-        uint8_t* p = picture.Bits(row);
-        // The whole row is cleared, padding included, so no stale bytes reach a written file.
-        if (row >= height) {
-            std::memset(p, 0, rowBytes);
-            continue;
-        }
-        std::memset(p + fileRowBytes, 0, rowBytes - fileRowBytes);
-        if (!ReadExact(file, p, fileRowBytes))
-            return false;
+    const size_t rows = static_cast<size_t>(height);
+    uint8_t* base = picture.Bits(0);
+    uint8_t* landing = base + (rowBytes - fileRowBytes) * rows;
+    if (std::fread(landing, 1, fileRowBytes * rows, file) != fileRowBytes * rows)
+        return false;
+    for (size_t r = 0; r < rows && rowBytes != fileRowBytes; ++r) {
+        uint8_t* row = base + r * rowBytes;
+        std::memmove(row, landing + r * fileRowBytes, fileRowBytes);
+        std::memset(row + fileRowBytes, 0, rowBytes - fileRowBytes);
     }
+    std::memset(base + rows * rowBytes, 0, rowBytes * (size_t(bufferHeight) - rows));
     return true;
 }
 
