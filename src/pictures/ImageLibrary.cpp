@@ -18,9 +18,6 @@ namespace quillon {
 struct ImageLibrary::Decoded::Impl {
     Magick::Image image;
     std::vector<uint8_t> row;
-    // A metafile's undrawn area is pure blue; drawn pixels with any transparency left are
-    // laid over it too, so the result never depends on what lies behind the alpha.
-    bool flattenOverBlue = false;
 };
 
 ImageLibrary::Decoded::Decoded() = default;
@@ -198,7 +195,6 @@ bool ImageLibrary::Decode(const QString& fileName, ImageFormat format, Decoded& 
             return false;
         if (image.colorSpace() == Magick::CMYKColorspace)
             image.colorSpace(Magick::RGBColorspace);  // CMYK JPEGs and TIFFs
-        impl->flattenOverBlue = format == ImageFormat::Wmf && image.matte();
         impl->row.resize(size_t(image.columns()) * 3);
         out.width_ = static_cast<int>(image.columns());
         out.height_ = static_cast<int>(image.rows());
@@ -220,20 +216,10 @@ const uint8_t* ImageLibrary::Decoded::Row(int row) {
         if (!p)
             return nullptr;
         uint8_t* out = impl_->row.data();
-        if (impl_->flattenOverBlue) {
-            // Opacity 0 is opaque, MaxRGB fully transparent (showing pure blue).
-            for (int x = 0; x < width_; ++x, out += 3) {
-                const double t = double(p[x].opacity) / MaxRGB;
-                out[0] = ToByte(static_cast<unsigned>(p[x].red * (1.0 - t)));
-                out[1] = ToByte(static_cast<unsigned>(p[x].green * (1.0 - t)));
-                out[2] = ToByte(static_cast<unsigned>(p[x].blue * (1.0 - t) + MaxRGB * t));
-            }
-        } else {
-            for (int x = 0; x < width_; ++x, out += 3) {
-                out[0] = ToByte(p[x].red);
-                out[1] = ToByte(p[x].green);
-                out[2] = ToByte(p[x].blue);
-            }
+        for (int x = 0; x < width_; ++x, out += 3) {
+            out[0] = ToByte(p[x].red);
+            out[1] = ToByte(p[x].green);
+            out[2] = ToByte(p[x].blue);
         }
         return impl_->row.data();
     } catch (...) {

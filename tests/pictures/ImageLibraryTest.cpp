@@ -81,9 +81,18 @@ TEST_F(ImageLibraryFiles, EveryFormatDecodesUpright) {
             for (int x = 0; x < kW; ++x)
                 ASSERT_EQ(PixelAt(p, x, y), Blocks(x, kH - 1 - y)) << ext << " " << x << "," << y;
     }
+    // A CMYK JPEG comes out in RGB, as GraphicsMagick itself converts it.
+    Convert("cmyk.jpg", "-colorspace CMYK");
+    const std::string rgb = Gm("convert " + S("cmyk.jpg") + " -colorspace RGB -depth 8 rgb:-");
+    ASSERT_EQ(rgb.size(), size_t(kW * kH * 3));
+    Picture p;
+    ASSERT_TRUE(p.Load(Q("cmyk.jpg"), true, 0, &host_));
+    for (int i = 0; i < kW * kH; ++i) {
+        const auto* c = reinterpret_cast<const uint8_t*>(rgb.data() + 3 * i);
+        ASSERT_EQ(PixelAt(p, i % kW, kH - 1 - i / kW), (Bgr{c[2], c[1], c[0]})) << i;
+    }
     // The metafile is drawn at its own size; what it leaves undrawn is pure blue.
     WriteFileBytes(S("squares.wmf"), TwoSquaresMetafile());
-    Picture p;
     ASSERT_TRUE(p.Load(Q("squares.wmf"), true, 0, &host_));
     ASSERT_EQ(std::tuple(p.Width(), p.Height()), std::tuple(kW, kH));
     EXPECT_EQ(PixelAt(p, 5, kH - 1 - 5), (Bgr{0, 0, 255}));
