@@ -64,6 +64,8 @@ class Picture {
     // Writes a picture file: ".png"/".PNG" and ".jpg"/".JPG" through the imaging library,
     // anything else through WriteTo, with mode 1 forced for ".tga"/".TGA". The file is written
     // beside its final name and renamed into place, so a failure leaves an old file whole.
+    // WriteTo's file that cannot be made shows "Error opening graphics file", a failed write
+    // "Error loading graphics file"; the library writers fail without a message.
     bool Save(const QString& fileName, int writeMode, DocumentHost* host);
     // Mode 1: an uncompressed Targa; mode 2: nothing (true); any other mode: a BMP.
     bool WriteTo(std::FILE* file, int writeMode) const;
