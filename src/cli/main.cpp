@@ -12,6 +12,7 @@
 #include "CliArgs.h"
 #include "ConsoleHost.h"
 #include "Json.h"
+#include "PictureCommands.h"
 #include "model/Document.h"
 #include "model/Motion.h"
 #include "model/Profile.h"
@@ -31,7 +32,9 @@ const char* kUsage =
     "  path SHOW.shw [--scale S]              print the active camera path of every scene\n"
     "  timecode --rate R (--write N [--short] | --read TEXT [--old N])\n"
     "  new OUT.shw [--scenes N] [--length L] [--camera-move]\n"
-    "                                         write a new show (with a camera move)\n";
+    "                                         write a new show (with a camera move)\n"
+    "  picture FILE [--step N] [--save OUT [--mode M]]\n"
+    "                                         load a picture, print its size (JSON), save it\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -354,6 +357,7 @@ int main(int argc, char** argv) {
         if (command == "path") return CmdPath(Args(rest, {}), profile);
         if (command == "timecode") return CmdTimecode(Args(rest, {"--short"}));
         if (command == "new") return CmdNew(Args(rest, {"--camera-move"}), profile);
+        if (command == "picture") return CmdPicture(Args(rest, {}));
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

@@ -47,7 +47,14 @@ bool FileExists(const std::string& path) {
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return false;
+    return WriteFileAtomicallyWith(path, [bytes](std::FILE* f) {
+               return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+           }) == AtomicWriteResult::Ok;
+}
+
+AtomicWriteResult WriteFileAtomicallyWith(const std::string& path,
+                                          const std::function<bool(std::FILE*)>& write) {
+    if (path.empty()) return AtomicWriteResult::CannotCreate;
     // Only "/" separates folders on this system; a "\" or ":" is part of a file name here.
     const size_t slash = path.rfind('/');
     const std::string folder =
@@ -56,20 +63,14 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
-    if (fd < 0) return false;
-    bool ok = true;
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (ok && left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
+    if (fd < 0) return AtomicWriteResult::CannotCreate;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) {
+        ::close(fd);
+        ::unlink(name.data());
+        return AtomicWriteResult::CannotCreate;
     }
+    bool ok = write(f) && std::fflush(f) == 0 && !std::ferror(f);
     // Keep the permissions of the file being replaced; new files get the usual 0666 & ~umask.
     struct stat st;
     if (ok && ::stat(path.c_str(), &st) == 0) {
@@ -79,10 +80,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    if (::close(fd) != 0) ok = false;
+    if (std::fclose(f) != 0) ok = false;
     if (ok && std::rename(name.data(), path.c_str()) != 0) ok = false;
     if (!ok) ::unlink(name.data());
-    return ok;
+    return ok ? AtomicWriteResult::Ok : AtomicWriteResult::WriteFailed;
 }
 
 }  // namespace quillon
