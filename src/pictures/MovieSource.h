@@ -1,0 +1,46 @@
+#pragma once
+// A movie file as a source of pictures: its size, its number of frames and one decoded frame
+// at a time, through FFmpeg. A stream whose title contains "AlphaInterleave" carries colour and
+// matte frames alternately; the matte becomes the picture's alpha. Opened, used and closed
+// within one operation; every failure is silent and reported as 0 or false.
+
+#include <QString>
+#include <memory>
+
+namespace quillon {
+
+class Picture;
+
+class MovieSource {
+public:
+    MovieSource();
+    ~MovieSource();  // closes whatever is still open
+    MovieSource(const MovieSource&) = delete;
+    MovieSource& operator=(const MovieSource&) = delete;
+
+    // Opens the first video stream; the number of movie frames (halved for an AlphaInterleave
+    // stream), 0 on failure with nothing left open. Frames are decoded into target (not owned).
+    int Open(const QString& fileName, Picture* target);
+    // Decodes movie frame index into the target as a bottom-up picture (24 bits, or 32 with
+    // the matte as alpha); false without a target, past the end or on a decoding error.
+    bool ReadFrame(int index);
+    // Releases everything opened; safe on a partly opened or closed source.
+    void Close();
+
+    // Open, ReadFrame, Close: the number of movie frames, 0 on any failure.
+    static int LoadFrame(const QString& fileName, int index, Picture* target);
+
+    bool alphaInterleave() const { return alphaInterleave_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    struct Streams;  // FFmpeg handles
+    std::unique_ptr<Streams> streams_;
+    Picture* target_ = nullptr;
+    bool alphaInterleave_ = false;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace quillon
