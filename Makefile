@@ -29,10 +29,10 @@ fuzz: deps
 	@bash scripts/run-fuzz.sh
 
 format:
-	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+	@git ls-files -co --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
 
 format-check:
-	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	@git ls-files -co --exclude-standard '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
 	@rm -rf $(BUILD) build-fuzz

@@ -12,7 +12,7 @@ namespace quillon {
 class Picture;
 
 class MovieSource {
-public:
+  public:
     MovieSource();
     ~MovieSource();  // closes whatever is still open
     MovieSource(const MovieSource&) = delete;
@@ -34,7 +34,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-private:
+  private:
     struct Streams;  // FFmpeg handles
     std::unique_ptr<Streams> streams_;
     Picture* target_ = nullptr;
