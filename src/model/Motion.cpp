@@ -12,6 +12,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "ShowNode.h"
 
@@ -206,14 +207,131 @@ GroundPoint GroundAt(const KeyFrame* keys, int n, int64_t t, uint8_t motionMode)
     return {v[0], v[1]};
 }
 
+// The ground path (east-west, north-south) of a key list, prepared for evaluation at many
+// frames. The tangents of every move depend only on the moves before it, so one walk records
+// them all; a frame then costs a search for its move and one curve, not a walk from the first
+// key. The arithmetic is EvaluateChannels' own, step for step, so the values are the same bits.
+class GroundWalk {
+  public:
+    GroundWalk(const KeyFrame* keys, int n, uint8_t motionMode)
+        : keys_(keys), n_(n), mode_(motionMode) {
+        if (n_ < 2) return;
+        moves_.resize(size_t(n_ - 1));
+        static constexpr int kGround[2] = {kEastWest, kNorthSouth};
+        double prevStep[2], tangent[2] = {0.0, 0.0};
+        for (int i = 0; i < 2; ++i)
+            prevStep[i] =
+                StepSize(double(keys[1].channel[kGround[i]]) - double(keys[0].channel[kGround[i]]));
+        sorted_ = true;
+        for (int k = 0; k <= n_ - 2; ++k) {
+            const bool last = k == n_ - 2;
+            const bool resetTangent = k > 0 && keys[k - 1].hold != 0;
+            Move& m = moves_[size_t(k)];
+            for (int i = 0; i < 2; ++i) {
+                const int c = kGround[i];
+                const double p0 = keys[k].channel[c];
+                const double p1 = keys[k + 1].channel[c];
+                double m1;
+                if (last) {
+                    m1 = p1 - p0;
+                } else {
+                    const double p2 = keys[k + 2].channel[c];
+                    double nextStep = StepSize(p2 - p1);
+                    if (nextStep == 0.0) nextStep = 1.0;
+                    const double lo = std::min(prevStep[i], nextStep);
+                    const double hi = std::max(prevStep[i], nextStep);
+                    double r = kTangentRatioFactor * lo / hi;
+                    if (r > 1.0) r = 1.0;
+                    prevStep[i] = nextStep;
+                    m1 = kTangentScale * (p2 - p0) * r;
+                }
+                if (resetTangent) tangent[i] = 0.0;
+                m.m0[i] = tangent[i];
+                m.m1[i] = m1;
+                tangent[i] = m1;
+            }
+            if (keys[k + 1].frame <= keys[k].frame) sorted_ = false;
+        }
+    }
+
+    GroundPoint At(int64_t t) {
+        if (n_ == 1) return {keys_[0].channel[kEastWest], keys_[0].channel[kNorthSouth]};
+        const int k = FindMove(t);
+        if (k < 0) return {keys_[n_ - 1].channel[kEastWest], keys_[n_ - 1].channel[kNorthSouth]};
+        const KeyFrame& a = keys_[k];
+        const KeyFrame& b = keys_[k + 1];
+        const int64_t fk = a.frame;
+        const int64_t length = int64_t(b.frame) - fk;
+        const int64_t hold = a.hold < 0 ? length : int64_t(a.hold);
+        if (t < fk + hold) return {a.channel[kEastWest], a.channel[kNorthSouth]};
+        const double s = double(t - fk - hold) / double(length - hold);
+        const Curve curve = ChooseCurve(k, n_, a.hold != 0, b.hold != 0, EasingOf(mode_));
+        const double u = ApplyCurve(curve, s);
+        const bool straight = (mode_ & kStraightMotion) != 0;
+        const Move& m = moves_[size_t(k)];
+        double out[2];
+        static constexpr int kGround[2] = {kEastWest, kNorthSouth};
+        for (int i = 0; i < 2; ++i) {
+            const double p0 = a.channel[kGround[i]];
+            const double p1 = b.channel[kGround[i]];
+            if (straight) {
+                out[i] = p0 + u * (p1 - p0);
+            } else {
+                const double k0 = p0;
+                const double k1 = m.m0[i];
+                const double k2 = 3.0 * (p1 - p0) - 2.0 * m.m0[i] - m.m1[i];
+                const double k3 = 2.0 * (p0 - p1) + m.m0[i] + m.m1[i];
+                out[i] = k0 + u * (k1 + u * (k2 + u * k3));
+            }
+        }
+        return {out[0], out[1]};
+    }
+
+  private:
+    struct Move {
+        double m0[2];
+        double m1[2];
+    };
+
+    bool Contains(int k, int64_t t) const {
+        const int64_t fk = keys_[k].frame;
+        return t >= fk && t < int64_t(keys_[k + 1].frame);
+    }
+
+    // The first move, in key order, that holds t; -1 for none. With strictly rising frames at
+    // most one move holds any frame, so the search starts where the last one ended.
+    int FindMove(int64_t t) {
+        if (sorted_) {
+            int k = std::clamp(hint_, 0, n_ - 2);
+            while (k > 0 && t < int64_t(keys_[k].frame))
+                --k;
+            while (k < n_ - 2 && t >= int64_t(keys_[k + 1].frame))
+                ++k;
+            hint_ = k;
+            return Contains(k, t) ? k : -1;
+        }
+        for (int k = 0; k <= n_ - 2; ++k)
+            if (Contains(k, t)) return k;
+        return -1;
+    }
+
+    const KeyFrame* keys_;
+    int n_;
+    uint8_t mode_;
+    bool sorted_ = false;
+    int hint_ = 0;
+    std::vector<Move> moves_;
+};
+
 // Length of the ground path stepping one frame at a time from `from` to `to` (no steps when
 // to <= from).
 double PathLength(const KeyFrame* keys, int n, uint8_t motionMode, int64_t from, int64_t to) {
     if (to <= from) return 0.0;
+    GroundWalk walk(keys, n, motionMode);
     double total = 0.0;
-    GroundPoint prev = GroundAt(keys, n, from, motionMode);
+    GroundPoint prev = walk.At(from);
     for (int64_t a = from + 1; a <= to; ++a) {
-        const GroundPoint p = GroundAt(keys, n, a, motionMode);
+        const GroundPoint p = walk.At(a);
         const double dx = p.x - prev.x;
         const double dy = p.y - prev.y;
         total += std::sqrt(dx * dx + dy * dy);

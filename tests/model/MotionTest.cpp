@@ -504,6 +504,69 @@ TEST(ConstantMotion, DiagonalDistanceAndToFrameLimit) {
     EXPECT_EQ(node.keys[2].frame, 20);
 }
 
+// The re-timing again, measured with EvaluateChannel frame by frame as the walk describes it:
+// ConstantMotion's own path measurement must land every key on the very same frame.
+namespace {
+double ReferenceLength(const std::vector<KeyFrame>& k, uint8_t mode, int from, int to) {
+    double total = 0.0;
+    const int n = int(k.size());
+    double px = EvaluateChannel(n, k.data(), kEastWest, from, false, mode);
+    double py = EvaluateChannel(n, k.data(), kNorthSouth, from, false, mode);
+    for (int a = from + 1; a <= to; ++a) {
+        const double x = EvaluateChannel(n, k.data(), kEastWest, a, false, mode);
+        const double y = EvaluateChannel(n, k.data(), kNorthSouth, a, false, mode);
+        total += std::sqrt((x - px) * (x - px) + (y - py) * (y - py));
+        px = x;
+        py = y;
+    }
+    return total;
+}
+}  // namespace
+
+TEST(ConstantMotion, MatchesAMeasurementByEvaluateChannel) {
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % range;
+    };
+    for (int trial = 0; trial < 40; ++trial) {
+        ShowNode node;
+        node.endFrame = 5000;
+        node.motionMode = static_cast<uint8_t>(next(5) | (next(2) ? kStraightMotion : 0));
+        const int n = 2 + int(next(7));
+        int frame = 0;
+        for (int i = 0; i < n; ++i) {
+            KeyFrame k;
+            k.frame = frame;
+            k.eastWest() = float(next(4000));
+            k.northSouth() = float(next(4000)) * 0.37f;
+            k.hold = static_cast<int16_t>(next(4) == 0 ? -1 : next(3) == 0 ? next(20) : 0);
+            node.keys.push_back(k);
+            frame += 1 + int(next(300));
+        }
+        for (size_t i = 0; i + 1 < node.keys.size(); ++i)
+            if (node.keys[i].hold > node.keys[i + 1].frame - node.keys[i].frame)
+                node.keys[i].hold =
+                    static_cast<int16_t>(node.keys[i + 1].frame - node.keys[i].frame);
+
+        std::vector<KeyFrame> expected = node.keys;
+        const int last = expected.back().frame;
+        const double average = ReferenceLength(expected, node.motionMode, 0, last - 1) / last;
+        if (average > 0.0) {
+            for (int k = 1; k < n; ++k) {
+                if (expected[k].frame >= last) continue;
+                const int prev = expected[k - 1].frame;
+                const double d =
+                    ReferenceLength(expected, node.motionMode, prev, expected[k].frame - 1);
+                expected[k].frame = prev + int(std::trunc(d / average));
+            }
+        }
+        ConstantMotion(node, 0, 2592000);
+        for (int k = 0; k < n; ++k)
+            EXPECT_EQ(node.keys[k].frame, expected[k].frame) << "trial " << trial << " key " << k;
+    }
+}
+
 TEST(ConstantMotion, NothingToDo) {
     ShowNode single;
     SetPath(single, {{0, 5, 5}});
