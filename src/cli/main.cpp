@@ -13,6 +13,7 @@
 #include "ConsoleHost.h"
 #include "Json.h"
 #include "PictureCommands.h"
+#include "TexelCommands.h"
 #include "model/Document.h"
 #include "model/Motion.h"
 #include "model/Profile.h"
@@ -34,7 +35,9 @@ const char* kUsage =
     "  new OUT.shw [--scenes N] [--length L] [--camera-move]\n"
     "                                         write a new show (with a camera move)\n"
     "  picture FILE [--step N] [--save OUT [--mode M]]\n"
-    "                                         load a picture, print its size (JSON), save it\n";
+    "                                         load a picture, print its size (JSON), save it\n"
+    "  texels FILE [--key COLOR] [--feather] [--actor|--panel] [--rostrum] --out OUT.png\n"
+    "                                         write the texels a picture uploads as (PNG)\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -358,6 +361,8 @@ int main(int argc, char** argv) {
         if (command == "timecode") return CmdTimecode(Args(rest, {"--short"}));
         if (command == "new") return CmdNew(Args(rest, {"--camera-move"}), profile);
         if (command == "picture") return CmdPicture(Args(rest, {}));
+        if (command == "texels")
+            return CmdTexels(Args(rest, {"--feather", "--actor", "--panel", "--rostrum"}));
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());
