@@ -143,9 +143,10 @@ void FeatherEdges(int textureWidth, int textureHeight, uint8_t* texels) {
         }
     }
     // Down each column, from the top row: a transparent texel above another borrows its colour
-    // and leaves it half transparent.
-    for (int x = 1; x <= w - 2; ++x) {
-        for (int y = h - 2; y >= 2; --y) {
+    // and leaves it half transparent. A step changes only texels of its own column, so the
+    // columns are walked side by side, a row at a time, which keeps memory access in order.
+    for (int y = h - 2; y >= 2; --y) {
+        for (int x = 1; x <= w - 2; ++x) {
             uint8_t* a = at(x, y);
             uint8_t* b = at(x, y - 1);
             if (a[3] != b[3] && a[3] == 0) {

@@ -223,6 +223,16 @@ TEST(Texels, FeatheringRimsAnOpaqueSquare) {
     }
     EXPECT_EQ(wrong, 0);
 
+    // A line one texel wide: the pass runs left to right, so the line's left neighbour takes
+    // its colour and turns it half transparent before the line could lend it to the right.
+    Fill(p, 8, 4, 24, [](int x, int) { return x == 4 ? Bgr{0, 0, 255} : Bgr{255, 0, 0}; });
+    t = Texels(p, 8, 4, 0x00FF0000);
+    FeatherEdges(8, 4, t.data());
+    EXPECT_EQ(TexelAt(t, 8, 3, 1), (Rgba{255, 0, 0, 0}));
+    EXPECT_EQ(TexelAt(t, 8, 4, 1), (Rgba{255, 0, 0, 127}));
+    EXPECT_EQ(TexelAt(t, 8, 5, 1), (Rgba{0, 0, 255, 0}));
+    EXPECT_EQ(TexelAt(t, 8, 4, 0), (Rgba{255, 0, 0, 255}));  // row 0 is left alone
+
     // Two texels across: nothing to feather.
     auto narrow = Texels(p, 2, 16, 0x00FF0000);
     const auto before = narrow;
