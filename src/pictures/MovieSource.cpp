@@ -88,7 +88,11 @@ bool SideFits(int side) {
 }  // namespace
 
 // The open file, its video stream's decoder and where decoding stands. Stream positions are
-// frame numbers: an AVI video stream advances its time base by one tick per frame.
+// frame numbers: an AVI video stream advances its time base by one tick per chunk, and its
+// index gives each keyframe's position. AVI keeps no presentation times, so a frame comes out
+// of the decoder stamped with the position of the chunk that released it; a decoder that
+// reorders frames (B-frames) holds back as many chunks as its reorder delay, and the frame's
+// own position is its stamp less that delay. A frame without a stamp follows the one before.
 struct MovieSource::Streams {
     FormatHandle format;
     CodecHandle codec;
@@ -101,7 +105,9 @@ struct MovieSource::Streams {
     AVStream* stream = nullptr;
     int64_t currentIndex = -1;
     int64_t previousIndex = -1;
-    int64_t expectedIndex = 0;  // what the next frame is taken for when it carries no time
+    int64_t expectedIndex = 0;  // where the last jump or the opening left the reader, or -1
+    bool mayReorder = false;    // the codec can send frames out of order
+    bool delayKnown = false;    // a frame has come out, so the decoder knows its reorder delay
     bool inputEnded = false;    // the decoder has been told that no more packets come
 
     bool Start(const QString& fileName);
@@ -152,6 +158,8 @@ bool MovieSource::Streams::Start(const QString& fileName) {
     codec->thread_count = 1;
     codec->max_pixels = int64_t(kMaxSide) * kMaxSide;
     if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return false;
+    const AVCodecDescriptor* description = avcodec_descriptor_get(decoder->id);
+    mayReorder = description && (description->props & AV_CODEC_PROP_REORDER);
 
     packet.reset(av_packet_alloc());
     current.reset(av_frame_alloc());
@@ -204,6 +212,13 @@ const AVFrame* MovieSource::Streams::Decode(int64_t wanted) {
 
     const AVIndexEntry* key =
         avformat_index_get_entry_from_timestamp(stream, wanted, AVSEEK_FLAG_BACKWARD);
+    // A keyframe of a reordering stream may be followed by frames shown before it that refer
+    // back into the previous group (an open group of pictures); decoding from the keyframe
+    // before gives those their references. Until a frame has come out the delay is unknown, so
+    // any codec that can reorder is treated so.
+    if (key && key->timestamp > 0 && mayReorder && (codec->has_b_frames > 0 || !delayKnown))
+        key = avformat_index_get_entry_from_timestamp(stream, key->timestamp - 1,
+                                                      AVSEEK_FLAG_BACKWARD);
     const int64_t keyIndex = key ? key->timestamp : -1;
     int64_t from = -1;  // the stream position decoding starts from
     if (currentIndex >= 0 && currentIndex < wanted && keyIndex <= currentIndex + 1) {
@@ -224,10 +239,11 @@ const AVFrame* MovieSource::Streams::Decode(int64_t wanted) {
     for (int64_t step = 0; step < steps; ++step) {
         const int received = avcodec_receive_frame(codec.get(), spare.get());
         if (received == 0) {
-            const int64_t time = spare->best_effort_timestamp;
-            const int64_t index = time != AV_NOPTS_VALUE ? time
-                                  : currentIndex >= 0    ? currentIndex + 1
-                                                         : std::max<int64_t>(expectedIndex, 0);
+            const int64_t stamp = spare->best_effort_timestamp;
+            const int64_t index = stamp != AV_NOPTS_VALUE ? stamp - codec->has_b_frames
+                                  : currentIndex >= 0     ? currentIndex + 1
+                                                          : std::max<int64_t>(expectedIndex, 0);
+            delayKnown = true;
             std::swap(previous, current);
             std::swap(current, spare);
             av_frame_unref(spare.get());
