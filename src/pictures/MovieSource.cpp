@@ -81,6 +81,14 @@ AVPixelFormat PlainFormat(AVPixelFormat f, bool& fullRange) {
     }
 }
 
+bool IsKeyFrame(const AVFrame& frame) {
+#ifdef AV_FRAME_FLAG_KEY
+    return frame.flags & AV_FRAME_FLAG_KEY;
+#else
+    return frame.key_frame;
+#endif
+}
+
 bool SideFits(int side) {
     return side >= 1 && side <= MovieSource::kMaxSide;
 }
@@ -117,6 +125,8 @@ struct MovieSource::Streams {
 
   private:
     bool SeekTo(int64_t position);
+    const AVFrame* DecodeOn(int64_t wanted, int64_t from, bool checkLanding,
+                            bool* badLanding = nullptr);
 };
 
 bool MovieSource::Streams::Start(const QString& fileName) {
@@ -220,18 +230,37 @@ const AVFrame* MovieSource::Streams::Decode(int64_t wanted) {
         key = avformat_index_get_entry_from_timestamp(stream, key->timestamp - 1,
                                                       AVSEEK_FLAG_BACKWARD);
     const int64_t keyIndex = key ? key->timestamp : -1;
-    int64_t from = -1;  // the stream position decoding starts from
+    const AVFrame* frame = nullptr;
     if (currentIndex >= 0 && currentIndex < wanted && keyIndex <= currentIndex + 1) {
-        from = currentIndex + 1;
+        frame = DecodeOn(wanted, currentIndex + 1, false);
     } else if (currentIndex < 0 && expectedIndex >= 0 && expectedIndex <= wanted &&
                keyIndex <= expectedIndex) {
-        from = expectedIndex;  // nothing decoded since the last jump, which was early enough
+        frame = DecodeOn(wanted, expectedIndex, false);  // nothing decoded since the last jump
     } else {
-        const int64_t target = keyIndex >= 0 ? keyIndex : wanted;
-        if (!SeekTo(target) && !SeekTo(0)) return nullptr;
-        from = expectedIndex;
+        bool badLanding = true;
+        if (keyIndex > 0 && SeekTo(keyIndex)) {
+            badLanding = false;
+            frame = DecodeOn(wanted, keyIndex, true, &badLanding);
+        }
+        // No index, or one that calls frames keyframes that are not (a file without an index
+        // gets one made up as it is read, every entry a keyframe): decode from the start.
+        if (badLanding && SeekTo(0)) frame = DecodeOn(wanted, 0, false);
     }
+    // After a failure the reader stands nowhere in particular; the next frame wanted jumps.
+    if (!frame) expectedIndex = -1;
+    return frame;
+}
 
+// Receives frames from stream position `from` on until the wanted one. With checkLanding, the
+// reader has just jumped to a keyframe: when the first frame turns out not to be one, or the
+// decoder cannot make anything of the data there, *badLanding is set and null returned.
+const AVFrame* MovieSource::Streams::DecodeOn(int64_t wanted, int64_t from, bool checkLanding,
+                                              bool* badLanding) {
+    auto landedBadly = [&] {
+        if (!checkLanding) return false;
+        *badLanding = true;
+        return true;
+    };
     // Every step receives a frame, reads a packet or passes over a damaged one; a stream that
     // keeps failing ends the search instead of running on.
     const int64_t distance = wanted > from ? wanted - from : 0;
@@ -239,10 +268,16 @@ const AVFrame* MovieSource::Streams::Decode(int64_t wanted) {
     for (int64_t step = 0; step < steps; ++step) {
         const int received = avcodec_receive_frame(codec.get(), spare.get());
         if (received == 0) {
+            if (checkLanding && !IsKeyFrame(*spare)) {
+                av_frame_unref(spare.get());
+                landedBadly();
+                return nullptr;
+            }
+            checkLanding = false;
             const int64_t stamp = spare->best_effort_timestamp;
             const int64_t index = stamp != AV_NOPTS_VALUE ? stamp - codec->has_b_frames
                                   : currentIndex >= 0     ? currentIndex + 1
-                                                          : std::max<int64_t>(expectedIndex, 0);
+                                                          : std::max<int64_t>(from, 0);
             delayKnown = true;
             std::swap(previous, current);
             std::swap(current, spare);
@@ -258,19 +293,24 @@ const AVFrame* MovieSource::Streams::Decode(int64_t wanted) {
             }
             continue;
         }
-        if (received == AVERROR_EOF) return nullptr;
-        if (received != AVERROR(EAGAIN)) continue;  // a damaged frame; go on with the next
-        if (inputEnded) return nullptr;
+        if (received == AVERROR_EOF) return landedBadly(), nullptr;
+        if (received != AVERROR(EAGAIN)) {
+            if (landedBadly()) return nullptr;
+            continue;  // a damaged frame; go on with the next
+        }
+        if (inputEnded) return landedBadly(), nullptr;
         if (av_read_frame(format.get(), packet.get()) < 0) {
             avcodec_send_packet(codec.get(), nullptr);  // let the decoder give what it holds
             inputEnded = true;
             continue;
         }
-        if (packet->stream_index == stream->index) {
-            // A packet the decoder refuses is passed over, as a player would.
-            avcodec_send_packet(codec.get(), packet.get());
-        }
+        int sent = 0;
+        if (packet->stream_index == stream->index)
+            sent = avcodec_send_packet(codec.get(), packet.get());
         av_packet_unref(packet.get());
+        // A packet the decoder refuses is passed over, as a player would, unless it is the
+        // one the reader jumped to.
+        if (sent < 0 && sent != AVERROR(EAGAIN) && landedBadly()) return nullptr;
     }
     return nullptr;
 }
