@@ -12,6 +12,7 @@
 #include "CliArgs.h"
 #include "ConsoleHost.h"
 #include "Json.h"
+#include "MovieCommands.h"
 #include "PictureCommands.h"
 #include "TexelCommands.h"
 #include "model/Document.h"
@@ -36,6 +37,7 @@ const char* kUsage =
     "                                         write a new show (with a camera move)\n"
     "  picture FILE [--step N] [--save OUT [--mode M]]\n"
     "                                         load a picture, print its size (JSON), save it\n"
+    "  movie FILE [--frame K --save OUT]      print its frames and size (JSON), save a frame\n"
     "  texels FILE [--key COLOR] [--feather] [--actor|--panel] [--rostrum] --out OUT.png\n"
     "                                         write the texels a picture uploads as (PNG)\n";
 
@@ -361,6 +363,7 @@ int main(int argc, char** argv) {
         if (command == "timecode") return CmdTimecode(Args(rest, {"--short"}));
         if (command == "new") return CmdNew(Args(rest, {"--camera-move"}), profile);
         if (command == "picture") return CmdPicture(Args(rest, {}));
+        if (command == "movie") return CmdMovie(Args(rest, {}));
         if (command == "texels")
             return CmdTexels(Args(rest, {"--feather", "--actor", "--panel", "--rostrum"}));
         throw Failure{"unknown command " + command + " (try --help)"};
