@@ -1,17 +1,24 @@
 // Reading pictures. A 4096 x 4096 x 32 Targa through Load against a plain fread of the same
 // file, and a 2048 x 2048 JPEG through Load (the imaging-library adapter) against
-// GraphicsMagick's own decode of that file alone; fixtures are written here by our writers.
+// GraphicsMagick's own decode of that file alone, also followed by filling its texels (and by
+// everything an upload does before the graphics side takes over); fixtures are written here by
+// our writers.
 #include <Magick++.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <QString>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "model/Settings.h"
+#include "model/ShowNode.h"
 #include "pictures/ImageLibrary.h"
 #include "pictures/Picture.h"
+#include "pictures/Texels.h"
+#include "pictures/TextureTable.h"
 
 using namespace quillon;
 
@@ -116,6 +123,49 @@ void BM_LoadJpeg(benchmark::State& state) {
     }
 }
 
+// Load and FillTexels as an actor upload does: a 2048 x 2048 texture keyed with blue, the
+// texel buffer allocated per upload.
+void BM_LoadJpegAndFillTexels(benchmark::State& state) {
+    Picture p;
+    const QString name = QString::fromStdString(F().jpeg);
+    for (auto _ : state) {
+        if (!p.Load(name, false, 0, nullptr)) state.SkipWithError("load failed");
+        const int w = TextureDimension(p.Width(), true, 4096);
+        const int h = TextureDimension(p.Height(), true, 4096);
+        std::unique_ptr<uint8_t[]> texels(new uint8_t[size_t(w) * size_t(h) * 4]);
+        if (!FillTexels(p, w, h, texels.get(), 0x00FF0000)) state.SkipWithError("fill failed");
+        benchmark::DoNotOptimize(texels.get());
+    }
+}
+
+// Takes the texels and lets them go, so that only our side of an upload is measured.
+class DiscardingUploader final : public TextureUploader {
+  public:
+    int MaxTextureSize() const override { return 4096; }
+    void Upload(int, int, int, const uint8_t* texels, const UploadOptions&) override {
+        benchmark::DoNotOptimize(texels);
+    }
+    void Delete(int) override {}
+};
+
+// The whole of an actor's upload up to the graphics side: Load, then UploadTexture with the
+// default settings (table lookup, texels, feathering).
+void BM_LoadJpegAndUploadTexture(benchmark::State& state) {
+    Picture p;
+    DiscardingUploader uploader;
+    TextureTable table(uploader);
+    DocumentSettings settings;
+    ShowNode actor;
+    actor.kind = NodeKind::Actor;
+    actor.keyColor = settings.defaultKeyColor;
+    actor.SetFileName(F().jpeg);
+    const QString name = QString::fromStdString(F().jpeg);
+    for (auto _ : state) {
+        if (!p.Load(name, false, 0, nullptr)) state.SkipWithError("load failed");
+        if (table.UploadTexture(actor, p, settings) < 0) state.SkipWithError("upload failed");
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_PlainReadTarga)->Unit(benchmark::kMillisecond);
@@ -123,6 +173,8 @@ BENCHMARK(BM_LoadTarga)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadTargaFreshPicture)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphicsMagickDecodeJpeg)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadJpegAndFillTexels)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadJpegAndUploadTexture)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   libgraphicsmagick++1-dev graphicsmagick
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
 )
 
 missing=()

@@ -12,7 +12,9 @@
 #include "CliArgs.h"
 #include "ConsoleHost.h"
 #include "Json.h"
+#include "MovieCommands.h"
 #include "PictureCommands.h"
+#include "TexelCommands.h"
 #include "model/Document.h"
 #include "model/Motion.h"
 #include "model/Profile.h"
@@ -34,7 +36,10 @@ const char* kUsage =
     "  new OUT.shw [--scenes N] [--length L] [--camera-move]\n"
     "                                         write a new show (with a camera move)\n"
     "  picture FILE [--step N] [--save OUT [--mode M]]\n"
-    "                                         load a picture, print its size (JSON), save it\n";
+    "                                         load a picture, print its size (JSON), save it\n"
+    "  movie FILE [--frame K --save OUT]      print its frames and size (JSON), save a frame\n"
+    "  texels FILE [--key COLOR] [--feather] [--actor|--panel] [--rostrum] --out OUT.png\n"
+    "                                         write the texels a picture uploads as (PNG)\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -358,6 +363,9 @@ int main(int argc, char** argv) {
         if (command == "timecode") return CmdTimecode(Args(rest, {"--short"}));
         if (command == "new") return CmdNew(Args(rest, {"--camera-move"}), profile);
         if (command == "picture") return CmdPicture(Args(rest, {}));
+        if (command == "movie") return CmdMovie(Args(rest, {}));
+        if (command == "texels")
+            return CmdTexels(Args(rest, {"--feather", "--actor", "--panel", "--rostrum"}));
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

@@ -13,13 +13,17 @@ class Picture;
 
 class MovieSource {
   public:
+    // Frames wider or taller than this are refused, as a Picture cannot hold them.
+    static constexpr int kMaxSide = 4096;
+
     MovieSource();
     ~MovieSource();  // closes whatever is still open
     MovieSource(const MovieSource&) = delete;
     MovieSource& operator=(const MovieSource&) = delete;
 
-    // Opens the first video stream; the number of movie frames (halved for an AlphaInterleave
-    // stream), 0 on failure with nothing left open. Frames are decoded into target (not owned).
+    // Opens the first video stream of an AVI file; the number of movie frames (halved for an
+    // AlphaInterleave stream), 0 on failure with nothing left open. A movie of no whole frame
+    // counts as a failure. Frames are decoded into target (not owned).
     int Open(const QString& fileName, Picture* target);
     // Decodes movie frame index into the target as a bottom-up picture (24 bits, or 32 with
     // the matte as alpha); false without a target, past the end or on a decoding error.
@@ -33,6 +37,13 @@ class MovieSource {
     bool alphaInterleave() const { return alphaInterleave_; }
     int width() const { return width_; }
     int height() const { return height_; }
+    // The number of movie frames the last Open reported. Like the size and the matte flag it
+    // stays readable after Close, until the next Open.
+    int frames() const { return frames_; }
+
+    // FFmpeg reports damaged data and odd formats on stderr by itself; a program whose stderr
+    // carries its own messages calls this once to silence that.
+    static void SilenceLibraryLog();
 
   private:
     struct Streams;  // FFmpeg handles
@@ -41,6 +52,7 @@ class MovieSource {
     bool alphaInterleave_ = false;
     int width_ = 0;
     int height_ = 0;
+    int frames_ = 0;
 };
 
 }  // namespace quillon

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <deque>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "model/DocumentHost.h"
@@ -39,7 +40,7 @@ class ScriptedHost final : public DocumentHost {
     }
     void ShowText(const QString& text) override { texts.push_back(text); }
     void Beep(BeepKind kind) override { beeps.push_back(kind); }
-    void SetWaitCursor(bool) override {}
+    void SetWaitCursor(bool on) override { waitCursor += on ? '+' : '-'; }
     void SetStatusText(const QString& text) override { status.push_back(text); }
     void SetWindowTitle(const QString& t) override { title = t; }
     void AddRecentFile(const QString& path) override { recent.push_back(path); }
@@ -53,6 +54,7 @@ class ScriptedHost final : public DocumentHost {
     QStringList messages, questions, missing, texts, status, recent;
     std::vector<FileDialogRequest> openRequests, saveRequests;
     std::vector<BeepKind> beeps;
+    std::string waitCursor;  // '+' and '-' for each SetWaitCursor, in order
     QString title;
 
   private:

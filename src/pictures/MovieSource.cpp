@@ -1,0 +1,410 @@
+#include "MovieSource.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/log.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+#include <QFile>
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <utility>
+
+#include "Picture.h"
+
+namespace quillon {
+
+namespace {
+
+struct CloseInput {
+    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+};
+struct FreeCodec {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FreeFrame {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct FreePacket {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FreeScaler {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+struct FreeDictionary {
+    void operator()(AVDictionary* d) const { av_dict_free(&d); }
+};
+
+using FormatHandle = std::unique_ptr<AVFormatContext, CloseInput>;
+using CodecHandle = std::unique_ptr<AVCodecContext, FreeCodec>;
+using FrameHandle = std::unique_ptr<AVFrame, FreeFrame>;
+using PacketHandle = std::unique_ptr<AVPacket, FreePacket>;
+using ScalerHandle = std::unique_ptr<SwsContext, FreeScaler>;
+
+constexpr char kAlphaInterleave[] = "AlphaInterleave";
+
+bool NameMarksAlphaInterleave(const AVDictionary* metadata) {
+    // AVI keeps the stream name (strn) as the title; other containers call it the handler name.
+    for (const char* key : {"title", "handler_name"}) {
+        const AVDictionaryEntry* e = av_dict_get(metadata, key, nullptr, 0);
+        if (e && e->value && std::strstr(e->value, kAlphaInterleave)) return true;
+    }
+    return false;
+}
+
+// The full-range formats FFmpeg still hands out for JPEG-based codecs, as their plain
+// counterparts; the range is then given to the scaler explicitly.
+AVPixelFormat PlainFormat(AVPixelFormat f, bool& fullRange) {
+    switch (f) {
+        case AV_PIX_FMT_YUVJ420P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV420P;
+        case AV_PIX_FMT_YUVJ422P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV422P;
+        case AV_PIX_FMT_YUVJ444P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV444P;
+        case AV_PIX_FMT_YUVJ440P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV440P;
+        case AV_PIX_FMT_YUVJ411P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV411P;
+        default:
+            return f;
+    }
+}
+
+bool IsKeyFrame(const AVFrame& frame) {
+#ifdef AV_FRAME_FLAG_KEY
+    return frame.flags & AV_FRAME_FLAG_KEY;
+#else
+    return frame.key_frame;
+#endif
+}
+
+bool SideFits(int side) {
+    return side >= 1 && side <= MovieSource::kMaxSide;
+}
+
+}  // namespace
+
+// The open file, its video stream's decoder and where decoding stands. Stream positions are
+// frame numbers: an AVI video stream advances its time base by one tick per chunk, and its
+// index gives each keyframe's position. AVI keeps no presentation times, so a frame comes out
+// of the decoder stamped with the position of the chunk that released it; a decoder that
+// reorders frames (B-frames) holds back as many chunks as its reorder delay, and the frame's
+// own position is its stamp less that delay. A frame without a stamp follows the one before.
+struct MovieSource::Streams {
+    FormatHandle format;
+    CodecHandle codec;
+    PacketHandle packet;
+    FrameHandle current;   // the last frame the decoder gave, at currentIndex
+    FrameHandle previous;  // the one decoded just before it, at previousIndex
+    FrameHandle spare;     // where the next frame is received
+    ScalerHandle scaler;
+    Picture matte;  // kept between reads so its buffer is reused
+    AVStream* stream = nullptr;
+    int64_t currentIndex = -1;
+    int64_t previousIndex = -1;
+    int64_t expectedIndex = 0;  // where the last jump or the opening left the reader, or -1
+    bool mayReorder = false;    // the codec can send frames out of order
+    bool delayKnown = false;    // a frame has come out, so the decoder knows its reorder delay
+    bool inputEnded = false;    // the decoder has been told that no more packets come
+
+    bool Start(const QString& fileName);
+    int64_t CountFrames();
+    const AVFrame* Decode(int64_t wanted);
+    bool Convert(const AVFrame& frame, Picture& picture);
+
+  private:
+    bool SeekTo(int64_t position);
+    const AVFrame* DecodeOn(int64_t wanted, int64_t from, bool checkLanding,
+                            bool* badLanding = nullptr);
+};
+
+bool MovieSource::Streams::Start(const QString& fileName) {
+    // Only the AVI reader, and only local files: a name from a show file must not make FFmpeg
+    // reach for a network protocol or guess at some other container.
+    const AVInputFormat* avi = av_find_input_format("avi");
+    if (!avi) return false;
+    AVDictionary* rawOptions = nullptr;
+    av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
+    const QByteArray url = "file:" + QFile::encodeName(fileName);
+    AVFormatContext* rawFormat = nullptr;
+    const int opened = avformat_open_input(&rawFormat, url.constData(), avi, &rawOptions);
+    std::unique_ptr<AVDictionary, FreeDictionary> options(rawOptions);
+    if (opened < 0) return false;
+    format.reset(rawFormat);
+
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        AVStream* s = format->streams[i];
+        if (!stream && s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+            !(s->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            stream = s;
+        else
+            s->discard = AVDISCARD_ALL;  // the demuxer skips what we never decode
+    }
+    if (!stream) return false;
+    // The stream header normally gives the size; only a file without it is probed further.
+    if ((stream->codecpar->width <= 0 || stream->codecpar->height <= 0) &&
+        avformat_find_stream_info(format.get(), nullptr) < 0)
+        return false;
+    if (!SideFits(stream->codecpar->width) || !SideFits(stream->codecpar->height)) return false;
+
+    const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!decoder) return false;
+    codec.reset(avcodec_alloc_context3(decoder));
+    if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return false;
+    codec->pkt_timebase = stream->time_base;
+    // One thread: frames come out in step with the packets that make them, and a frame's
+    // pixels stay bounded even when its own header claims more than the stream's.
+    codec->thread_count = 1;
+    codec->max_pixels = int64_t(kMaxSide) * kMaxSide;
+    if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return false;
+    const AVCodecDescriptor* description = avcodec_descriptor_get(decoder->id);
+    mayReorder = description && (description->props & AV_CODEC_PROP_REORDER);
+
+    packet.reset(av_packet_alloc());
+    current.reset(av_frame_alloc());
+    previous.reset(av_frame_alloc());
+    spare.reset(av_frame_alloc());
+    return packet && current && previous && spare;
+}
+
+// How many frames the stream holds. The index, when the file has one, tells what was really
+// written: its last entry's position plus one, which also counts dropped frames (positions
+// without a chunk of their own). The header's length is not used: it is only a promise, and a
+// writer that could not seek back to it (one writing to a pipe) leaves a placeholder there and
+// no index either. Such a file has its packets counted once, through to its end.
+int64_t MovieSource::Streams::CountFrames() {
+    const int entries = avformat_index_get_entries_count(stream);
+    if (entries > 0) {
+        const AVIndexEntry* last = avformat_index_get_entry(stream, entries - 1);
+        if (last && last->timestamp >= 0) return last->timestamp + 1;
+    }
+    int64_t count = 0;
+    while (av_read_frame(format.get(), packet.get()) >= 0) {
+        if (packet->stream_index == stream->index) ++count;
+        av_packet_unref(packet.get());
+    }
+    // Reading ran to the end; the first frame wanted sends the reader back.
+    expectedIndex = -1;
+    return count;
+}
+
+bool MovieSource::Streams::SeekTo(int64_t position) {
+    if (av_seek_frame(format.get(), stream->index, position, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(codec.get());
+    av_frame_unref(current.get());
+    av_frame_unref(previous.get());
+    currentIndex = previousIndex = -1;
+    expectedIndex = position;
+    inputEnded = false;
+    return true;
+}
+
+// The frame shown at stream position `wanted`: the last one decoded at or before it. Decoding
+// goes on from where it stands when that is no further from the wanted frame than the keyframe
+// before it; otherwise the reader jumps to that keyframe. Null when the stream ends or breaks
+// first.
+const AVFrame* MovieSource::Streams::Decode(int64_t wanted) {
+    if (currentIndex == wanted) return current.get();
+    if (previousIndex >= 0 && previousIndex <= wanted && wanted < currentIndex)
+        return previous.get();
+
+    const AVIndexEntry* key =
+        avformat_index_get_entry_from_timestamp(stream, wanted, AVSEEK_FLAG_BACKWARD);
+    // A keyframe of a reordering stream may be followed by frames shown before it that refer
+    // back into the previous group (an open group of pictures); decoding from the keyframe
+    // before gives those their references. Until a frame has come out the delay is unknown, so
+    // any codec that can reorder is treated so.
+    if (key && key->timestamp > 0 && mayReorder && (codec->has_b_frames > 0 || !delayKnown))
+        key = avformat_index_get_entry_from_timestamp(stream, key->timestamp - 1,
+                                                      AVSEEK_FLAG_BACKWARD);
+    const int64_t keyIndex = key ? key->timestamp : -1;
+    const AVFrame* frame = nullptr;
+    if (currentIndex >= 0 && currentIndex < wanted && keyIndex <= currentIndex + 1) {
+        frame = DecodeOn(wanted, currentIndex + 1, false);
+    } else if (currentIndex < 0 && expectedIndex >= 0 && expectedIndex <= wanted &&
+               keyIndex <= expectedIndex) {
+        frame = DecodeOn(wanted, expectedIndex, false);  // nothing decoded since the last jump
+    } else {
+        bool badLanding = true;
+        if (keyIndex > 0 && SeekTo(keyIndex)) {
+            badLanding = false;
+            frame = DecodeOn(wanted, keyIndex, true, &badLanding);
+        }
+        // No index, or one that calls frames keyframes that are not (a file without an index
+        // gets one made up as it is read, every entry a keyframe): decode from the start.
+        if (badLanding && SeekTo(0)) frame = DecodeOn(wanted, 0, false);
+    }
+    // After a failure the reader stands nowhere in particular; the next frame wanted jumps.
+    if (!frame) expectedIndex = -1;
+    return frame;
+}
+
+// Receives frames from stream position `from` on until the wanted one. With checkLanding, the
+// reader has just jumped to a keyframe: when the first frame turns out not to be one, or the
+// decoder cannot make anything of the data there, *badLanding is set and null returned.
+const AVFrame* MovieSource::Streams::DecodeOn(int64_t wanted, int64_t from, bool checkLanding,
+                                              bool* badLanding) {
+    auto landedBadly = [&] {
+        if (!checkLanding) return false;
+        *badLanding = true;
+        return true;
+    };
+    // Every step receives a frame, reads a packet or passes over a damaged one; a stream that
+    // keeps failing ends the search instead of running on.
+    const int64_t distance = wanted > from ? wanted - from : 0;
+    const int64_t steps = 8 * (distance + 1) + 1024;
+    for (int64_t step = 0; step < steps; ++step) {
+        const int received = avcodec_receive_frame(codec.get(), spare.get());
+        if (received == 0) {
+            if (checkLanding && !IsKeyFrame(*spare)) {
+                av_frame_unref(spare.get());
+                landedBadly();
+                return nullptr;
+            }
+            checkLanding = false;
+            const int64_t stamp = spare->best_effort_timestamp;
+            const int64_t index = stamp != AV_NOPTS_VALUE ? stamp - codec->has_b_frames
+                                  : currentIndex >= 0     ? currentIndex + 1
+                                                          : std::max<int64_t>(from, 0);
+            delayKnown = true;
+            std::swap(previous, current);
+            std::swap(current, spare);
+            av_frame_unref(spare.get());
+            previousIndex = currentIndex;
+            currentIndex = index;
+            if (currentIndex == wanted) return current.get();
+            if (currentIndex > wanted) {
+                // The wanted position holds no frame of its own (a dropped frame): the one
+                // before it stays on screen. A jump that landed late gives what it found.
+                return previousIndex >= 0 && previousIndex < wanted ? previous.get()
+                                                                    : current.get();
+            }
+            continue;
+        }
+        if (received == AVERROR_EOF) return landedBadly(), nullptr;
+        if (received != AVERROR(EAGAIN)) {
+            if (landedBadly()) return nullptr;
+            continue;  // a damaged frame; go on with the next
+        }
+        if (inputEnded) return landedBadly(), nullptr;
+        if (av_read_frame(format.get(), packet.get()) < 0) {
+            avcodec_send_packet(codec.get(), nullptr);  // let the decoder give what it holds
+            inputEnded = true;
+            continue;
+        }
+        int sent = 0;
+        if (packet->stream_index == stream->index)
+            sent = avcodec_send_packet(codec.get(), packet.get());
+        av_packet_unref(packet.get());
+        // A packet the decoder refuses is passed over, as a player would, unless it is the
+        // one the reader jumped to.
+        if (sent < 0 && sent != AVERROR(EAGAIN) && landedBadly()) return nullptr;
+    }
+    return nullptr;
+}
+
+// Makes picture the frame's size at 24 bits and fills it bottom row first: the scaler writes
+// the top image row into the picture's last row and walks down through a negative stride.
+bool MovieSource::Streams::Convert(const AVFrame& frame, Picture& picture) {
+    const int w = frame.width, h = frame.height;
+    if (!SideFits(w) || !SideFits(h)) return false;
+    bool fullRange = frame.color_range == AVCOL_RANGE_JPEG;
+    const AVPixelFormat source = PlainFormat(AVPixelFormat(frame.format), fullRange);
+    const AVPixFmtDescriptor* description = av_pix_fmt_desc_get(source);
+    if (!description || (description->flags & AV_PIX_FMT_FLAG_HWACCEL)) return false;
+    scaler.reset(sws_getCachedContext(scaler.release(), w, h, source, w, h, AV_PIX_FMT_BGR24,
+                                      SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler) return false;
+    if (!(description->flags & AV_PIX_FMT_FLAG_RGB)) {
+        // The frame's own matrix and range, to full-range RGB.
+        const int* matrix = sws_getCoefficients(frame.colorspace);
+        sws_setColorspaceDetails(scaler.get(), matrix, fullRange ? 1 : 0,
+                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+    }
+    if (!picture.Create(w, h, 24)) return false;
+    const int rowBytes = picture.RowBytes();
+    uint8_t* destination[4] = {picture.Bits(h - 1), nullptr, nullptr, nullptr};
+    const int strides[4] = {-rowBytes, 0, 0, 0};
+    if (sws_scale(scaler.get(), frame.data, frame.linesize, 0, h, destination, strides) != h)
+        return false;
+    // Rows are whole 4-byte words; the bytes past the last pixel are cleared so that a saved
+    // picture does not carry whatever the buffer held before.
+    const int used = 3 * w;
+    if (used < rowBytes) {
+        for (int y = 0; y < h; ++y)
+            std::memset(picture.Bits(y) + used, 0, size_t(rowBytes - used));
+    }
+    return true;
+}
+
+MovieSource::MovieSource() = default;
+
+MovieSource::~MovieSource() {
+    Close();
+}
+
+int MovieSource::Open(const QString& fileName, Picture* target) {
+    Close();
+    alphaInterleave_ = false;
+    width_ = height_ = frames_ = 0;
+
+    auto streams = std::make_unique<Streams>();
+    if (!streams->Start(fileName)) return 0;
+    const bool alpha = NameMarksAlphaInterleave(streams->stream->metadata);
+    int64_t count = streams->CountFrames();
+    if (alpha) count /= 2;
+    if (count < 1) return 0;  // also what a movie of no whole frame has to offer
+
+    streams_ = std::move(streams);
+    target_ = target;
+    alphaInterleave_ = alpha;
+    width_ = streams_->stream->codecpar->width;
+    height_ = streams_->stream->codecpar->height;
+    frames_ = int(std::min<int64_t>(count, INT_MAX));
+    return frames_;
+}
+
+bool MovieSource::ReadFrame(int index) {
+    if (!target_ || !streams_ || index < 0 || index >= frames_) return false;
+    const int64_t colour = alphaInterleave_ ? 2 * int64_t(index) : index;
+    const AVFrame* frame = streams_->Decode(colour);
+    if (!frame || !streams_->Convert(*frame, *target_)) return false;
+    if (!alphaInterleave_) return true;
+    const AVFrame* matte = streams_->Decode(colour + 1);
+    if (!matte || !streams_->Convert(*matte, streams_->matte)) return false;
+    return target_->MergeAlpha(streams_->matte);
+}
+
+void MovieSource::Close() {
+    // The handles go in reverse order of opening; the size, frame count and matte flag stay
+    // readable until the next Open.
+    streams_.reset();
+    target_ = nullptr;
+}
+
+int MovieSource::LoadFrame(const QString& fileName, int index, Picture* target) {
+    MovieSource source;
+    int frames = source.Open(fileName, target);
+    if (frames < 1) return 0;
+    if (!source.ReadFrame(index)) frames = 0;
+    source.Close();
+    return frames;
+}
+
+void MovieSource::SilenceLibraryLog() {
+    av_log_set_level(AV_LOG_QUIET);
+}
+
+}  // namespace quillon

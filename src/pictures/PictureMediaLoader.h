@@ -1,0 +1,70 @@
+#pragma once
+// The document's picture loading: actor pictures (still, movie or tiled rostrum artwork) and
+// set-panel pictures, turned into textures through the texture table. It holds the document's
+// scratch picture, into which panel and untiled actor pictures are read before they become
+// textures, and the table, whose uploader stays owned by the caller. One loader serves one
+// document (Document::SetMediaLoader).
+//
+// Sounds, movie lengths and scripts are loaded by the player and the script window; until
+// those are in place this loader reports them as not loadable, like NullMediaLoader.
+
+#include <QList>
+#include <QRgb>
+
+#include "Picture.h"
+#include "TextureTable.h"
+#include "model/MediaLoader.h"
+
+namespace quillon {
+
+inline constexpr char kMessageImageTooBig[] = "Image is bigger than the maximum size allowed of:";
+inline constexpr char kMessageNotPowerOfTwo[] =
+    "Image size is not a power of 2 (i.e. 32, 64, 128, 256, 512 etc.)";
+inline constexpr char kQuestionFitMoves[] = "Do you want to make moves match the new image size?";
+
+class PictureMediaLoader final : public MediaLoader {
+  public:
+    // Rostrum artwork is cut into tiles of at most this many pixels a side.
+    static constexpr int kRostrumTile = 512;
+    // Tiles share this many pixels with their neighbours, so that filtering at a tile's edge
+    // sees the same pixels as the tile beside it.
+    static constexpr int kTileOverlap = 5;
+
+    explicit PictureMediaLoader(TextureUploader& uploader) : textures_(uploader) {}
+
+    // Outside rostrum mode: a movie (".avi" or ".AVI" in the name) reserves one texture per
+    // frame, to be uploaded when first shown; any other picture is read into the scratch
+    // picture and uploaded. In rostrum mode the picture becomes the actor's media, is cut into
+    // tiles and each tile is uploaded. Interactive loads warn about sizes textures cannot hold
+    // whole and, when a picture is replaced in rostrum mode, offer to fit the moves to it.
+    // False when the file cannot be read (rostrum mode then leaves the actor without media).
+    bool AssignActorPicture(Document& doc, const QString& path, ShowNode& actor,
+                            bool interactive) override;
+    // An empty imagePath gives textureSlot -1 and false; a picture that cannot be read, false.
+    bool LoadPanelPicture(Document& doc, SetPanel& panel) override;
+    std::optional<int> LoadSound(Document&, const QString&, ShowNode&) override {
+        return std::nullopt;
+    }
+    std::optional<int> MovieFrameCount(const QString&) override { return std::nullopt; }
+    bool LoadScript(Document&, const QString&, ShowNode&) override { return false; }
+    void ResetTextures() override { textures_.Reset(); }
+
+    TextureTable& textures() { return textures_; }
+    Picture& scratchPicture() { return scratch_; }
+    // On a palette display (8 bits per pixel or fewer) panel pictures are reduced to 8 bits and
+    // their colour table becomes the palette. Off by default: a true-colour display.
+    void SetPaletteDisplay(bool on) { paletteDisplay_ = on; }
+    const QList<QRgb>& palette() const { return palette_; }
+
+  private:
+    bool AssignMovie(const QString& path, ShowNode& actor);
+    bool AssignStill(Document& doc, const QString& path, ShowNode& actor, bool interactive);
+    bool AssignRostrum(Document& doc, const QString& path, ShowNode& actor, bool interactive);
+
+    TextureTable textures_;
+    Picture scratch_;
+    bool paletteDisplay_ = false;
+    QList<QRgb> palette_;
+};
+
+}  // namespace quillon
