@@ -163,8 +163,8 @@ bool MovieSource::Streams::Start(const QString& fileName) {
     codec.reset(avcodec_alloc_context3(decoder));
     if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return false;
     codec->pkt_timebase = stream->time_base;
-    // One thread: frames come out in step with the packets that make them, and a frame's
-    // pixels stay bounded even when its own header claims more than the stream's.
+    // One thread, so frames come out in step with the packets that make them. A frame whose
+    // own header claims more pixels than a picture can hold is refused before it is allocated.
     codec->thread_count = 1;
     codec->max_pixels = int64_t(kMaxSide) * kMaxSide;
     if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return false;
