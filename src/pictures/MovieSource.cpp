@@ -180,15 +180,19 @@ bool MovieSource::Streams::Start(const QString& fileName) {
 
 // How many frames the stream holds. The index, when the file has one, tells what was really
 // written: its last entry's position plus one, which also counts dropped frames (positions
-// without a chunk of their own). The header's length is not used: it is only a promise, and a
-// writer that could not seek back to it (one writing to a pipe) leaves a placeholder there and
-// no index either. Such a file has its packets counted once, through to its end.
+// without a chunk of their own). Without an index the header's frame count is taken when the
+// file could hold that many chunks (8 bytes each at the least); a writer that could not seek
+// back to its header (one writing to a pipe) leaves no index and a placeholder there, and such
+// a file has its packets counted once, through to its end.
 int64_t MovieSource::Streams::CountFrames() {
     const int entries = avformat_index_get_entries_count(stream);
     if (entries > 0) {
         const AVIndexEntry* last = avformat_index_get_entry(stream, entries - 1);
         if (last && last->timestamp >= 0) return last->timestamp + 1;
     }
+    const int64_t fileBytes = format->pb ? avio_size(format->pb) : -1;
+    if (stream->nb_frames > 0 && fileBytes > 0 && stream->nb_frames <= fileBytes / 8)
+        return stream->nb_frames;
     int64_t count = 0;
     while (av_read_frame(format.get(), packet.get()) >= 0) {
         if (packet->stream_index == stream->index) ++count;
@@ -304,8 +308,12 @@ const AVFrame* MovieSource::Streams::DecodeOn(int64_t wanted, int64_t from, bool
             inputEnded = true;
             continue;
         }
+        // A chunk the file was cut off in the middle of is not decoded: half a frame would come
+        // out with whatever the decoder makes of the missing rest.
         int sent = 0;
-        if (packet->stream_index == stream->index)
+        if (packet->flags & AV_PKT_FLAG_CORRUPT)
+            sent = AVERROR_INVALIDDATA;
+        else if (packet->stream_index == stream->index)
             sent = avcodec_send_packet(codec.get(), packet.get());
         av_packet_unref(packet.get());
         // A packet the decoder refuses is passed over, as a player would, unless it is the
