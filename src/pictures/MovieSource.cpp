@@ -5,6 +5,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
@@ -36,6 +37,9 @@ struct FreePacket {
 struct FreeScaler {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
+struct FreeAvMemory {
+    void operator()(uint8_t* p) const { av_free(p); }
+};
 struct FreeDictionary {
     void operator()(AVDictionary* d) const { av_dict_free(&d); }
 };
@@ -47,6 +51,8 @@ using PacketHandle = std::unique_ptr<AVPacket, FreePacket>;
 using ScalerHandle = std::unique_ptr<SwsContext, FreeScaler>;
 
 constexpr char kAlphaInterleave[] = "AlphaInterleave";
+// Room after the scaler's last row for the bytes it may store past it.
+constexpr size_t kScratchSlack = 256;
 
 bool NameMarksAlphaInterleave(const AVDictionary* metadata) {
     // AVI keeps the stream name (strn) as the title; other containers call it the handler name.
@@ -109,6 +115,8 @@ struct MovieSource::Streams {
     FrameHandle previous;  // the one decoded just before it, at previousIndex
     FrameHandle spare;     // where the next frame is received
     ScalerHandle scaler;
+    std::unique_ptr<uint8_t, FreeAvMemory> scratch;  // the scaler's output, scratchBytes long
+    size_t scratchBytes = 0;
     Picture matte;  // kept between reads so its buffer is reused
     AVStream* stream = nullptr;
     int64_t currentIndex = -1;
@@ -323,8 +331,7 @@ const AVFrame* MovieSource::Streams::DecodeOn(int64_t wanted, int64_t from, bool
     return nullptr;
 }
 
-// Makes picture the frame's size at 24 bits and fills it bottom row first: the scaler writes
-// the top image row into the picture's last row and walks down through a negative stride.
+// Makes picture the frame's size at 24 bits, bottom row first.
 bool MovieSource::Streams::Convert(const AVFrame& frame, Picture& picture) {
     const int w = frame.width, h = frame.height;
     if (!SideFits(w) || !SideFits(h)) return false;
@@ -341,18 +348,27 @@ bool MovieSource::Streams::Convert(const AVFrame& frame, Picture& picture) {
         sws_setColorspaceDetails(scaler.get(), matrix, fullRange ? 1 : 0,
                                  sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     }
-    if (!picture.Create(w, h, 24)) return false;
-    const int rowBytes = picture.RowBytes();
-    uint8_t* destination[4] = {picture.Bits(h - 1), nullptr, nullptr, nullptr};
-    const int strides[4] = {-rowBytes, 0, 0, 0};
+    // The scaler stores whole blocks of pixels and may write a little past a row's last pixel,
+    // so it fills a padded scratch image, whose rows are then copied into the picture.
+    const int stride = (3 * w + 63) & ~63;
+    const size_t bytes = size_t(stride) * size_t(h) + kScratchSlack;
+    if (bytes > scratchBytes) {
+        scratch.reset(static_cast<uint8_t*>(av_malloc(bytes)));
+        scratchBytes = scratch ? bytes : 0;
+        if (!scratch) return false;
+    }
+    uint8_t* destination[4] = {scratch.get(), nullptr, nullptr, nullptr};
+    const int strides[4] = {stride, 0, 0, 0};
     if (sws_scale(scaler.get(), frame.data, frame.linesize, 0, h, destination, strides) != h)
         return false;
-    // Rows are whole 4-byte words; the bytes past the last pixel are cleared so that a saved
-    // picture does not carry whatever the buffer held before.
-    const int used = 3 * w;
-    if (used < rowBytes) {
-        for (int y = 0; y < h; ++y)
-            std::memset(picture.Bits(y) + used, 0, size_t(rowBytes - used));
+    if (!picture.Create(w, h, 24)) return false;
+    // Top image row last: the picture is bottom-up. Rows are whole 4-byte words; the bytes past
+    // the last pixel are cleared so that a saved picture does not carry what the buffer held.
+    const size_t used = size_t(3 * w), rowBytes = size_t(picture.RowBytes());
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = picture.Bits(h - 1 - y);
+        std::memcpy(row, scratch.get() + size_t(y) * size_t(stride), used);
+        std::memset(row + used, 0, rowBytes - used);
     }
     return true;
 }
