@@ -54,13 +54,10 @@ constexpr char kAlphaInterleave[] = "AlphaInterleave";
 // Room after the scaler's last row for the bytes it may store past it.
 constexpr size_t kScratchSlack = 256;
 
+// The AVI reader gives a stream's name (its strn chunk) as the stream's title.
 bool NameMarksAlphaInterleave(const AVDictionary* metadata) {
-    // AVI keeps the stream name (strn) as the title; other containers call it the handler name.
-    for (const char* key : {"title", "handler_name"}) {
-        const AVDictionaryEntry* e = av_dict_get(metadata, key, nullptr, 0);
-        if (e && e->value && std::strstr(e->value, kAlphaInterleave)) return true;
-    }
-    return false;
+    const AVDictionaryEntry* e = av_dict_get(metadata, "title", nullptr, 0);
+    return e && e->value && std::strstr(e->value, kAlphaInterleave);
 }
 
 // The full-range formats FFmpeg still hands out for JPEG-based codecs, as their plain
@@ -108,6 +105,7 @@ bool SideFits(int side) {
 // reorders frames (B-frames) holds back as many chunks as its reorder delay, and the frame's
 // own position is its stamp less that delay. A frame without a stamp follows the one before.
 struct MovieSource::Streams {
+    // Members go in reverse order: what was made from the file before the file itself.
     FormatHandle format;
     CodecHandle codec;
     PacketHandle packet;
@@ -412,8 +410,7 @@ bool MovieSource::ReadFrame(int index) {
 }
 
 void MovieSource::Close() {
-    // The handles go in reverse order of opening; the size, frame count and matte flag stay
-    // readable until the next Open.
+    // The size, frame count and matte flag stay readable until the next Open.
     streams_.reset();
     target_ = nullptr;
 }
