@@ -28,6 +28,22 @@ if [ ${#names[@]} -eq 0 ]; then
   exit 1
 fi
 
+# The movie fuzzer starts from tiny AVI files made here with the ffmpeg tool: each codec path
+# the source handles, and a stream carrying the matte title.
+movie_seeds="$build/corpus/fuzz_movie"
+if command -v ffmpeg >/dev/null && [ -z "$(ls -A "$movie_seeds" 2>/dev/null)" ]; then
+  mkdir -p "$movie_seeds"
+  i=0
+  for codec in "ffv1 -pix_fmt bgr0 -g 2" "mjpeg" "rawvideo -pix_fmt bgr24" "mpeg4 -bf 1 -g 3"; do
+    for title in plain AlphaInterleave; do
+      i=$((i + 1))
+      # shellcheck disable=SC2086
+      ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=8x6:rate=25 -frames:v 4 \
+        -c:v $codec -metadata:s:v:0 title=$title "$movie_seeds/seed$i.avi" || true
+    done
+  done
+fi
+
 failed=()
 for name in "${names[@]}"; do
   exe="$build/fuzz/$name"

@@ -1,39 +1,15 @@
 #include "MovieCommands.h"
 
 #include <QString>
-#include <QStringList>
 #include <cstdio>
 #include <string>
 
+#include "ConsoleHost.h"
 #include "Json.h"
-#include "model/DocumentHost.h"
 #include "pictures/MovieSource.h"
 #include "pictures/Picture.h"
 
 namespace quillon::cli {
-
-namespace {
-
-// Keeps what Save says, so a failure can repeat it.
-class MessageLog final : public DocumentHost {
-  public:
-    void Message(const QString& text) override { messages.push_back(text); }
-    bool AskYesNo(const QString&) override { return false; }
-    std::optional<QString> OpenFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> SaveFileName(const FileDialogRequest&) override { return std::nullopt; }
-    bool AskFindMissingFile(const QString&) override { return false; }
-    void ShowText(const QString&) override {}
-    void Beep(BeepKind) override {}
-    void SetWaitCursor(bool) override {}
-    void SetStatusText(const QString&) override {}
-    void SetWindowTitle(const QString&) override {}
-    void AddRecentFile(const QString&) override {}
-    StageViewArea VisibleStageArea() const override { return {}; }
-
-    QStringList messages;
-};
-
-}  // namespace
 
 int CmdMovie(const Args& args) {
     args.Allow({"--frame", "--save"});
@@ -61,11 +37,11 @@ int CmdMovie(const Args& args) {
     }
     movie.Close();
     if (out) {
-        MessageLog log;
-        if (!picture.Save(QString::fromStdString(*out), kWriteBmp, &log)) {
-            const std::string why = log.messages.isEmpty()
+        ConsoleHost host;  // keeps what Save says, to repeat it
+        if (!picture.Save(QString::fromStdString(*out), kWriteBmp, &host)) {
+            const std::string why = host.lastMessage().isEmpty()
                                         ? std::string("cannot write picture")
-                                        : log.messages.join(QStringLiteral("; ")).toStdString();
+                                        : host.lastMessage().toStdString();
             throw Failure{why + ": " + *out};
         }
     }

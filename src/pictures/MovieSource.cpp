@@ -5,6 +5,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
@@ -36,6 +37,9 @@ struct FreePacket {
 struct FreeScaler {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
+struct FreeAvMemory {
+    void operator()(uint8_t* p) const { av_free(p); }
+};
 struct FreeDictionary {
     void operator()(AVDictionary* d) const { av_dict_free(&d); }
 };
@@ -47,14 +51,13 @@ using PacketHandle = std::unique_ptr<AVPacket, FreePacket>;
 using ScalerHandle = std::unique_ptr<SwsContext, FreeScaler>;
 
 constexpr char kAlphaInterleave[] = "AlphaInterleave";
+// Room after the scaler's last row for the bytes it may store past it.
+constexpr size_t kScratchSlack = 256;
 
+// The AVI reader gives a stream's name (its strn chunk) as the stream's title.
 bool NameMarksAlphaInterleave(const AVDictionary* metadata) {
-    // AVI keeps the stream name (strn) as the title; other containers call it the handler name.
-    for (const char* key : {"title", "handler_name"}) {
-        const AVDictionaryEntry* e = av_dict_get(metadata, key, nullptr, 0);
-        if (e && e->value && std::strstr(e->value, kAlphaInterleave)) return true;
-    }
-    return false;
+    const AVDictionaryEntry* e = av_dict_get(metadata, "title", nullptr, 0);
+    return e && e->value && std::strstr(e->value, kAlphaInterleave);
 }
 
 // The full-range formats FFmpeg still hands out for JPEG-based codecs, as their plain
@@ -102,6 +105,7 @@ bool SideFits(int side) {
 // reorders frames (B-frames) holds back as many chunks as its reorder delay, and the frame's
 // own position is its stamp less that delay. A frame without a stamp follows the one before.
 struct MovieSource::Streams {
+    // Members go in reverse order: what was made from the file before the file itself.
     FormatHandle format;
     CodecHandle codec;
     PacketHandle packet;
@@ -109,6 +113,8 @@ struct MovieSource::Streams {
     FrameHandle previous;  // the one decoded just before it, at previousIndex
     FrameHandle spare;     // where the next frame is received
     ScalerHandle scaler;
+    std::unique_ptr<uint8_t, FreeAvMemory> scratch;  // the scaler's output, scratchBytes long
+    size_t scratchBytes = 0;
     Picture matte;  // kept between reads so its buffer is reused
     AVStream* stream = nullptr;
     int64_t currentIndex = -1;
@@ -163,8 +169,8 @@ bool MovieSource::Streams::Start(const QString& fileName) {
     codec.reset(avcodec_alloc_context3(decoder));
     if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return false;
     codec->pkt_timebase = stream->time_base;
-    // One thread: frames come out in step with the packets that make them, and a frame's
-    // pixels stay bounded even when its own header claims more than the stream's.
+    // One thread, so frames come out in step with the packets that make them. A frame whose
+    // own header claims more pixels than a picture can hold is refused before it is allocated.
     codec->thread_count = 1;
     codec->max_pixels = int64_t(kMaxSide) * kMaxSide;
     if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return false;
@@ -180,15 +186,19 @@ bool MovieSource::Streams::Start(const QString& fileName) {
 
 // How many frames the stream holds. The index, when the file has one, tells what was really
 // written: its last entry's position plus one, which also counts dropped frames (positions
-// without a chunk of their own). The header's length is not used: it is only a promise, and a
-// writer that could not seek back to it (one writing to a pipe) leaves a placeholder there and
-// no index either. Such a file has its packets counted once, through to its end.
+// without a chunk of their own). Without an index the header's frame count is taken when the
+// file could hold that many chunks (8 bytes each at the least); a writer that could not seek
+// back to its header (one writing to a pipe) leaves no index and a placeholder there, and such
+// a file has its packets counted once, through to its end.
 int64_t MovieSource::Streams::CountFrames() {
     const int entries = avformat_index_get_entries_count(stream);
     if (entries > 0) {
         const AVIndexEntry* last = avformat_index_get_entry(stream, entries - 1);
         if (last && last->timestamp >= 0) return last->timestamp + 1;
     }
+    const int64_t fileBytes = format->pb ? avio_size(format->pb) : -1;
+    if (stream->nb_frames > 0 && fileBytes > 0 && stream->nb_frames <= fileBytes / 8)
+        return stream->nb_frames;
     int64_t count = 0;
     while (av_read_frame(format.get(), packet.get()) >= 0) {
         if (packet->stream_index == stream->index) ++count;
@@ -304,8 +314,12 @@ const AVFrame* MovieSource::Streams::DecodeOn(int64_t wanted, int64_t from, bool
             inputEnded = true;
             continue;
         }
+        // A chunk the file was cut off in the middle of is not decoded: half a frame would come
+        // out with whatever the decoder makes of the missing rest.
         int sent = 0;
-        if (packet->stream_index == stream->index)
+        if (packet->flags & AV_PKT_FLAG_CORRUPT)
+            sent = AVERROR_INVALIDDATA;
+        else if (packet->stream_index == stream->index)
             sent = avcodec_send_packet(codec.get(), packet.get());
         av_packet_unref(packet.get());
         // A packet the decoder refuses is passed over, as a player would, unless it is the
@@ -315,8 +329,7 @@ const AVFrame* MovieSource::Streams::DecodeOn(int64_t wanted, int64_t from, bool
     return nullptr;
 }
 
-// Makes picture the frame's size at 24 bits and fills it bottom row first: the scaler writes
-// the top image row into the picture's last row and walks down through a negative stride.
+// Makes picture the frame's size at 24 bits, bottom row first.
 bool MovieSource::Streams::Convert(const AVFrame& frame, Picture& picture) {
     const int w = frame.width, h = frame.height;
     if (!SideFits(w) || !SideFits(h)) return false;
@@ -333,18 +346,27 @@ bool MovieSource::Streams::Convert(const AVFrame& frame, Picture& picture) {
         sws_setColorspaceDetails(scaler.get(), matrix, fullRange ? 1 : 0,
                                  sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     }
-    if (!picture.Create(w, h, 24)) return false;
-    const int rowBytes = picture.RowBytes();
-    uint8_t* destination[4] = {picture.Bits(h - 1), nullptr, nullptr, nullptr};
-    const int strides[4] = {-rowBytes, 0, 0, 0};
+    // The scaler stores whole blocks of pixels and may write a little past a row's last pixel,
+    // so it fills a padded scratch image, whose rows are then copied into the picture.
+    const int stride = (3 * w + 63) & ~63;
+    const size_t bytes = size_t(stride) * size_t(h) + kScratchSlack;
+    if (bytes > scratchBytes) {
+        scratch.reset(static_cast<uint8_t*>(av_malloc(bytes)));
+        scratchBytes = scratch ? bytes : 0;
+        if (!scratch) return false;
+    }
+    uint8_t* destination[4] = {scratch.get(), nullptr, nullptr, nullptr};
+    const int strides[4] = {stride, 0, 0, 0};
     if (sws_scale(scaler.get(), frame.data, frame.linesize, 0, h, destination, strides) != h)
         return false;
-    // Rows are whole 4-byte words; the bytes past the last pixel are cleared so that a saved
-    // picture does not carry whatever the buffer held before.
-    const int used = 3 * w;
-    if (used < rowBytes) {
-        for (int y = 0; y < h; ++y)
-            std::memset(picture.Bits(y) + used, 0, size_t(rowBytes - used));
+    if (!picture.Create(w, h, 24)) return false;
+    // Top image row last: the picture is bottom-up. Rows are whole 4-byte words; the bytes past
+    // the last pixel are cleared so that a saved picture does not carry what the buffer held.
+    const size_t used = size_t(3 * w), rowBytes = size_t(picture.RowBytes());
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = picture.Bits(h - 1 - y);
+        std::memcpy(row, scratch.get() + size_t(y) * size_t(stride), used);
+        std::memset(row + used, 0, rowBytes - used);
     }
     return true;
 }
@@ -388,8 +410,7 @@ bool MovieSource::ReadFrame(int index) {
 }
 
 void MovieSource::Close() {
-    // The handles go in reverse order of opening; the size, frame count and matte flag stay
-    // readable until the next Open.
+    // The size, frame count and matte flag stay readable until the next Open.
     streams_.reset();
     target_ = nullptr;
 }

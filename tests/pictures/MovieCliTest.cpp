@@ -58,6 +58,9 @@ TEST(MovieCli, PrintsTheMovieSavesAFrameAndFails) {
               std::tuple(1, "", "quillon-cli: cannot open movie: " + garbage.toStdString() + "\n"));
     EXPECT_EQ(Cli({matte, "--frame", "10", "--save", tga}),
               std::tuple(1, "", "quillon-cli: frame 10 is outside the movie's 10 frames\n"));
+    const std::string nowhere = dir.path().toStdString() + "/no/such/folder.tga";
+    EXPECT_EQ(Cli({matte, "--frame", "1", "--save", QString::fromStdString(nowhere)}),
+              std::tuple(1, "", "quillon-cli: Error opening graphics file: " + nowhere + "\n"));
     EXPECT_EQ(std::get<0>(Cli({matte, "--frame", "1"})), 1);  // --frame without --save
     EXPECT_EQ(std::get<0>(Cli({matte, plain})), 1);
 }
