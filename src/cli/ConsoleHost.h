@@ -1,9 +1,11 @@
 #pragma once
-// The document's host for the command line: messages go to stderr, questions are answered
-// "No", file dialogs are cancelled and missing files are not looked for.
+// The document's host for the command line: messages are kept for the failure report,
+// questions are answered "No", file dialogs are cancelled and missing files are not looked for.
 
 #include <QString>
+#include <QStringList>
 #include <cstdio>
+#include <string>
 
 #include "model/DocumentHost.h"
 
@@ -11,7 +13,7 @@ namespace quillon {
 
 class ConsoleHost final : public DocumentHost {
   public:
-    void Message(const QString& text) override { lastMessage_ = text; }
+    void Message(const QString& text) override { messages.push_back(text); }
     bool AskYesNo(const QString&) override { return false; }
     std::optional<QString> OpenFileName(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> SaveFileName(const FileDialogRequest&) override { return std::nullopt; }
@@ -24,11 +26,17 @@ class ConsoleHost final : public DocumentHost {
     void AddRecentFile(const QString&) override {}
     StageViewArea VisibleStageArea() const override { return {}; }
 
-    // The last message the document gave; the CLI reports it when a command fails.
-    const QString& lastMessage() const { return lastMessage_; }
+    // The last message given; the CLI reports it when a command fails.
+    QString lastMessage() const { return messages.isEmpty() ? QString() : messages.back(); }
 
-  private:
-    QString lastMessage_;
+    // "first; second: file", or fallback when nothing was said.
+    std::string Describe(const std::string& fallback, const std::string& file) const {
+        const QString text = messages.isEmpty() ? QString::fromStdString(fallback)
+                                                : messages.join(QStringLiteral("; "));
+        return text.toStdString() + ": " + file;
+    }
+
+    QStringList messages;
 };
 
 }  // namespace quillon

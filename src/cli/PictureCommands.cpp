@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "ConsoleHost.h"
 #include "Json.h"
-#include "MessageLog.h"
 #include "pictures/Picture.h"
 
 namespace quillon::cli {
@@ -20,7 +20,7 @@ int CmdPicture(const Args& args) {
     if (args.Has("--mode") && !out) throw Failure{"--mode needs --save OUT"};
     const int mode = args.Value("--mode") ? ParseInt32(*args.Value("--mode"), "mode") : kWriteBmp;
 
-    MessageLog log;
+    ConsoleHost log;
     Picture picture;
     if (!picture.Load(QString::fromStdString(path), true, step, &log))
         throw Failure{log.Describe("cannot load picture", path)};

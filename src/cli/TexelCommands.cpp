@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ConsoleHost.h"
 #include "Json.h"
-#include "MessageLog.h"
 #include "model/Settings.h"
 #include "model/ShowNode.h"
 #include "pictures/Picture.h"
@@ -66,7 +66,7 @@ int CmdTexels(const Args& args) {
     settings.rostrumMode = args.Has("--rostrum");
     settings.featherActors = args.Has("--feather");
 
-    MessageLog log;
+    ConsoleHost log;
     Picture picture;
     if (!picture.Load(QString::fromStdString(path), true, 0, &log))
         throw Failure{log.Describe("cannot load picture", path)};

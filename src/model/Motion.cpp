@@ -105,6 +105,37 @@ int ScaledCoordinate(double v, double scale) {
     return TruncToInt32(v * scale, 0);
 }
 
+// Outgoing tangent of move k for channel c, (P2 - P0) x 0.5 x r, or the whole step for the last
+// move. prevStep is the running step size S of the walk; it moves on to the next step here.
+[[gnu::always_inline]] inline double OutgoingTangent(const KeyFrame* keys, int n, int k, int c,
+                                                     double& prevStep) {
+    const double p0 = keys[k].channel[c];
+    const double p1 = keys[k + 1].channel[c];
+    if (k == n - 2) return p1 - p0;  // r is 1 for the last move
+    const double p2 = keys[k + 2].channel[c];
+    double nextStep = StepSize(p2 - p1);
+    if (nextStep == 0.0) nextStep = 1.0;
+    const double lo = std::min(prevStep, nextStep);
+    const double hi = std::max(prevStep, nextStep);
+    // hi >= 1 because nextStep >= 1 (only NaN keys can make it otherwise).
+    double r = kTangentRatioFactor * lo / hi;
+    if (r > 1.0) r = 1.0;
+    prevStep = nextStep;
+    return kTangentScale * (p2 - p0) * r;
+}
+
+// The value at eased time u of a move from p0 to p1: straight, or the cubic through the two
+// keys with tangents m0 and m1.
+[[gnu::always_inline]] inline double MoveValue(double p0, double p1, double m0, double m1, double u,
+                                               bool straight) {
+    if (straight) return p0 + u * (p1 - p0);
+    const double k0 = p0;
+    const double k1 = m0;
+    const double k2 = 3.0 * (p1 - p0) - 2.0 * m0 - m1;
+    const double k3 = 2.0 * (p0 - p1) + m0 + m1;
+    return k0 + u * (k1 + u * (k2 + u * k3));
+}
+
 // Evaluates N channels at relative frame t in one walk over the moves. Each channel carries
 // its own running tangent T and previous step size S; the walk, the segment test and the
 // easing are shared. EvaluateChannel is this with N = 1, so every caller gets the same bits.
@@ -129,28 +160,10 @@ void EvaluateChannels(const KeyFrame* keys, int n, const int (&channels)[N], int
     for (int k = 0; k <= n - 2; ++k) {
         const KeyFrame& a = keys[k];
         const KeyFrame& b = keys[k + 1];
-        const bool last = k == n - 2;
         const bool resetTangent = k > 0 && keys[k - 1].hold != 0;
 
         for (int i = 0; i < N; ++i) {
-            const int c = channels[i];
-            const double p0 = a.channel[c];
-            const double p1 = b.channel[c];
-            double m1;
-            if (last) {
-                m1 = p1 - p0;  // r is 1 for the last move
-            } else {
-                const double p2 = keys[k + 2].channel[c];
-                double nextStep = StepSize(p2 - p1);
-                if (nextStep == 0.0) nextStep = 1.0;
-                const double lo = std::min(prevStep[i], nextStep);
-                const double hi = std::max(prevStep[i], nextStep);
-                // hi >= 1 because nextStep >= 1 (only NaN keys can make it otherwise).
-                double r = kTangentRatioFactor * lo / hi;
-                if (r > 1.0) r = 1.0;
-                prevStep[i] = nextStep;
-                m1 = kTangentScale * (p2 - p0) * r;
-            }
+            const double m1 = OutgoingTangent(keys, n, k, channels[i], prevStep[i]);
             if (resetTangent) tangent[i] = 0.0;
             m0[i] = tangent[i];
             tangent[i] = m1;
@@ -175,17 +188,7 @@ void EvaluateChannels(const KeyFrame* keys, int n, const int (&channels)[N], int
         const bool straight = (motionMode & kStraightMotion) != 0;
         for (int i = 0; i < N; ++i) {
             const int c = channels[i];
-            const double p0 = a.channel[c];
-            const double p1 = b.channel[c];
-            if (straight) {
-                out[i] = p0 + u * (p1 - p0);
-            } else {
-                const double k0 = p0;
-                const double k1 = m0[i];
-                const double k2 = 3.0 * (p1 - p0) - 2.0 * m0[i] - tangent[i];
-                const double k3 = 2.0 * (p0 - p1) + m0[i] + tangent[i];
-                out[i] = k0 + u * (k1 + u * (k2 + u * k3));
-            }
+            out[i] = MoveValue(a.channel[c], b.channel[c], m0[i], tangent[i], u, straight);
         }
         return;
     }
@@ -224,27 +227,10 @@ class GroundWalk {
                 StepSize(double(keys[1].channel[kGround[i]]) - double(keys[0].channel[kGround[i]]));
         sorted_ = true;
         for (int k = 0; k <= n_ - 2; ++k) {
-            const bool last = k == n_ - 2;
             const bool resetTangent = k > 0 && keys[k - 1].hold != 0;
             Move& m = moves_[size_t(k)];
             for (int i = 0; i < 2; ++i) {
-                const int c = kGround[i];
-                const double p0 = keys[k].channel[c];
-                const double p1 = keys[k + 1].channel[c];
-                double m1;
-                if (last) {
-                    m1 = p1 - p0;
-                } else {
-                    const double p2 = keys[k + 2].channel[c];
-                    double nextStep = StepSize(p2 - p1);
-                    if (nextStep == 0.0) nextStep = 1.0;
-                    const double lo = std::min(prevStep[i], nextStep);
-                    const double hi = std::max(prevStep[i], nextStep);
-                    double r = kTangentRatioFactor * lo / hi;
-                    if (r > 1.0) r = 1.0;
-                    prevStep[i] = nextStep;
-                    m1 = kTangentScale * (p2 - p0) * r;
-                }
+                const double m1 = OutgoingTangent(keys, n_, k, kGround[i], prevStep[i]);
                 if (resetTangent) tangent[i] = 0.0;
                 m.m0[i] = tangent[i];
                 m.m1[i] = m1;
@@ -271,19 +257,9 @@ class GroundWalk {
         const Move& m = moves_[size_t(k)];
         double out[2];
         static constexpr int kGround[2] = {kEastWest, kNorthSouth};
-        for (int i = 0; i < 2; ++i) {
-            const double p0 = a.channel[kGround[i]];
-            const double p1 = b.channel[kGround[i]];
-            if (straight) {
-                out[i] = p0 + u * (p1 - p0);
-            } else {
-                const double k0 = p0;
-                const double k1 = m.m0[i];
-                const double k2 = 3.0 * (p1 - p0) - 2.0 * m.m0[i] - m.m1[i];
-                const double k3 = 2.0 * (p0 - p1) + m.m0[i] + m.m1[i];
-                out[i] = k0 + u * (k1 + u * (k2 + u * k3));
-            }
-        }
+        for (int i = 0; i < 2; ++i)
+            out[i] = MoveValue(a.channel[kGround[i]], b.channel[kGround[i]], m.m0[i], m.m1[i], u,
+                               straight);
         return {out[0], out[1]};
     }
 
