@@ -15,6 +15,7 @@
 #include "MovieCommands.h"
 #include "PictureCommands.h"
 #include "TexelCommands.h"
+#include "VrmlCommands.h"
 #include "model/Document.h"
 #include "model/Motion.h"
 #include "model/Profile.h"
@@ -39,7 +40,8 @@ const char* kUsage =
     "                                         load a picture, print its size (JSON), save it\n"
     "  movie FILE [--frame K --save OUT]      print its frames and size (JSON), save a frame\n"
     "  texels FILE [--key COLOR] [--feather] [--actor|--panel] [--rostrum] --out OUT.png\n"
-    "                                         write the texels a picture uploads as (PNG)\n";
+    "                                         write the texels a picture uploads as (PNG)\n"
+    "  vrml SHOW.shw -o OUT.wrl               write the show as a VRML 2.0 world and textures\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -366,6 +368,7 @@ int main(int argc, char** argv) {
         if (command == "movie") return CmdMovie(Args(rest, {}));
         if (command == "texels")
             return CmdTexels(Args(rest, {"--feather", "--actor", "--panel", "--rostrum"}));
+        if (command == "vrml") return CmdVrml(rest, profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

@@ -2,6 +2,7 @@
 // values the library computes.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -144,4 +145,37 @@ TEST_F(CliTest, FailuresAreOneLineWithStatusOne) {
     junk.close();
     ExpectOneLineError(Cli({"info", Path("junk.shw"), "--json"}));
     ExpectOneLineError(Cli({"eval", Path("junk.shw"), "--frame", "0"}));
+}
+
+TEST_F(CliTest, VrmlWritesTheWorldOfAShow) {
+    // Two new scenes of 150 frames, each with the new-scene key at its start: the camera path
+    // has keys at 0 and 150 of 300 frames, and the default camera place
+    // ((200 - 2000) * 0.005, 48 * 0.005, (200 - 2000) * 0.005).
+    ASSERT_EQ(Cli({"new", Path("a.shw"), "--scenes", "2", "--length", "150"}).status, 0);
+    const CliRun r = Cli({"vrml", Path("a.shw"), "-o", Path("a.wrl")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    QFile f(Path("a.wrl"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    EXPECT_TRUE(text.startsWith("#VRML V2.0 utf8\r\n\r\nNavigationInfo {\r\n"));
+    EXPECT_TRUE(text.contains("\tcycleInterval 10.000000\r\n"));
+    EXPECT_TRUE(
+        text.contains("DEF PI PositionInterpolator {\r\n\tkey [ 0.0000 0.5000  ]\r\n"
+                      "\tkeyValue [ -9.000000 0.240000 -9.000000, "
+                      "-9.000000 0.240000 -9.000000 ]\r\n"));
+    EXPECT_TRUE(text.contains("\t\t\tposition  -9.000000 0.240000 -9.000000\r\n"));
+    EXPECT_TRUE(text.endsWith("ROUTE RI.value_changed TO T.rotation\r\n"));
+    // Camera tracks are not actors: no cards.
+    EXPECT_FALSE(text.contains("ACT-"));
+}
+
+TEST_F(CliTest, VrmlFailures) {
+    ASSERT_EQ(Cli({"new", Path("a.shw")}).status, 0);
+    ExpectOneLineError(Cli({"vrml", Path("a.shw")}));
+    const CliRun r = Cli({"vrml", Path("a.shw"), "-o", Path("missing/a.wrl")});
+    ExpectOneLineError(r);
+    EXPECT_TRUE(r.err.startsWith("quillon-cli: Couldn't write file: ")) << r.err.toStdString();
+    ExpectOneLineError(Cli({"vrml", Path("none.shw"), "-o", Path("b.wrl")}));
+    EXPECT_FALSE(QFile::exists(Path("b.wrl")));
 }
