@@ -33,21 +33,30 @@ double WorldZ(const KeyFrame& k) {
     return (k.northSouth() - 2000) * 0.005;
 }
 
+std::string FormatList(const char* format, va_list args) {
+    char buffer[512];
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(buffer, sizeof(buffer), format, args);
+    std::string text;
+    if (n >= 0 && static_cast<size_t>(n) < sizeof(buffer)) {
+        text.assign(buffer, size_t(n));
+    } else if (n >= 0) {
+        text.assign(size_t(n) + 1, '\0');
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(size_t(n));
+    }
+    va_end(again);
+    return text;
+}
+
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
-    char buffer[512];
     va_list args;
     va_start(args, format);
-    const int n = std::vsnprintf(buffer, sizeof(buffer), format, args);
+    std::string text = FormatList(format, args);
     va_end(args);
-    if (n < 0) return std::string();
-    if (static_cast<size_t>(n) < sizeof(buffer)) return std::string(buffer, size_t(n));
-    std::string big(size_t(n) + 1, '\0');
-    va_start(args, format);
-    std::vsnprintf(big.data(), big.size(), format, args);
-    va_end(args);
-    big.resize(size_t(n));
-    return big;
+    return text;
 }
 
 // Every "\n" of the world goes to the file as CR LF.
@@ -66,21 +75,10 @@ std::string WithCrLf(const std::string& text) {
 VrmlExporter::VrmlExporter(Document& document) : document_(document) {}
 
 void VrmlExporter::Print(const char* format, ...) {
-    char buffer[512];
     va_list args;
     va_start(args, format);
-    const int n = std::vsnprintf(buffer, sizeof(buffer), format, args);
+    out_ += FormatList(format, args);
     va_end(args);
-    if (n < 0) return;
-    if (static_cast<size_t>(n) < sizeof(buffer)) {
-        out_.append(buffer, size_t(n));
-        return;
-    }
-    std::string big(size_t(n) + 1, '\0');
-    va_start(args, format);
-    std::vsnprintf(big.data(), big.size(), format, args);
-    va_end(args);
-    out_.append(big.data(), size_t(n));
 }
 
 std::string VrmlExporter::TextureName(const std::string& picturePath, bool actor) {
