@@ -298,7 +298,9 @@ bool VrmlExporter::WriteTextureFile(const TextureJob& job) const {
     const int w = picture.Width();
     const int h = picture.Height();
     Picture image;
-    if (job.actor || !picture.ResampleTo(image)) {
+    // Panels: a 24-bit copy at the same size.
+    const bool copied = !job.actor && image.Create(w, h, 24) && picture.ResampleTo(image);
+    if (!copied) {
         // Cards: the keyed texels at the picture's own size, alpha 0 where the key matches.
         // Panels take this road too when the picture has a colour table, which ResampleTo
         // does not read; their alpha is dropped.

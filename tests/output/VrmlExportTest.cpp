@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <cstring>
@@ -424,6 +425,46 @@ TEST_F(VrmlExportTest, APictureThatWillNotLoadStillGivesItsTexture) {
     QImage card(dir.filePath("vghost.png"));
     ASSERT_EQ(card.size(), QSize(16, 16));
     EXPECT_EQ(card.pixel(5, 5), qRgba(0, 0, 0, 255));
+}
+
+TEST_F(VrmlExportTest, AMissingTargaIsReportedAndTheExportGoesOn) {
+    ShowNode* scene = AddScene(0, 300);
+    scene->keys = {Key(0, 2000, 0, 2000, 40, 0)};
+    ShowNode* actor = AddTrack(*scene, NodeKind::Actor, Path("gone.tga"));
+    actor->keys = {Key(0, 2000, 0, 2000, 100, 0, 0, 0, 100)};
+    VrmlExporter exporter(*doc);
+    ASSERT_TRUE(exporter.Export(dir.filePath("show.wrl")));
+    EXPECT_EQ(host.messages, QStringList{kMessageErrorOpening});
+    EXPECT_TRUE(QFile::exists(dir.filePath("vgone.png")));
+}
+
+TEST_F(VrmlExportTest, APanelPictureWithAColourTableBecomesAJpegToo) {
+    Picture grey;
+    ASSERT_TRUE(grey.Create(8, 8, 8));
+    for (int y = 0; y < 8; ++y)
+        std::memset(grey.Bits(y), 7, size_t(grey.RowBytes()));
+    RgbQuad* table = grey.ColorTable();
+    ASSERT_NE(table, nullptr);
+    table[7] = RgbQuad{40, 90, 160, 0};  // blue, green, red
+    // Our Targa files carry no colour map, but a BMP under a ".tga" name is read by our own
+    // reader with its colour table, at 8 bits.
+    ASSERT_TRUE(grey.Save(dir.filePath("tiles.bmp"), kWriteBmp, nullptr));
+    ASSERT_TRUE(QFile::rename(dir.filePath("tiles.bmp"), dir.filePath("tiles.tga")));
+    const std::string path = Path("tiles.tga");
+
+    ShowNode* scene = AddScene(0, 300);
+    scene->keys = {Key(0, 2000, 0, 2000, 40, 0)};
+    const float ew[4] = {0, 1, 1, 0}, ud[4] = {0, 0, 0, 0}, ns[4] = {0, 0, 1, 1};
+    scene->set = std::make_unique<Set>();
+    scene->set->panels = {Panel(ew, ud, ns, path)};
+    VrmlExporter exporter(*doc);
+    ASSERT_TRUE(exporter.Export(dir.filePath("show.wrl")));
+    QImage panel(dir.filePath("vtiles.jpg"));
+    ASSERT_EQ(panel.size(), QSize(8, 8));
+    const QRgb c = panel.pixel(4, 4);
+    EXPECT_NEAR(qRed(c), 160, 8);
+    EXPECT_NEAR(qGreen(c), 90, 8);
+    EXPECT_NEAR(qBlue(c), 40, 8);
 }
 
 }  // namespace
