@@ -112,6 +112,7 @@ void WriteAndCheckLossless(MovieWriter& w, const QString& path, int width, int h
     EXPECT_EQ(w.framesWritten(), frames);
     w.Close();
     EXPECT_FALSE(w.isOpen());
+    EXPECT_EQ(Probe("nb_frames", path.toStdString()), std::to_string(frames));
 
     Picture read;
     MovieSource source;
@@ -182,7 +183,10 @@ TEST_P(LossyMovieTest, SolidColoursReadBackNearly) {
 INSTANTIATE_TEST_SUITE_P(Codecs, LossyMovieTest,
                          ::testing::Values(LossyCase{MovieCodec::kMotionJpeg, "mjpeg"},
                                            LossyCase{MovieCodec::kMpeg4, "mpeg4"},
-                                           LossyCase{MovieCodec::kH264, "h264"}));
+                                           LossyCase{MovieCodec::kH264, "h264"}),
+                         [](const ::testing::TestParamInfo<LossyCase>& info) {
+                             return std::string(info.param.probedName);
+                         });
 
 // --- The stream's rate.
 
@@ -233,12 +237,32 @@ TEST_F(MovieWriterTest, UnwritablePathFailsCleanly) {
     EXPECT_EQ(Files(), (std::set<std::string>{"taken.avi"}));
 }
 
-TEST_F(MovieWriterTest, OddSizeRefusedByHalfResolutionColourCodecs) {
-    for (MovieCodec codec : {MovieCodec::kH264}) {
+// H.264 in 4:2:0 wants even sizes and is refused before any file is made; MPEG-4 and Motion
+// JPEG take odd sizes and give them back.
+TEST_F(MovieWriterTest, OddSizes) {
+    MovieWriter h264;
+    Configure(h264, "odd.avi", 31, 17, MovieCodec::kH264);
+    EXPECT_FALSE(h264.Open());
+    EXPECT_FALSE(QFile::exists(Path("odd.avi")));
+    for (MovieCodec codec : {MovieCodec::kMpeg4, MovieCodec::kMotionJpeg}) {
+        const std::string name = MovieCodecName(codec).toStdString();
         MovieWriter w;
         Configure(w, "odd.avi", 31, 17, codec);
-        EXPECT_FALSE(w.Open()) << MovieCodecName(codec).toStdString();
-        EXPECT_FALSE(QFile::exists(Path("odd.avi")));
+        ASSERT_TRUE(w.Open()) << name;
+        Picture frame;
+        for (int n = 0; n < 2; ++n) {
+            HalvesFrame(frame, n, 31, 17);
+            ASSERT_TRUE(w.WriteFrame(frame)) << name;
+        }
+        w.Close();
+        Picture read;
+        MovieSource source;
+        ASSERT_EQ(source.Open(Path("odd.avi"), &read), 2) << name;
+        EXPECT_EQ(source.width(), 31);
+        EXPECT_EQ(source.height(), 17);
+        ASSERT_TRUE(source.ReadFrame(1));
+        EXPECT_TRUE(Near(PixelAt(read, 15, 14), TopColour(1), 12)) << name;
+        EXPECT_TRUE(Near(PixelAt(read, 15, 2), BottomColour(1), 12)) << name;
     }
 }
 
@@ -262,6 +286,9 @@ TEST_F(MovieWriterTest, ClosingMidwayLeavesThePlayableFramesWrittenSoFar) {
             EXPECT_EQ(w.framesWritten(), 3);
             // No Close: the writer going away finishes the file.
         }
+        // The headers count the frames and the index lists them: the file was finished.
+        EXPECT_EQ(Probe("nb_frames", path.toStdString()), "3");
+        EXPECT_NE(testing::ReadFileBytes(path.toStdString()).find("idx1"), std::string::npos);
         Picture read;
         MovieSource source;
         ASSERT_EQ(source.Open(path, &read), 3) << MovieCodecName(codec).toStdString();
