@@ -211,11 +211,14 @@ bool MovieWriter::OpenAvi() {
     // Only the local file protocol: the name is a path, whatever characters it holds.
     const QByteArray url = "file:" + QFile::encodeName(fileName);
     if (avio_open(&avi->output->pb, url.constData(), AVIO_FLAG_WRITE) < 0) return false;
-    if (avformat_write_header(avi->output.get(), nullptr) < 0) {
-        avio_closep(&avi->output->pb);
-        QFile::remove(fileName);  // a file without a header is no movie
-        return false;
-    }
+    // Uncompressed frames are stored as a Windows bitmap keeps them: bottom row first, under
+    // a positive height, each row whole 4-byte words.
+    AVDictionary* rawMuxerOptions = nullptr;
+    if (codec == MovieCodec::kUncompressed)
+        av_dict_set(&rawMuxerOptions, "flipped_raw_rgb", "1", 0);
+    const int headerWritten = avformat_write_header(avi->output.get(), &rawMuxerOptions);
+    av_dict_free(&rawMuxerOptions);
+    if (headerWritten < 0) return false;
     avi->headerWritten = true;
     avi_ = std::move(avi);
     return true;
@@ -232,6 +235,29 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
     }
     if (!avi_ || avi_->broken) return false;
     Avi& a = *avi_;
+    if (codec == MovieCodec::kUncompressed) {
+        // The picture's rows as they are, with the bytes after each row's last pixel cleared.
+        const size_t used = size_t(width) * 3, rowBytes = size_t(picture.RowBytes());
+        if (av_new_packet(a.packet.get(), int(rowBytes * size_t(height))) < 0) return false;
+        for (int row = 0; row < height; ++row) {
+            uint8_t* out = a.packet->data + rowBytes * size_t(row);
+            std::memcpy(out, picture.Bits(row), used);
+            std::memset(out + used, 0, rowBytes - used);
+        }
+        a.packet->pts = a.packet->dts = framesWritten_;
+        a.packet->duration = 1;
+        a.packet->flags |= AV_PKT_FLAG_KEY;
+        a.packet->stream_index = a.stream->index;
+        av_packet_rescale_ts(a.packet.get(), a.encoder->time_base, a.stream->time_base);
+        const int written = av_interleaved_write_frame(a.output.get(), a.packet.get());
+        av_packet_unref(a.packet.get());
+        if (written < 0) {
+            a.broken = true;
+            return false;
+        }
+        ++framesWritten_;
+        return true;
+    }
     if (av_frame_make_writable(a.frame.get()) < 0) return false;
     // The picture is bottom-up; the encoder wants the top row first, so the scaler reads from
     // the last row backwards.

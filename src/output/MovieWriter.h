@@ -3,7 +3,8 @@
 // user chose, or to a numbered sequence of Targa files. The caller fills the public fields,
 // opens, writes frames (24-bit bottom-up pictures of width x height) and closes. Closing
 // finishes the AVI file whatever happened before: after a failed write or a cancelled run the
-// frames written so far play.
+// frames written so far play. Uncompressed AVI frames are stored as the picture holds them:
+// bottom row first under a positive height, rows of whole 4-byte words.
 //
 // Targa output keeps no file open. Each frame goes to fileName, which starts as the chosen
 // name; the frame loop names its numbered frames through TargaFrameName (take0012.tga), while

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -131,6 +132,39 @@ TEST_F(MovieWriterTest, UncompressedFramesReadBackExactly) {
     Configure(w, "raw.avi", 30, 20, MovieCodec::kUncompressed);
     WriteAndCheckLossless(w, Path("raw.avi"), 30, 20, 5);
     EXPECT_EQ(Probe("codec_name", Path("raw.avi").toStdString()), "rawvideo");
+}
+
+uint32_t LittleEndian32(const std::string& bytes, size_t at) {
+    uint32_t v = 0;
+    for (int k = 3; k >= 0; --k)
+        v = (v << 8) | uint8_t(bytes.at(at + size_t(k)));
+    return v;
+}
+
+// Uncompressed frames are stored the way a Windows bitmap is: a positive height (bottom row
+// first) and rows of whole 4-byte words, the padding zero.
+TEST_F(MovieWriterTest, UncompressedRowsAreBottomUpWholeWords) {
+    MovieWriter w;
+    Configure(w, "rows.avi", 30, 20, MovieCodec::kUncompressed);
+    ASSERT_TRUE(w.Open());
+    Picture frame;
+    PatternFrame(frame, 0, 30, 20);
+    std::memset(frame.Bits(0) + 90, 0xAB, 2);  // padding in the picture is not written
+    ASSERT_TRUE(w.WriteFrame(frame));
+    w.Close();
+    const std::string bytes = testing::ReadFileBytes(Path("rows.avi").toStdString());
+    const size_t strf = bytes.find("strf");
+    ASSERT_NE(strf, std::string::npos);
+    EXPECT_EQ(LittleEndian32(bytes, strf + 12), 30u);  // biWidth
+    EXPECT_EQ(LittleEndian32(bytes, strf + 16), 20u);  // biHeight, positive
+    const size_t chunk = bytes.find("00dc", bytes.find("movi"));
+    ASSERT_NE(chunk, std::string::npos);
+    ASSERT_EQ(LittleEndian32(bytes, chunk + 4), 92u * 20u);
+    // The first row stored is the picture's bottom row.
+    const std::string firstRow = bytes.substr(chunk + 8, 92);
+    std::string expected(reinterpret_cast<const char*>(frame.Bits(0)), 90);
+    expected += std::string(2, '\0');
+    EXPECT_EQ(firstRow, expected);
 }
 
 TEST_F(MovieWriterTest, Ffv1FramesReadBackExactly) {
