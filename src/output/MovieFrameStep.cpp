@@ -1,5 +1,7 @@
 #include "MovieFrameStep.h"
 
+#include <cmath>
+
 namespace quillon {
 
 double MovieFrameStep(int showRateHundredths, float movieRate) {
@@ -13,6 +15,12 @@ std::vector<int32_t> MovieFrameSequence(int32_t start, int32_t end, double step)
     for (double position = start; static_cast<int32_t>(position) < end; position += step)
         frames.push_back(static_cast<int32_t>(position));
     return frames;
+}
+
+int MovieProgressPercent(double position, int32_t start, int32_t end) {
+    const double span = std::fabs(double(end) - double(start));
+    if (span == 0.0) return 0;
+    return static_cast<int>((position - start) / span * 100.0);
 }
 
 int AviFrameRate(float movieRate) {

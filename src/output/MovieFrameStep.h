@@ -17,6 +17,10 @@ double MovieFrameStep(int showRateHundredths, float movieRate);
 // above 0.
 std::vector<int32_t> MovieFrameSequence(int32_t start, int32_t end, double step);
 
+// The progress shown after writing the movie frame at `position`:
+// truncate((position - start) / |end - start| x 100). 0 when start and end are the same.
+int MovieProgressPercent(double position, int32_t start, int32_t end);
+
 // The integer rate an AVI stream is written at (its scale being 1): truncate(rate + 0.05), so
 // 29.97 gives 30 and 29.9 gives 29.
 int AviFrameRate(float movieRate);

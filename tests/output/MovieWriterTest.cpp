@@ -489,6 +489,19 @@ TEST(MovieFrameStep, SameRateTakesEveryFrameUpToTheEnd) {
     EXPECT_EQ(frames.back(), 199);
 }
 
+TEST(MovieFrameStep, ProgressClimbsFromZeroToNinetyNine) {
+    const double step = MovieFrameStep(3000, 30.0f);
+    std::vector<int> shown;
+    for (double position = 100; int32_t(position) < 200; position += step)
+        shown.push_back(MovieProgressPercent(position, 100, 200));
+    ASSERT_EQ(shown.size(), 100u);
+    EXPECT_EQ(shown.front(), 0);
+    EXPECT_EQ(shown[37], 37);
+    EXPECT_EQ(shown.back(), 99);
+    EXPECT_EQ(MovieProgressPercent(12.5, 0, 50), 25);
+    EXPECT_EQ(MovieProgressPercent(3.0, 7, 7), 0);
+}
+
 TEST(MovieFrameStep, NoStepNoFrames) {
     EXPECT_EQ(MovieFrameStep(3000, 0.0f), 0.0);
     EXPECT_TRUE(MovieFrameSequence(0, 10, 0.0).empty());
