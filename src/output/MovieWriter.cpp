@@ -96,7 +96,7 @@ QString TargaFrameName(const QString& baseName, long number) {
 }
 
 // The output file, its one video stream and encoder, and the frame the pictures are converted
-// into. Members go in reverse order of release: the encoder before the file.
+// into. Members are released from the last up: the encoder and its buffers before the file.
 struct MovieWriter::Avi {
     OutputHandle output;
     CodecHandle encoder;
@@ -105,7 +105,8 @@ struct MovieWriter::Avi {
     ScalerHandle scaler;
     AVStream* stream = nullptr;
     bool headerWritten = false;
-    bool broken = false;  // a write failed; the file is finished with what it holds
+    bool broken = false;   // a write failed; the file is finished with what it holds
+    bool rawRows = false;  // uncompressed: the picture's rows go out as they are
 
     bool Drain();
     void Finish();
@@ -220,6 +221,7 @@ bool MovieWriter::OpenAvi() {
     av_dict_free(&rawMuxerOptions);
     if (headerWritten < 0) return false;
     avi->headerWritten = true;
+    avi->rawRows = codec == MovieCodec::kUncompressed;
     avi_ = std::move(avi);
     return true;
 }
@@ -235,7 +237,7 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
     }
     if (!avi_ || avi_->broken) return false;
     Avi& a = *avi_;
-    if (codec == MovieCodec::kUncompressed) {
+    if (a.rawRows) {
         // The picture's rows as they are, with the bytes after each row's last pixel cleared.
         const size_t used = size_t(width) * 3, rowBytes = size_t(picture.RowBytes());
         if (av_new_packet(a.packet.get(), int(rowBytes * size_t(height))) < 0) return false;
