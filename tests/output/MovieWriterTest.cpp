@@ -3,10 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -333,6 +339,39 @@ TEST_F(MovieWriterTest, ClosingMidwayLeavesThePlayableFramesWrittenSoFar) {
         source.Close();
         ASSERT_TRUE(QFile::remove(path));
     }
+}
+
+// A disk that fills up mid-way: a child process whose files may not grow past 40000 bytes
+// writes frames of 9216 bytes. A write must fail (not report success while the data is lost)
+// and closing afterwards must still return.
+TEST_F(MovieWriterTest, AFullDiskFailsAWrite) {
+    const QString path = Path("full.avi");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{40000, 40000};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+        MovieWriter w;
+        w.fileName = path;
+        w.width = 64;
+        w.height = 48;
+        w.codec = MovieCodec::kUncompressed;
+        if (!w.Open()) _exit(3);
+        Picture frame;
+        PatternFrame(frame, 0, 64, 48);
+        int written = 0;
+        while (written < 50 && w.WriteFrame(frame))
+            ++written;
+        const bool failed = written < 50 && !w.WriteFrame(frame);
+        w.Close();
+        _exit(failed ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LE(QFileInfo(path).size(), 40000);
 }
 
 TEST_F(MovieWriterTest, CloseIsSafeTwiceAndBeforeOpen) {
