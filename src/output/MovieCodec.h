@@ -15,7 +15,7 @@ enum class MovieCodec {
     kUncompressed = 0,  // 24-bit BGR rows, as the frames are held
     kMotionJpeg = 1,    // each frame a JPEG picture
     kFfv1 = 2,          // lossless
-    kMpeg4 = 3,         // MPEG-4 part 2
+    kMpeg4 = 3,         // MPEG-4 Visual
     kH264 = 4,
 };
 
