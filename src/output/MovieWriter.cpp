@@ -1,0 +1,286 @@
+#include "MovieWriter.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <QFile>
+#include <cstring>
+
+#include "MovieFrameStep.h"
+
+namespace quillon {
+
+namespace {
+
+struct FreeOutput {
+    void operator()(AVFormatContext* f) const {
+        if (f->pb) avio_closep(&f->pb);
+        avformat_free_context(f);
+    }
+};
+struct FreeCodec {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FreeFrame {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct FreePacket {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FreeScaler {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+
+using OutputHandle = std::unique_ptr<AVFormatContext, FreeOutput>;
+using CodecHandle = std::unique_ptr<AVCodecContext, FreeCodec>;
+using FrameHandle = std::unique_ptr<AVFrame, FreeFrame>;
+using PacketHandle = std::unique_ptr<AVPacket, FreePacket>;
+using ScalerHandle = std::unique_ptr<SwsContext, FreeScaler>;
+
+constexpr int kMaxAviSide = Picture::kMaxSide;
+
+// The encoder and the pixel layout it is fed for each choice. Uncompressed and FFV1 take the
+// frame's own BGR bytes, so nothing is lost; the others take 4:2:0 YUV (full range for JPEG).
+struct CodecChoice {
+    AVCodecID id;
+    AVPixelFormat pixels;
+};
+
+CodecChoice ChoiceFor(MovieCodec codec) {
+    switch (codec) {
+        case MovieCodec::kUncompressed:
+            return {AV_CODEC_ID_RAWVIDEO, AV_PIX_FMT_BGR24};
+        case MovieCodec::kMotionJpeg:
+            return {AV_CODEC_ID_MJPEG, AV_PIX_FMT_YUVJ420P};
+        case MovieCodec::kFfv1:
+            return {AV_CODEC_ID_FFV1, AV_PIX_FMT_BGR0};
+        case MovieCodec::kMpeg4:
+            return {AV_CODEC_ID_MPEG4, AV_PIX_FMT_YUV420P};
+        case MovieCodec::kH264:
+            return {AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P};
+    }
+    return {AV_CODEC_ID_RAWVIDEO, AV_PIX_FMT_BGR24};
+}
+
+bool IsTarga(MovieFormat format) {
+    return format == MovieFormat::kTarga16 || format == MovieFormat::kTarga24;
+}
+
+}  // namespace
+
+TargaNumbering TargaNumberingFor(const QString& chosenName) {
+    // Only the file's own name is cut: a folder may well have a "." in its name.
+    const qsizetype slash = chosenName.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = chosenName.indexOf(QLatin1Char('.'), slash + 1);
+    QString base = dot < 0 ? chosenName : chosenName.left(dot);
+    qsizetype digitsStart = base.size();
+    while (digitsStart > slash + 1 && base.size() - digitsStart < 6 &&
+           base.at(digitsStart - 1).isDigit() && base.at(digitsStart - 1).unicode() < 128)
+        --digitsStart;
+    TargaNumbering numbering;
+    numbering.first = 0;
+    for (qsizetype i = digitsStart; i < base.size(); ++i)
+        numbering.first = numbering.first * 10 + (base.at(i).unicode() - '0');
+    base.truncate(digitsStart);
+    numbering.baseName = base;
+    return numbering;
+}
+
+QString TargaFrameName(const QString& baseName, long number) {
+    return QString::asprintf("%s%04ld.tga", baseName.toUtf8().constData(), number);
+}
+
+// The output file, its one video stream and encoder, and the frame the pictures are converted
+// into. Members are released from the last up: the encoder and its buffers before the file.
+struct MovieWriter::Avi {
+    OutputHandle output;
+    CodecHandle encoder;
+    FrameHandle frame;
+    PacketHandle packet;
+    ScalerHandle scaler;
+    AVStream* stream = nullptr;
+    bool headerWritten = false;
+    bool broken = false;   // a write failed; the file is finished with what it holds
+    bool rawRows = false;  // uncompressed: the picture's rows go out as they are
+
+    bool Drain();
+    void Finish();
+};
+
+// Hands every packet the encoder has ready to the file. False when the file refuses one.
+bool MovieWriter::Avi::Drain() {
+    for (;;) {
+        const int received = avcodec_receive_packet(encoder.get(), packet.get());
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return true;
+        if (received < 0) return false;
+        av_packet_rescale_ts(packet.get(), encoder->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        const int written = av_interleaved_write_frame(output.get(), packet.get());
+        av_packet_unref(packet.get());
+        if (written < 0) return false;
+    }
+}
+
+void MovieWriter::Avi::Finish() {
+    if (!headerWritten) return;
+    headerWritten = false;
+    if (!broken && avcodec_send_frame(encoder.get(), nullptr) >= 0) Drain();
+    // The trailer writes the index and the frame counts into the headers: without it a
+    // player sees no frames.
+    av_write_trailer(output.get());
+}
+
+MovieWriter::MovieWriter() = default;
+
+MovieWriter::~MovieWriter() {
+    Close();
+}
+
+bool MovieWriter::Open() {
+    Close();
+    framesWritten_ = 0;
+    if (format != MovieFormat::kAvi) return true;
+    return OpenAvi();
+}
+
+bool MovieWriter::OpenAvi() {
+    if (width < 1 || height < 1 || width > kMaxAviSide || height > kMaxAviSide) return false;
+    const int rate = AviFrameRate(frameRate);
+    if (rate < 1) return false;
+    const CodecChoice choice = ChoiceFor(codec);
+    const AVCodec* encoderCodec = avcodec_find_encoder(choice.id);
+    if (!encoderCodec) return false;
+
+    auto avi = std::make_unique<Avi>();
+    AVFormatContext* rawOutput = nullptr;
+    if (avformat_alloc_output_context2(&rawOutput, nullptr, "avi", nullptr) < 0 || !rawOutput)
+        return false;
+    avi->output.reset(rawOutput);
+    avi->stream = avformat_new_stream(avi->output.get(), nullptr);
+    if (!avi->stream) return false;
+
+    avi->encoder.reset(avcodec_alloc_context3(encoderCodec));
+    if (!avi->encoder) return false;
+    AVCodecContext& c = *avi->encoder;
+    c.width = width;
+    c.height = height;
+    c.pix_fmt = choice.pixels;
+    c.time_base = AVRational{1, rate};
+    c.framerate = AVRational{rate, 1};
+    c.sample_aspect_ratio = AVRational{1, 1};
+    c.thread_count = 1;
+    // Frames go out in the order they come in: no frame waits for a later one.
+    c.max_b_frames = 0;
+    c.gop_size = 12;
+    switch (codec) {
+        case MovieCodec::kMotionJpeg:
+        case MovieCodec::kMpeg4:
+            // A fixed, high quality instead of the encoder's low default bit rate.
+            c.flags |= AV_CODEC_FLAG_QSCALE;
+            c.global_quality = FF_QP2LAMBDA * 2;
+            break;
+        case MovieCodec::kH264:
+            av_opt_set(c.priv_data, "crf", "18", 0);
+            av_opt_set(c.priv_data, "preset", "fast", 0);
+            break;
+        default:
+            break;
+    }
+    if (avi->output->oformat->flags & AVFMT_GLOBALHEADER) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(avi->encoder.get(), encoderCodec, nullptr) < 0) return false;
+    if (avcodec_parameters_from_context(avi->stream->codecpar, avi->encoder.get()) < 0)
+        return false;
+    avi->stream->time_base = c.time_base;
+    avi->stream->avg_frame_rate = c.framerate;
+
+    avi->frame.reset(av_frame_alloc());
+    avi->packet.reset(av_packet_alloc());
+    if (!avi->frame || !avi->packet) return false;
+    avi->frame->format = c.pix_fmt;
+    avi->frame->width = width;
+    avi->frame->height = height;
+    if (av_frame_get_buffer(avi->frame.get(), 0) < 0) return false;
+    avi->scaler.reset(sws_getContext(width, height, AV_PIX_FMT_BGR24, width, height, c.pix_fmt,
+                                     SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!avi->scaler) return false;
+
+    // Only the local file protocol: the name is a path, whatever characters it holds.
+    const QByteArray url = "file:" + QFile::encodeName(fileName);
+    if (avio_open(&avi->output->pb, url.constData(), AVIO_FLAG_WRITE) < 0) return false;
+    // Uncompressed frames are stored as a Windows bitmap keeps them: bottom row first, under
+    // a positive height, each row whole 4-byte words.
+    AVDictionary* rawMuxerOptions = nullptr;
+    if (codec == MovieCodec::kUncompressed)
+        av_dict_set(&rawMuxerOptions, "flipped_raw_rgb", "1", 0);
+    const int headerWritten = avformat_write_header(avi->output.get(), &rawMuxerOptions);
+    av_dict_free(&rawMuxerOptions);
+    if (headerWritten < 0) return false;
+    avi->headerWritten = true;
+    avi->rawRows = codec == MovieCodec::kUncompressed;
+    avi_ = std::move(avi);
+    return true;
+}
+
+bool MovieWriter::WriteFrame(const Picture& picture) {
+    if (picture.BitCount() != 24 || picture.Width() != width || picture.Height() != height)
+        return false;
+    if (IsTarga(format)) {
+        if (!scratch_.Create(width, height, 24)) return false;
+        for (int row = 0; row < height; ++row)
+            std::memcpy(scratch_.Bits(row), picture.Bits(row), size_t(picture.RowBytes()));
+        return scratch_.Save(fileName, kWriteTarga, nullptr);
+    }
+    if (!avi_ || avi_->broken) return false;
+    Avi& a = *avi_;
+    if (a.rawRows) {
+        // The picture's rows as they are, with the bytes after each row's last pixel cleared.
+        const size_t used = size_t(width) * 3, rowBytes = size_t(picture.RowBytes());
+        if (av_new_packet(a.packet.get(), int(rowBytes * size_t(height))) < 0) return false;
+        for (int row = 0; row < height; ++row) {
+            uint8_t* out = a.packet->data + rowBytes * size_t(row);
+            std::memcpy(out, picture.Bits(row), used);
+            std::memset(out + used, 0, rowBytes - used);
+        }
+        a.packet->pts = a.packet->dts = framesWritten_;
+        a.packet->duration = 1;
+        a.packet->flags |= AV_PKT_FLAG_KEY;
+        a.packet->stream_index = a.stream->index;
+        av_packet_rescale_ts(a.packet.get(), a.encoder->time_base, a.stream->time_base);
+        const int written = av_interleaved_write_frame(a.output.get(), a.packet.get());
+        av_packet_unref(a.packet.get());
+        if (written < 0) {
+            a.broken = true;
+            return false;
+        }
+        ++framesWritten_;
+        return true;
+    }
+    if (av_frame_make_writable(a.frame.get()) < 0) return false;
+    // The picture is bottom-up; the encoder wants the top row first, so the scaler reads from
+    // the last row backwards.
+    const uint8_t* source[4] = {picture.Bits(height - 1), nullptr, nullptr, nullptr};
+    const int strides[4] = {-picture.RowBytes(), 0, 0, 0};
+    if (sws_scale(a.scaler.get(), source, strides, 0, height, a.frame->data, a.frame->linesize) !=
+        height)
+        return false;
+    a.frame->pts = framesWritten_;
+    if (avcodec_send_frame(a.encoder.get(), a.frame.get()) < 0 || !a.Drain()) {
+        a.broken = true;
+        return false;
+    }
+    ++framesWritten_;
+    return true;
+}
+
+void MovieWriter::Close() {
+    if (!avi_) return;
+    avi_->Finish();
+    avi_.reset();
+}
+
+}  // namespace quillon
