@@ -12,35 +12,13 @@ extern "C" {
 #include <cstring>
 
 #include "MovieFrameStep.h"
+#include "pictures/FfmpegHandles.h"
 
 namespace quillon {
 
 namespace {
 
-struct FreeOutput {
-    void operator()(AVFormatContext* f) const {
-        if (f->pb) avio_closep(&f->pb);
-        avformat_free_context(f);
-    }
-};
-struct FreeCodec {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FreeFrame {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct FreePacket {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FreeScaler {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-
-using OutputHandle = std::unique_ptr<AVFormatContext, FreeOutput>;
-using CodecHandle = std::unique_ptr<AVCodecContext, FreeCodec>;
-using FrameHandle = std::unique_ptr<AVFrame, FreeFrame>;
-using PacketHandle = std::unique_ptr<AVPacket, FreePacket>;
-using ScalerHandle = std::unique_ptr<SwsContext, FreeScaler>;
+using namespace ffmpeg;
 
 constexpr int kMaxAviSide = Picture::kMaxSide;
 

@@ -16,39 +16,14 @@ extern "C" {
 #include <cstring>
 #include <utility>
 
+#include "FfmpegHandles.h"
 #include "Picture.h"
 
 namespace quillon {
 
 namespace {
 
-struct CloseInput {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct FreeCodec {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FreeFrame {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct FreePacket {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FreeScaler {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-struct FreeAvMemory {
-    void operator()(uint8_t* p) const { av_free(p); }
-};
-struct FreeDictionary {
-    void operator()(AVDictionary* d) const { av_dict_free(&d); }
-};
-
-using FormatHandle = std::unique_ptr<AVFormatContext, CloseInput>;
-using CodecHandle = std::unique_ptr<AVCodecContext, FreeCodec>;
-using FrameHandle = std::unique_ptr<AVFrame, FreeFrame>;
-using PacketHandle = std::unique_ptr<AVPacket, FreePacket>;
-using ScalerHandle = std::unique_ptr<SwsContext, FreeScaler>;
+using namespace ffmpeg;
 
 constexpr char kAlphaInterleave[] = "AlphaInterleave";
 // Room after the scaler's last row for the bytes it may store past it.
@@ -106,14 +81,14 @@ bool SideFits(int side) {
 // own position is its stamp less that delay. A frame without a stamp follows the one before.
 struct MovieSource::Streams {
     // Members go in reverse order: what was made from the file before the file itself.
-    FormatHandle format;
+    InputHandle format;
     CodecHandle codec;
     PacketHandle packet;
     FrameHandle current;   // the last frame the decoder gave, at currentIndex
     FrameHandle previous;  // the one decoded just before it, at previousIndex
     FrameHandle spare;     // where the next frame is received
     ScalerHandle scaler;
-    std::unique_ptr<uint8_t, FreeAvMemory> scratch;  // the scaler's output, scratchBytes long
+    AvMemoryHandle scratch;  // the scaler's output, scratchBytes long
     size_t scratchBytes = 0;
     Picture matte;  // kept between reads so its buffer is reused
     AVStream* stream = nullptr;
@@ -145,7 +120,7 @@ bool MovieSource::Streams::Start(const QString& fileName) {
     const QByteArray url = "file:" + QFile::encodeName(fileName);
     AVFormatContext* rawFormat = nullptr;
     const int opened = avformat_open_input(&rawFormat, url.constData(), avi, &rawOptions);
-    std::unique_ptr<AVDictionary, FreeDictionary> options(rawOptions);
+    DictionaryHandle options(rawOptions);
     if (opened < 0) return false;
     format.reset(rawFormat);
 

@@ -410,15 +410,7 @@ void Picture::FlipVertical() {
 }
 
 void Picture::SwapRedBlue() {
-    const int bits = BitCount();
-    if (!HasBuffers() || bits < 24) return;
-    const int bpp = bits / 8;
-    const int w = Width();
-    for (int y = 0; y < Height(); ++y) {
-        uint8_t* p = Bits(y);
-        for (int x = 0; x < w; ++x, p += bpp)
-            std::swap(p[0], p[2]);
-    }
+    ForEachColourPixel([](uint8_t* p) { std::swap(p[0], p[2]); });
 }
 
 bool Picture::MergeAlpha(const Picture& matte) {
@@ -466,17 +458,10 @@ bool Picture::MergeAlpha(const Picture& matte) {
 }
 
 void Picture::CompressToVideoLevels() {
-    const int bits = BitCount();
-    if (!HasBuffers() || bits < 24) return;
-    const int bpp = bits / 8;
-    const int w = Width();
-    for (int y = 0; y < Height(); ++y) {
-        uint8_t* p = Bits(y);
-        for (int x = 0; x < w; ++x, p += bpp) {
-            for (int c = 0; c < 3; ++c)
-                p[c] = static_cast<uint8_t>((p[c] * 86 + 1720) / 100);
-        }
-    }
+    ForEachColourPixel([](uint8_t* p) {
+        for (int c = 0; c < 3; ++c)
+            p[c] = static_cast<uint8_t>((p[c] * 86 + 1720) / 100);
+    });
 }
 
 void Picture::FillPalette(QList<QRgb>& palette) const {

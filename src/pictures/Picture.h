@@ -138,6 +138,20 @@ class Picture {
     uint16_t sourceHeight = 0;
 
   private:
+    // Calls fn with the first byte of every pixel of a 24- or 32-bit picture (blue, green,
+    // red); pictures of fewer bits have no colour bytes of their own and are left alone.
+    template <typename Fn>
+    void ForEachColourPixel(Fn&& fn) {
+        const int bits = BitCount();
+        if (!HasBuffers() || bits < 24) return;
+        const int bpp = bits / 8;
+        const int w = Width();
+        for (int y = 0; y < Height(); ++y) {
+            uint8_t* p = Bits(y);
+            for (int x = 0; x < w; ++x, p += bpp)
+                fn(p);
+        }
+    }
     struct Info {
         BitmapInfoHeader header;
         RgbQuad colors[256];
