@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   libgraphicsmagick++1-dev graphicsmagick
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
+  libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
 )
 
 missing=()
