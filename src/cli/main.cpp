@@ -14,6 +14,7 @@
 #include "Json.h"
 #include "MovieCommands.h"
 #include "PictureCommands.h"
+#include "RenderCommands.h"
 #include "TexelCommands.h"
 #include "VrmlCommands.h"
 #include "model/Document.h"
@@ -41,7 +42,13 @@ const char* kUsage =
     "  movie FILE [--frame K --save OUT]      print its frames and size (JSON), save a frame\n"
     "  texels FILE [--key COLOR] [--feather] [--actor|--panel] [--rostrum] --out OUT.png\n"
     "                                         write the texels a picture uploads as (PNG)\n"
-    "  vrml SHOW.shw -o OUT.wrl               write the show as a VRML 2.0 world and textures\n";
+    "  vrml SHOW.shw -o OUT.wrl               write the show as a VRML 2.0 world and textures\n"
+    "  frame SHOW.shw --frame F -o OUT.png [--size WxH] [--reticle]\n"
+    "                                         render one frame offscreen (PNG)\n"
+    "  render SHOW.shw -o OUT [--format avi|tga16|tga24|vrml] [--start TC] [--end TC]\n"
+    "         [--fps F] [--size WxH] [--fields frames|even|odd]\n"
+    "         [--codec raw|mjpeg|ffv1|mpeg4|h264]\n"
+    "                                         make a movie offscreen (defaults: profile)\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -369,6 +376,8 @@ int main(int argc, char** argv) {
         if (command == "texels")
             return CmdTexels(Args(rest, {"--feather", "--actor", "--panel", "--rostrum"}));
         if (command == "vrml") return CmdVrml(rest, profile);
+        if (command == "frame") return CmdFrame(rest, profile);
+        if (command == "render") return CmdRender(rest, profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

@@ -1,0 +1,364 @@
+// The frame renderer against a bare OpenGL loop, both on the same offscreen context at
+// 720 x 484 (Mesa's software renderer here): a scene of 20 keyed, alpha-blended 256 x 256
+// picture cards, a textured floor and a textured wall.
+//
+// BM_BareGlLoop is the baseline: the same quads with the same textures and the same state
+// changes, issued straight from a prepared list, then read back. BM_RenderFrame moves the
+// document to each frame of a moving scene, renders it with FrameRenderer and reads it back.
+// BM_RenderToMotionJpegAvi makes the whole scene into a Motion-JPEG AVI through the movie maker
+// and writer; BM_BareGlLoopPipedToFfmpeg is its baseline: the bare loop's frames piped into an
+// ffmpeg process (package ffmpeg) encoding Motion JPEG at the same quality into an AVI.
+// BM_RenderFrameMemory renders 10,000 frames and reports how far the resident size grew after
+// the first 1,000 (rss_growth_kb).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/ConsoleHost.h"
+#include "model/Document.h"
+#include "model/Profile.h"
+#include "monitor/OffscreenMonitor.h"
+#include "output/MovieMaker.h"
+#include "output/MovieWriter.h"
+#include "pictures/Picture.h"
+
+using namespace quillon;
+
+namespace {
+
+constexpr int kWidth = 720;
+constexpr int kHeight = 484;
+constexpr int kActors = 20;
+constexpr int kSceneLength = 300;
+
+// A 256 x 256 picture with a keyed-out background: a disc in a colour of its own on blue.
+QString WriteCardPicture(const QString& folder, int index) {
+    Picture p;
+    p.Create(256, 256, 24);
+    for (int y = 0; y < 256; ++y) {
+        uint8_t* row = p.Bits(y);
+        for (int x = 0; x < 256; ++x) {
+            const int dx = x - 128, dy = y - 128;
+            const bool inside = dx * dx + dy * dy < 120 * 120;
+            row[x * 3 + 0] = inside ? uint8_t(40 + index * 9) : 255;
+            row[x * 3 + 1] = inside ? uint8_t(x) : 0;
+            row[x * 3 + 2] = inside ? uint8_t(y) : 0;
+        }
+    }
+    const QString path = QDir(folder).filePath(QStringLiteral("card%1.bmp").arg(index));
+    p.Save(path, kWriteBmp, nullptr);
+    return path;
+}
+
+QString WritePanelPicture(const QString& folder, const char* name, int shade) {
+    Picture p;
+    p.Create(256, 256, 24);
+    for (int y = 0; y < 256; ++y) {
+        uint8_t* row = p.Bits(y);
+        for (int x = 0; x < 256; ++x) {
+            const uint8_t v = uint8_t(((x / 32 + y / 32) % 2) ? shade : shade / 2);
+            row[x * 3] = row[x * 3 + 1] = row[x * 3 + 2] = v;
+        }
+    }
+    const QString path = QDir(folder).filePath(QString::fromLatin1(name));
+    p.Save(path, kWriteBmp, nullptr);
+    return path;
+}
+
+SetPanel Panel(const QString& picture, const float (&x)[4], const float (&y)[4],
+               const float (&z)[4]) {
+    SetPanel panel;
+    SetBoundedText(reinterpret_cast<char(&)[kNodeTextBytes]>(panel.imagePath),
+                   picture.toStdString());
+    for (int k = 0; k < 4; ++k) {
+        panel.cornerEastWest[k] = x[k];
+        panel.cornerUpDown[k] = y[k];
+        panel.cornerNorthSouth[k] = z[k];
+    }
+    return panel;
+}
+
+// One document with the scene, on its own offscreen monitor.
+struct Stage {
+    QTemporaryDir dir;
+    std::unique_ptr<Profile> profile;
+    ConsoleHost host;
+    std::unique_ptr<Document> doc;
+    std::unique_ptr<OffscreenMonitor> monitor;
+    std::vector<uint8_t> pixels = std::vector<uint8_t>(size_t(kWidth) * kHeight * 4);
+
+    Stage() {
+        profile = std::make_unique<Profile>(dir.filePath("profile.ini"));
+        doc = std::make_unique<Document>(*profile, host);
+        QString error;
+        monitor = OffscreenMonitor::Create(*doc, kWidth, kHeight, &error);
+        if (!monitor) {
+            std::fprintf(stderr, "no offscreen OpenGL: %s\n", error.toUtf8().constData());
+            std::exit(1);
+        }
+        doc->Reset(true);
+        ShowNode& scene = *doc->root().children[0];
+        scene.SetRange(0, kSceneLength, false, true, true);
+        // Cards on a 5 x 4 grid, each walking a little to the side over the scene.
+        for (int i = 0; i < kActors; ++i) {
+            doc->AddTrack(NodeKind::Actor, 0, kSceneLength, WriteCardPicture(dir.path(), i));
+            ShowNode& actor = *scene.children.back();
+            KeyFrame first = actor.keys.front();
+            first.frame = 0;
+            first.eastWest() = 1700 + (i % 5) * 150;
+            first.northSouth() = 1500 + (i / 5) * 120;
+            first.upDown() = 0;
+            first.width() = 200;
+            first.height() = 200;
+            first.pan() = 10;
+            KeyFrame last = first;
+            last.frame = kSceneLength - 1;
+            last.eastWest() += 60;
+            last.pan() = -10;
+            actor.keys = {first, last};
+        }
+        const float floorX[4] = {-4, 4, 4, -4}, floorY[4] = {0, 0, 0, 0},
+                    floorZ[4] = {-6, -6, 2, 2};
+        const float wallX[4] = {-4, 4, 4, -4}, wallY[4] = {4, 4, 0, 0}, wallZ[4] = {-6, -6, -6, -6};
+        scene.set = std::make_unique<Set>();
+        scene.set->panels = {
+            Panel(WritePanelPicture(dir.path(), "floor.bmp", 200), floorX, floorY, floorZ),
+            Panel(WritePanelPicture(dir.path(), "wall.bmp", 160), wallX, wallY, wallZ)};
+        for (SetPanel& panel : scene.set->panels)
+            doc->mediaLoader().LoadPanelPicture(*doc, panel);
+        // The camera stands back and a little up, looking along -z.
+        ShowNode& camera = *scene.children[0];
+        for (KeyFrame& k : camera.keys) {
+            k.eastWest() = 2000;
+            k.northSouth() = 2500;
+            k.upDown() = 150;
+            k.width() = 45;
+            k.pan() = 0;
+            k.tilt() = -5;
+        }
+        doc->settings().featherActors = true;  // every card blended
+        doc->settings().frameRate = 6000;      // no pacing: frames are read, not shown
+    }
+    ~Stage() {
+        monitor.reset();
+        doc.reset();
+    }
+};
+
+Stage& TheStage() {
+    static Stage stage;
+    return stage;
+}
+
+void BM_RenderFrame(benchmark::State& state) {
+    Stage& s = TheStage();
+    int frame = 0;
+    for (auto _ : state) {
+        s.doc->UpdateViewsAtFrame(frame, false, false);
+        s.monitor->renderer().RenderFrame(false);
+        s.monitor->renderer().ReadPixels(kWidth, kHeight, s.pixels.data());
+        benchmark::DoNotOptimize(s.pixels.data());
+        frame = (frame + 1) % kSceneLength;
+    }
+    state.counters["frames_per_second"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_RenderFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+// The same frames drawn from a prepared list: no document, no evaluation, no table.
+struct Quad {
+    unsigned texture = 0;
+    float alpha = 1;
+    float xyz[4][3];
+};
+
+class BareLoop {
+  public:
+    explicit BareLoop(Stage& s) {
+        // The quads of every frame of the scene, as the renderer would draw them.
+        frames_.resize(kSceneLength);
+        for (int f = 0; f < kSceneLength; ++f) {
+            s.doc->UpdateViewsAtFrame(f, false, false);
+            camera_ = s.doc->monitorCamera().pose;
+            ShowNode& scene = *s.doc->root().children[0];
+            for (const SetPanel& p : scene.set->panels) {
+                Quad q;
+                q.texture = s.monitor->textures().Name(p.textureSlot);
+                for (int k = 0; k < 4; ++k) {
+                    q.xyz[k][0] = p.cornerEastWest[k];
+                    q.xyz[k][1] = p.cornerUpDown[k];
+                    q.xyz[k][2] = p.cornerNorthSouth[k];
+                }
+                frames_[f].push_back(q);
+            }
+            for (int i = 3; i < scene.childCount(); ++i) {
+                const KeyFrame& pose = scene.children[i]->pose;
+                Quad q;
+                q.texture = s.monitor->textures().Name(scene.children[i]->textureSlot);
+                const float a = pose.pan() * 0.0174532f, half = pose.width() * 0.0025f;
+                const float cx = (pose.eastWest() - 2000) * 0.005f;
+                const float cz = (pose.northSouth() - 2000) * 0.005f;
+                const float y0 = pose.upDown() * 0.005f, y1 = y0 + pose.height() * 0.005f;
+                const float dx = half * std::cos(a), dz = half * std::sin(a);
+                const float v[4][3] = {{cx - dx, y1, cz - dz},
+                                       {cx + dx, y1, cz + dz},
+                                       {cx + dx, y0, cz + dz},
+                                       {cx - dx, y0, cz - dz}};
+                std::memcpy(q.xyz, v, sizeof v);
+                frames_[f].push_back(q);
+            }
+        }
+    }
+
+    // Draws frame f and reads it into bgra.
+    void Draw(int f, uint8_t* bgra) const {
+        static constexpr float kTexture[4][2] = {
+            {0.01f, 0.98f}, {0.98f, 0.98f}, {0.98f, 0.01f}, {0.01f, 0.01f}};
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(camera_.width(), double(kWidth) / kHeight, 0.1, 20.0);
+        glRotatef(-camera_.tilt(), 1, 0, 0);
+        glRotatef(camera_.pan(), 0, 1, 0);
+        glTranslatef((2000 - camera_.eastWest()) * 0.005f, -camera_.upDown() * 0.005f,
+                     (2000 - camera_.northSouth()) * 0.005f);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, 0.1f);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_TEXTURE_2D);
+        const std::vector<Quad>& quads = frames_[f];
+        for (size_t i = 0; i < quads.size(); ++i) {
+            const bool card = i >= 2;
+            if (card) glEnable(GL_BLEND);
+            glBindTexture(GL_TEXTURE_2D, quads[i].texture);
+            glColor4f(1, 1, 1, quads[i].alpha);
+            glBegin(GL_QUADS);
+            for (int k = 0; k < 4; ++k) {
+                glTexCoord2fv(kTexture[k]);
+                glVertex3fv(quads[i].xyz[k]);
+            }
+            glEnd();
+            if (card) glDisable(GL_BLEND);
+        }
+        glDisable(GL_ALPHA_TEST);
+        glReadPixels(0, 0, kWidth, kHeight, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
+    }
+
+  private:
+    std::vector<std::vector<Quad>> frames_;
+    KeyFrame camera_;
+};
+
+void BM_BareGlLoop(benchmark::State& state) {
+    Stage& s = TheStage();
+    const BareLoop loop(s);
+    int frame = 0;
+    for (auto _ : state) {
+        loop.Draw(frame, s.pixels.data());
+        benchmark::DoNotOptimize(s.pixels.data());
+        frame = (frame + 1) % kSceneLength;
+    }
+    state.counters["frames_per_second"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BareGlLoop)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+std::string MoviePath(const char* name) {
+    return "/tmp/quillon-bench-" + std::to_string(getpid()) + "-" + name + ".avi";
+}
+
+void BM_RenderToMotionJpegAvi(benchmark::State& state) {
+    Stage& s = TheStage();
+    const std::string path = MoviePath("maker");
+    MovieProgress quiet;
+    for (auto _ : state) {
+        MovieWriter writer;
+        writer.width = kWidth;
+        writer.height = kHeight;
+        writer.frameRate = 30;
+        writer.codec = MovieCodec::kMotionJpeg;
+        writer.fileName = QString::fromStdString(path);
+        if (!writer.Open()) {
+            state.SkipWithError("the movie writer does not open");
+            break;
+        }
+        MovieMaker maker(*s.doc, s.monitor->renderer(), writer, quiet);
+        const bool whole = maker.MakeMovie(0, kSceneLength, false, 0, 0);
+        writer.Close();
+        if (!whole) state.SkipWithError("the movie ended early");
+    }
+    std::remove(path.c_str());
+    state.counters["frames_per_second"] =
+        benchmark::Counter(double(state.iterations()) * kSceneLength, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_RenderToMotionJpegAvi)->Unit(benchmark::kSecond)->MinTime(5.0)->UseRealTime();
+
+void BM_BareGlLoopPipedToFfmpeg(benchmark::State& state) {
+    Stage& s = TheStage();
+    const BareLoop loop(s);
+    const std::string path = MoviePath("pipe");
+    // The same quality as the movie writer's Motion JPEG (quantiser 2).
+    const std::string command = "ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt bgra -s " +
+                                std::to_string(kWidth) + "x" + std::to_string(kHeight) +
+                                " -r 30 -i - -vf vflip -c:v mjpeg -q:v 2 -f avi " + path;
+    for (auto _ : state) {
+        FILE* pipe = popen(command.c_str(), "w");
+        if (pipe == nullptr) {
+            state.SkipWithError("no ffmpeg");
+            break;
+        }
+        bool written = true;
+        for (int f = 0; f < kSceneLength && written; ++f) {
+            loop.Draw(f, s.pixels.data());
+            written = std::fwrite(s.pixels.data(), 1, s.pixels.size(), pipe) == s.pixels.size();
+        }
+        if (pclose(pipe) != 0 || !written) state.SkipWithError("ffmpeg failed");
+    }
+    std::remove(path.c_str());
+    state.counters["frames_per_second"] =
+        benchmark::Counter(double(state.iterations()) * kSceneLength, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BareGlLoopPipedToFfmpeg)->Unit(benchmark::kSecond)->MinTime(5.0)->UseRealTime();
+
+long ResidentKb() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void BM_RenderFrameMemory(benchmark::State& state) {
+    Stage& s = TheStage();
+    for (auto _ : state) {
+        long afterWarmUp = 0;
+        for (int i = 0; i < 10000; ++i) {
+            s.doc->UpdateViewsAtFrame(i % kSceneLength, false, false);
+            s.monitor->renderer().RenderFrame(false);
+            s.monitor->renderer().ReadPixels(kWidth, kHeight, s.pixels.data());
+            if (i == 999) afterWarmUp = ResidentKb();
+        }
+        state.counters["rss_growth_kb"] = double(ResidentKb() - afterWarmUp);
+        state.counters["rss_kb"] = double(ResidentKb());
+    }
+}
+BENCHMARK(BM_RenderFrameMemory)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
