@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   libgraphicsmagick++1-dev graphicsmagick
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
+  qt6-qpa-plugins xvfb xauth
 )
 
 missing=()
