@@ -12,6 +12,7 @@
 #include "CliArgs.h"
 #include "ConsoleHost.h"
 #include "Json.h"
+#include "KeyPlacement.h"
 #include "MovieCommands.h"
 #include "PictureCommands.h"
 #include "TexelCommands.h"
@@ -290,12 +291,11 @@ void AddCameraMoves(Document& doc) {
                               {2 * length / 3, 1500.0f, 1400.0f, 35.0f},
                               {length - 1, 2600.0f, 1500.0f, 60.0f}};
         for (const Stop& s : stops) {
-            doc.UpdateViewsAtFrame(start + s.at, false, false);
-            KeyFrame& pose = doc.monitorCamera().pose;
-            pose.eastWest() = s.eastWest;
-            pose.northSouth() = s.northSouth;
-            pose.pan() = s.pan;
-            doc.SetKeyFrames(doc.currentFrame(), false);
+            KeyAtFrame(doc, start + s.at, [&s](KeyFrame& pose) {
+                pose.eastWest() = s.eastWest;
+                pose.northSouth() = s.northSouth;
+                pose.pan() = s.pan;
+            });
         }
         ShowNode* camera = doc.ActiveTrack(scene);
         if (camera && camera->KeyCount() > 1)
