@@ -11,6 +11,7 @@
 
 #include "CliArgs.h"
 #include "ConsoleHost.h"
+#include "DemoCommands.h"
 #include "Json.h"
 #include "KeyPlacement.h"
 #include "MovieCommands.h"
@@ -42,7 +43,8 @@ const char* kUsage =
     "  movie FILE [--frame K --save OUT]      print its frames and size (JSON), save a frame\n"
     "  texels FILE [--key COLOR] [--feather] [--actor|--panel] [--rostrum] --out OUT.png\n"
     "                                         write the texels a picture uploads as (PNG)\n"
-    "  vrml SHOW.shw -o OUT.wrl               write the show as a VRML 2.0 world and textures\n";
+    "  vrml SHOW.shw -o OUT.wrl               write the show as a VRML 2.0 world and textures\n"
+    "  make-demo OUTDIR                       write the demo show, its sets and pictures\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -369,6 +371,7 @@ int main(int argc, char** argv) {
         if (command == "texels")
             return CmdTexels(Args(rest, {"--feather", "--actor", "--panel", "--rostrum"}));
         if (command == "vrml") return CmdVrml(rest, profile);
+        if (command == "make-demo") return CmdMakeDemo(Args(rest, {}));
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());
