@@ -11,7 +11,9 @@
 
 #include "CliArgs.h"
 #include "ConsoleHost.h"
+#include "DemoCommands.h"
 #include "Json.h"
+#include "KeyPlacement.h"
 #include "MovieCommands.h"
 #include "PictureCommands.h"
 #include "RenderCommands.h"
@@ -48,7 +50,8 @@ const char* kUsage =
     "  render SHOW.shw -o OUT [--format avi|tga16|tga24|vrml] [--start TC] [--end TC]\n"
     "         [--fps F] [--size WxH] [--fields frames|even|odd]\n"
     "         [--codec raw|mjpeg|ffv1|mpeg4|h264]\n"
-    "                                         make a movie offscreen (defaults: profile)\n";
+    "                                         make a movie offscreen (defaults: profile)\n"
+    "  make-demo OUTDIR                       write the demo show, its sets and pictures\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -297,12 +300,11 @@ void AddCameraMoves(Document& doc) {
                               {2 * length / 3, 1500.0f, 1400.0f, 35.0f},
                               {length - 1, 2600.0f, 1500.0f, 60.0f}};
         for (const Stop& s : stops) {
-            doc.UpdateViewsAtFrame(start + s.at, false, false);
-            KeyFrame& pose = doc.monitorCamera().pose;
-            pose.eastWest() = s.eastWest;
-            pose.northSouth() = s.northSouth;
-            pose.pan() = s.pan;
-            doc.SetKeyFrames(doc.currentFrame(), false);
+            KeyAtFrame(doc, start + s.at, [&s](KeyFrame& pose) {
+                pose.eastWest() = s.eastWest;
+                pose.northSouth() = s.northSouth;
+                pose.pan() = s.pan;
+            });
         }
         ShowNode* camera = doc.ActiveTrack(scene);
         if (camera && camera->KeyCount() > 1)
@@ -378,6 +380,7 @@ int main(int argc, char** argv) {
         if (command == "vrml") return CmdVrml(rest, profile);
         if (command == "frame") return CmdFrame(rest, profile);
         if (command == "render") return CmdRender(rest, profile);
+        if (command == "make-demo") return CmdMakeDemo(Args(rest, {}));
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

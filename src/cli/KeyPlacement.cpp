@@ -1,0 +1,11 @@
+#include "KeyPlacement.h"
+
+namespace quillon::cli {
+
+void KeyAtFrame(Document& doc, int frame, const std::function<void(KeyFrame& camera)>& place) {
+    doc.UpdateViewsAtFrame(frame, false, false);
+    place(doc.monitorCamera().pose);
+    doc.SetKeyFrames(doc.currentFrame(), false);
+}
+
+}  // namespace quillon::cli

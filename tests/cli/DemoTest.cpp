@@ -1,0 +1,343 @@
+// The demo show as "quillon-cli make-demo" writes it: it opens from any copy of its folder with
+// every picture loaded and keyed, it comes out the same on every run and whatever the profile,
+// the committed copy under data/demo is exactly what the code makes, and the camera holds and
+// scene fades are the ones it was keyed with.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cstring>
+
+#include "../model/ScriptedHost.h"
+#include "model/Document.h"
+#include "model/Profile.h"
+#include "pictures/PictureMediaLoader.h"
+#include "pictures/RecordingTextureUploader.h"
+
+using namespace quillon;
+
+namespace {
+
+const QStringList kPictures = {"brick.png",  "planks.png", "paving.png", "tiles.png",
+                               "figure.png", "lamp.png",   "tree.png",   "crate.png"};
+const QStringList kSets = {"street.set", "shed.set"};
+
+QStringList DemoFiles() {
+    return kPictures + kSets + QStringList{"demo.shw"};
+}
+
+struct CliRun {
+    int status = -1;
+    QByteArray out, err;
+};
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class DemoTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    CliRun Cli(const QStringList& args, const QString& profile = QString(),
+               const QString& workingFolder = QString()) {
+        QProcess p;
+        if (!workingFolder.isEmpty()) p.setWorkingDirectory(workingFolder);
+        p.start(QStringLiteral(QUILLON_CLI),
+                QStringList{"--profile", profile.isEmpty() ? Path("profile.ini") : profile} + args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+    // Makes the demo into the folder and checks that the command succeeded quietly.
+    void MakeDemo(const QString& folder, const QString& profile = QString(),
+                  const QString& workingFolder = QString()) {
+        const CliRun r = Cli({"make-demo", folder}, profile, workingFolder);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    }
+
+    QTemporaryDir dir;
+};
+
+// The show opened as the application opens it, with the picture loader and its textures.
+struct OpenedShow {
+    explicit OpenedShow(const QString& profilePath) : profile(profilePath) {
+        doc = std::make_unique<Document>(profile, host);
+        doc->SetMediaLoader(&loader);
+    }
+    Profile profile;
+    ScriptedHost host;
+    RecordingTextureUploader gl;
+    PictureMediaLoader loader{gl};
+    std::unique_ptr<Document> doc;  // goes before the loader it uses
+};
+
+uint8_t Alpha(const RecordingTextureUploader::Texture& t, int x, int y) {
+    return t.texels[(size_t(y) * size_t(t.width) + size_t(x)) * 4 + 3];
+}
+
+bool IsFloor(const SetPanel& p) {
+    for (float y : p.cornerUpDown)
+        if (y != 0.0f) return false;
+    return true;
+}
+
+// Upright: the top edge (corners 0, 1) above the bottom edge (2, 3), each side vertical.
+bool IsWall(const SetPanel& p) {
+    return p.cornerUpDown[0] > p.cornerUpDown[3] && p.cornerUpDown[1] > p.cornerUpDown[2] &&
+           p.cornerEastWest[0] == p.cornerEastWest[3] &&
+           p.cornerNorthSouth[0] == p.cornerNorthSouth[3] &&
+           p.cornerEastWest[1] == p.cornerEastWest[2] &&
+           p.cornerNorthSouth[1] == p.cornerNorthSouth[2];
+}
+
+}  // namespace
+
+TEST_F(DemoTest, WritesTheShowItsSetsAndSmallPictures) {
+    const CliRun r = Cli({"make-demo", Path("out/demo")});  // the folder is made as needed
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString folder = QDir(Path("out/demo")).absolutePath() + "/";
+    QStringList expected;
+    for (const QString& name : DemoFiles())
+        expected << folder + name;
+    EXPECT_EQ(QString::fromUtf8(r.out).trimmed().split('\n'), expected);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name), [] {
+        QStringList all = DemoFiles();
+        all.sort();
+        return all;
+    }());
+    // Pictures become textures whole: powers of two, none above 256.
+    for (const QString& name : kPictures) {
+        const QImage image(folder + name);
+        ASSERT_FALSE(image.isNull()) << name.toStdString();
+        for (int side : {image.width(), image.height()}) {
+            EXPECT_TRUE(side >= 32 && side <= 256 && (side & (side - 1)) == 0)
+                << name.toStdString() << " " << side;
+        }
+    }
+}
+
+TEST_F(DemoTest, OpensFromACopiedFolderWithEveryPictureLoaded) {
+    MakeDemo(Path("made"));
+    // Copy the folder, then remove the original: nothing may still point at it.
+    ASSERT_TRUE(QDir().mkpath(Path("moved/copy")));
+    for (const QString& name : DemoFiles())
+        ASSERT_TRUE(QFile::copy(Path("made/") + name, Path("moved/copy/") + name));
+    ASSERT_TRUE(QDir(Path("made")).removeRecursively());
+
+    OpenedShow show(Path("open.ini"));
+    ASSERT_TRUE(show.doc->ReadShow(Path("moved/copy/demo.shw")));
+    EXPECT_TRUE(show.host.missing.isEmpty()) << show.host.missing.join(", ").toStdString();
+    EXPECT_TRUE(show.host.openRequests.empty());
+    EXPECT_TRUE(show.host.messages.isEmpty()) << show.host.messages.join(", ").toStdString();
+
+    const std::string copy = QDir(Path("moved/copy")).absolutePath().toStdString() + "/";
+    ShowNode& root = show.doc->root();
+    ASSERT_EQ(root.childCount(), 2);
+    int untextured = 0;
+    for (int s = 0; s < 2; ++s) {
+        SCOPED_TRACE("scene " + std::to_string(s));
+        ShowNode& scene = *root.children[s];
+        EXPECT_EQ(scene.GetFileName(), copy + kSets[s].toStdString());
+        ASSERT_NE(scene.set, nullptr);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(scene.children[i]->kind, NodeKind::Camera);
+
+        int floors = 0, walls = 0;
+        for (const SetPanel& panel : scene.set->panels) {
+            EXPECT_TRUE(IsFloor(panel) || IsWall(panel));
+            if (panel.imagePath[0] == '\0') {
+                // A panel without a picture is drawn in its colour.
+                EXPECT_EQ(panel.textureSlot, -1);
+                ++untextured;
+                continue;
+            }
+            EXPECT_EQ(std::string(panel.imagePath).rfind(copy, 0), 0u) << panel.imagePath;
+            ASSERT_GE(panel.textureSlot, 0) << panel.imagePath;
+            const auto* texture = show.gl.Find(panel.textureSlot);
+            ASSERT_NE(texture, nullptr);
+            EXPECT_EQ(texture->width, 256);
+            EXPECT_EQ(texture->height, 256);
+            IsFloor(panel) ? ++floors : ++walls;
+        }
+        EXPECT_GE(floors, 4);
+        EXPECT_GE(walls, 4);
+
+        int actors = 0, moving = 0;
+        for (int i = 4; i < scene.childCount(); ++i) {
+            const ShowNode& actor = *scene.children[i];
+            ASSERT_EQ(actor.kind, NodeKind::Actor);
+            ++actors;
+            EXPECT_EQ(actor.GetFileName().rfind(copy, 0), 0u) << actor.GetFileName();
+            ASSERT_GE(actor.textureSlot, 0) << actor.GetFileName();
+            const auto* t = show.gl.Find(actor.textureSlot);
+            ASSERT_NE(t, nullptr);
+            // The card has the picture's shape.
+            EXPECT_FLOAT_EQ(actor.aspect, float(t->height) / float(t->width));
+            EXPECT_FLOAT_EQ(actor.keys[0].height(), actor.keys[0].width() * actor.aspect);
+            if (actor.KeyCount() > 1) ++moving;
+            // Keyed pictures lose their background and keep their middle; the crate, under
+            // "Use Alpha" with no alpha of its own, stays whole.
+            EXPECT_EQ(Alpha(*t, 0, 0), actor.keyColor == -1 ? 255 : 0) << actor.GetFileName();
+            EXPECT_EQ(Alpha(*t, t->width / 2, t->height / 2), 255) << actor.GetFileName();
+        }
+        EXPECT_GE(actors, 4);
+        EXPECT_EQ(moving, 1);
+    }
+    EXPECT_EQ(untextured, 1);
+}
+
+TEST_F(DemoTest, SameBytesOnEveryRunWhateverTheProfileAndFolder) {
+    MakeDemo(Path("first"));
+    // Settings that would change new cameras, tracks and key matching if the demo used them.
+    const QString odd = Path("odd.ini");
+    {
+        QSettings ini(odd, QSettings::IniFormat);
+        ini.setValue("Stage/RostrumMode", 1);
+        ini.setValue("Texture/DefaultKeyColor", 0);
+        ini.setValue("Timeline/Scale", 4000);
+        ini.setValue("System/FrameRate", 2500);
+    }
+    ASSERT_TRUE(QDir().mkpath(Path("elsewhere")));
+    MakeDemo(Path("second"), odd, Path("elsewhere"));
+    for (const QString& name : DemoFiles()) {
+        const QByteArray a = ReadAll(Path("first/") + name);
+        ASSERT_FALSE(a.isEmpty()) << name.toStdString();
+        EXPECT_TRUE(a == ReadAll(Path("second/") + name)) << name.toStdString();
+    }
+    // No absolute path of the folder it was made in is kept anywhere.
+    const QByteArray folder = QDir(Path("first")).absolutePath().toUtf8();
+    for (const QString& name : kSets + QStringList{"demo.shw"})
+        EXPECT_FALSE(ReadAll(Path("first/") + name).contains(folder)) << name.toStdString();
+}
+
+TEST_F(DemoTest, CommittedDemoIsWhatTheCodeMakes) {
+    MakeDemo(Path("fresh"));
+    const QString committed = QStringLiteral(QUILLON_DEMO_DIR) + "/";
+    QStringList all = DemoFiles();
+    all.sort();
+    EXPECT_EQ(QDir(committed).entryList(QDir::Files, QDir::Name), all);
+    for (const QString& name : kSets + QStringList{"demo.shw"}) {
+        const QByteArray want = ReadAll(Path("fresh/") + name);
+        ASSERT_FALSE(want.isEmpty());
+        EXPECT_TRUE(ReadAll(committed + name) == want)
+            << name.toStdString() << " differs: run quillon-cli make-demo data/demo";
+    }
+    // Pictures by their pixels: another build of the PNG encoder may pack the same picture
+    // differently.
+    for (const QString& name : kPictures) {
+        const QImage want = QImage(Path("fresh/") + name).convertToFormat(QImage::Format_RGB32);
+        const QImage have = QImage(committed + name).convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(want.isNull());
+        EXPECT_TRUE(have == want) << name.toStdString()
+                                  << " differs: run quillon-cli make-demo data/demo";
+    }
+}
+
+TEST_F(DemoTest, CameraHoldsEasesAndScenesFade) {
+    // The committed show, evaluated as the renderer gets it: the scene's pose gives the fade,
+    // the monitor camera the active camera's pose.
+    Profile profile(Path("eval.ini"));
+    ScriptedHost host;
+    Document doc(profile, host);
+    ASSERT_TRUE(doc.ReadShow(QStringLiteral(QUILLON_DEMO_DIR) + "/demo.shw"));
+    ASSERT_EQ(doc.root().childCount(), 2);
+    ShowNode& street = *doc.root().children[0];
+    ShowNode& shed = *doc.root().children[1];
+    ASSERT_EQ(street.startFrame, 0);
+    ASSERT_EQ(shed.startFrame, street.endFrame);
+    const int last = shed.endFrame - 1;
+
+    auto camera = [&](int frame) {
+        doc.UpdateViewsAtFrame(frame, false, false);
+        return doc.monitorCamera().pose;
+    };
+    auto fade = [&](int frame) {
+        doc.UpdateViewsAtFrame(frame, false, false);
+        return doc.SceneAt(frame)->pose.transparency();
+    };
+    auto sameChannels = [](const KeyFrame& a, const KeyFrame& b) { return a.channel == b.channel; };
+
+    // The street camera holds its first key for 30 frames and its second for 20.
+    const ShowNode& cam = *street.children[0];
+    ASSERT_EQ(cam.KeyCount(), 3);
+    EXPECT_EQ(cam.keys[0].hold, 30);
+    EXPECT_EQ(cam.keys[1].frame, 100);
+    EXPECT_EQ(cam.keys[1].hold, 20);
+    for (int f : {0, 15, 29, 30})
+        EXPECT_TRUE(sameChannels(camera(f), cam.keys[0])) << "frame " << f;
+    EXPECT_FALSE(sameChannels(camera(35), cam.keys[0]));
+    for (int f : {100, 110, 120})
+        EXPECT_TRUE(sameChannels(camera(f), cam.keys[1])) << "frame " << f;
+    EXPECT_FALSE(sameChannels(camera(125), cam.keys[1]));
+    EXPECT_TRUE(sameChannels(camera(street.endFrame - 1), cam.keys[2]));
+    // The first move eases in and out: behind an even pace early on, ahead of it near the end.
+    const double from = cam.keys[0].eastWest(), to = cam.keys[1].eastWest();
+    ASSERT_NE(from, to);
+    const double early = (camera(47).eastWest() - from) / (to - from);
+    const double late = (camera(95).eastWest() - from) / (to - from);
+    EXPECT_GT(early, 0.0);
+    EXPECT_LT(early, 17.0 / 70.0);
+    EXPECT_GT(late, 65.0 / 70.0);
+    EXPECT_LT(late, 1.0);
+
+    // The shed camera holds for 40 frames.
+    const ShowNode& shedCam = *shed.children[0];
+    EXPECT_TRUE(sameChannels(camera(shed.startFrame + 40), shedCam.keys[0]));
+    EXPECT_FALSE(sameChannels(camera(shed.startFrame + 45), shedCam.keys[0]));
+
+    // The walker crossing the street stands for 20 frames, then walks straight across, easing
+    // in and out (a hold takes precedence over the node's easing), halfway at mid-walk.
+    const ShowNode& walker = *street.children.back();
+    ASSERT_EQ(walker.GetName(), "figure");
+    ASSERT_EQ(walker.KeyCount(), 2);
+    auto walkerAt = [&](int frame) {
+        doc.UpdateViewsAtFrame(frame, false, false);
+        return walker.pose;
+    };
+    const float startX = walker.keys[0].eastWest(), endX = walker.keys[1].eastWest();
+    EXPECT_EQ(walkerAt(20).eastWest(), startX);
+    EXPECT_NEAR(walkerAt(85).eastWest(), (startX + endX) / 2, 0.1);
+    EXPECT_LT(walkerAt(30).eastWest() - startX, (endX - startX) * 10 / 130);
+    EXPECT_EQ(walkerAt(150).eastWest(), endX);
+    for (int f : {20, 60, 85, 130})  // no curve: straight along the line between the keys
+        EXPECT_EQ(walkerAt(f).northSouth(), walker.keys[0].northSouth());
+
+    // Fade in over the street's first 24 frames, out over the shed's last 24.
+    EXPECT_EQ(fade(0), 1.0f);
+    EXPECT_EQ(fade(12), 0.5f);
+    EXPECT_EQ(fade(24), 0.0f);
+    EXPECT_EQ(fade(100), 0.0f);
+    EXPECT_EQ(fade(shed.startFrame), 0.0f);
+    EXPECT_EQ(fade(last - 24), 0.0f);
+    EXPECT_EQ(fade(last - 12), 0.5f);
+    EXPECT_EQ(fade(last), 1.0f);
+    for (int f = 1; f <= 24; ++f) {
+        EXPECT_LT(fade(f), fade(f - 1)) << "frame " << f;
+        EXPECT_GT(fade(last - 24 + f), fade(last - 25 + f)) << "frame " << last - 24 + f;
+    }
+}
+
+TEST_F(DemoTest, RefusesWhatIsNotOneUsableFolder) {
+    QFile plain(Path("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    for (const QStringList& args :
+         {QStringList{"make-demo"}, QStringList{"make-demo", "a", "b"},
+          QStringList{"make-demo", Path("plain")}, QStringList{"make-demo", Path("plain/inside")},
+          QStringList{"make-demo", Path("x"), "--scenes", "3"}}) {
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("quillon-cli: ")) << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(Path("x/demo.shw")));
+}
