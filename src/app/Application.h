@@ -1,0 +1,54 @@
+#pragma once
+// Application: the program's start-up and the objects that live for its run, in the order they
+// are made: the profile (the caller's), the document host, the document with a new show, the
+// OpenGL loading context and the texture objects, the picture loader, and the main window. A
+// name without "QUILLON" starts it in picture mode. main() and the window tests both start
+// through it.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "GuiHost.h"
+#include "MainWindow.h"
+#include "model/Document.h"
+#include "monitor/GlTextureUploader.h"
+#include "monitor/LoaderContext.h"
+#include "pictures/PictureMediaLoader.h"
+
+namespace quillon {
+
+class Profile;
+
+class Application {
+  public:
+    Application(Profile& profile, bool pictureMode);
+    ~Application();
+
+    // Everything after the QApplication: false, with *error, when no OpenGL context can be
+    // made (the program cannot start).
+    bool Start(QString* error);
+    // Shows the window with its stored layout and opens the command line's first file.
+    void Show(const QStringList& files);
+
+    // Picture mode when the executable's name, upper-cased, lacks "QUILLON".
+    static bool PictureModeFor(const QString& executable);
+
+    Document& doc() { return doc_; }
+    GuiHost& host() { return host_; }
+    MainWindow& window() { return *window_; }
+    PictureMediaLoader& media() { return *media_; }
+
+  private:
+    Profile& profile_;
+    bool pictureMode_;
+    GuiHost host_;
+    Document doc_;
+    LoaderContext glContext_;
+    std::unique_ptr<GlTextureUploader> textures_;
+    std::unique_ptr<ContextUploader> uploader_;
+    std::unique_ptr<PictureMediaLoader> media_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace quillon

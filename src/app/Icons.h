@@ -1,0 +1,13 @@
+#pragma once
+// The program's own pictures, drawn here: tool-bar and status-bar button images (16 x 15) and
+// the program picture of the about box.
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace quillon {
+
+QIcon ToolIcon(int commandId);
+QPixmap ProgramPicture();
+
+}  // namespace quillon

@@ -1,0 +1,750 @@
+#include "MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QDate>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "GuiHost.h"
+#include "Icons.h"
+#include "MovieSettingsDialog.h"
+#include "PreferencesDialog.h"
+#include "Prompts.h"
+#include "SettingsValues.h"
+#include "model/Document.h"
+#include "model/Profile.h"
+#include "model/Settings.h"
+#include "model/Timecode.h"
+#include "monitor/MonitorWidget.h"
+#include "output/MovieMaker.h"
+#include "output/MovieWriter.h"
+#include "output/VrmlExporter.h"
+#include "pictures/PictureMediaLoader.h"
+
+namespace quillon {
+
+namespace {
+
+const QString kRecentSection = QStringLiteral("Recent File List");
+
+// The pane that holds the monitor: the widget leaves it for full screen and comes back.
+QWidget* MonitorPane(MonitorWidget* monitor) {
+    auto* pane = new QWidget;
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(monitor);
+    return pane;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Document& doc, GuiHost& host, PictureMediaLoader& media,
+                       GlTextureUploader& textures, bool pictureMode)
+    : doc_(doc),
+      host_(host),
+      profile_(doc.profile()),
+      media_(media),
+      textures_(textures),
+      pictureMode_(pictureMode) {
+    setAcceptDrops(true);
+    host_.setWindow(this);
+    host_.statusText = [this](const QString& text) { statusBar()->showMessage(text); };
+    host_.recentFile = [this](const QString& path) { AddRecentFile(path); };
+
+    // Main splitter: upper row over the timeline; upper: stage | right; right: monitor over
+    // the player pane.
+    main_ = new QSplitter(Qt::Vertical, this);
+    main_->setObjectName("mainSplitter");
+    upper_ = new QSplitter(Qt::Horizontal, main_);
+    upper_->setObjectName("upperSplitter");
+    stage_ = new QWidget(upper_);
+    stage_->setObjectName("stagePane");
+    right_ = new QSplitter(Qt::Vertical, upper_);
+    right_->setObjectName("rightSplitter");
+    monitor_ = new MonitorWidget(doc_, media_, textures_);
+    right_->addWidget(MonitorPane(monitor_));
+    playerPane_ = new QWidget(right_);
+    playerPane_->setObjectName("playerPane");
+    timeline_ = new QWidget(main_);
+    timeline_->setObjectName("timelinePane");
+    for (QSplitter* s : {main_, upper_, right_})
+        s->setChildrenCollapsible(false);
+    setCentralWidget(main_);
+
+    movingTimeline_ = settings::Get(profile_, settings::kMovePlay) != 0;
+    movingCamera_ = settings::Get(profile_, settings::kMoveCamera) != 0;
+    playSound_ = settings::Get(profile_, settings::kPlayAudio) != 0;
+    showOnDrag_ = settings::Get(profile_, settings::kShowOnDrag) != 0;
+    cameraPathColour_ = settings::Get(profile_, settings::kShowCameraPath);
+    stageScale_ = std::clamp(settings::Get(profile_, settings::kStageScale) / 1000.0, 0.25, 4.0);
+    monitor_->renderer().drawGridFloor = settings::Get(profile_, settings::kShowGrid) != 0;
+    monitor_->renderer().drawSet = settings::Get(profile_, settings::kShowSet) != 0;
+
+    BuildMenus(pictureMode);
+    BuildToolBar();
+    BuildStatusBar();
+    doc_.AddListener(this);
+    monitor_->rewindAndPlay = [this] { doc_.UpdateViewsAtFrame(0, false, true); };
+    UpdateRecentFiles();
+    UpdateCommands();
+    setWindowTitle(doc_.WindowTitle());
+}
+
+MainWindow::~MainWindow() {
+    doc_.RemoveListener(this);
+}
+
+QAction* MainWindow::Add(QMenu* menu, int id, const QString& text, std::function<void()> run,
+                         std::function<bool()> enabled) {
+    auto* a = new QAction(text, this);
+    a->setData(id);
+    if (run) {
+        connect(a, &QAction::triggered, this, [this, run] {
+            run();
+            UpdateCommands();
+        });
+        if (enabled) enabled_.insert(id, std::move(enabled));
+    } else {
+        a->setEnabled(false);
+    }
+    if (menu) menu->addAction(a);
+    actions_.insert(id, a);
+    return a;
+}
+
+QAction* MainWindow::AddToggle(QMenu* menu, int id, const QString& text, std::function<bool()> get,
+                               std::function<void(bool)> set) {
+    QAction* a = Add(menu, id, text, [get, set] { set(!get()); });
+    a->setCheckable(true);
+    checked_.insert(id, get);
+    return a;
+}
+
+void MainWindow::BuildMenus(bool pictureMode) {
+    using settings::Write;
+    QMenuBar* bar = menuBar();
+    auto sceneHasSet = [this] {
+        ShowNode* scene = doc_.SceneAt(doc_.currentFrame());
+        return scene && scene->set;
+    };
+    auto anySelected = [this] { return doc_.FirstSelected() != nullptr; };
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    Add(file, kCmdNewShow, QStringLiteral("&New Show\tCtrl+N"), [this] {
+        doc_.NewShow();
+    })->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+    Add(file, kCmdOpenShow, QStringLiteral("&Open Show...\tCtrl+O"), [this] {
+        doc_.OpenShow();
+    })->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    Add(
+        file, kCmdSaveShow, QStringLiteral("&Save Show\tCtrl+S"), [this] { doc_.SaveShow(); },
+        [this] { return doc_.modified(); })
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    Add(file, kCmdSaveShowAs, QStringLiteral("Save Show &As...\tCtrl+H"), [this] {
+        doc_.SaveShowAs();
+    })->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
+    file->addSeparator();
+    Add(file, kCmdPrint, QStringLiteral("&Print...\tCtrl+P"), nullptr);
+    Add(file, kCmdMakeMovie, QStringLiteral("&Make Movie"), [this] { MakeMovie(); });
+    Add(file, kCmdPartsList, QStringLiteral("Make Parts &List"),
+        [this] { ShowPartsList(this, PartsListText(doc_, QDate::currentDate())); });
+    Add(file, kCmdBatchRecord, QStringLiteral("Batch Record/AVI"), nullptr);
+    file->addSeparator();
+    for (int i = 0; i < 3; ++i) {
+        const int id = kCmdRecent1 + i;
+        QAction* a = Add(file, id, QString(), [this, i] {
+            if (i < recent_.size()) OpenFile(recent_[i]);
+        });
+        a->setVisible(false);
+    }
+    file->addSeparator();
+    Add(file, kCmdExit, QStringLiteral("E&xit"), [this] { close(); });
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    QAction* undo = Add(
+        edit, kCmdUndo, QStringLiteral("&Undo\tCtrl+Z"), [this] { doc_.Undo(); },
+        [this] { return doc_.undoCount() > 0; });
+    undo->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Z")), QKeySequence(QStringLiteral("Alt+Backspace"))});
+    Add(
+        edit, kCmdRedo, QStringLiteral("&Redo\tCtrl+A"), [this] { doc_.Redo(); },
+        [this] { return doc_.redoCount() > 0; })
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
+    edit->addSeparator();
+    AddToggle(
+        edit, kCmdScaleKeys, QStringLiteral("&Scale Keys"),
+        [this] { return doc_.settings().scaleKeys; }, [this](bool) { doc_.ToggleScaleKeys(); });
+    Add(edit, kCmdConstantMotion, QStringLiteral("&Constant Motion"),
+        [this] { doc_.ConstantMotionCommand(); });
+    edit->addSeparator();
+    Add(edit, kCmdAddNewScene, QStringLiteral("&Add New Scene"),
+        [this] { doc_.AddNewSceneCommand(); });
+    Add(
+        edit, kCmdDeleteScene, QStringLiteral("&Delete Scene\tCtrl+D"),
+        [this] { doc_.DeleteSelectedScenes(); }, anySelected)
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
+    edit->addSeparator();
+    Add(edit, kCmdPreferences, QStringLiteral("Preferences"), [this] {
+        PreferencesDialog dialog(doc_, this);
+        if (dialog.exec() == QDialog::Accepted) RedrawAll();
+    });
+
+    QMenu* stage = bar->addMenu(QStringLiteral("Sta&ge"));
+    AddToggle(
+        stage, kCmdShowOnDrag, QStringLiteral("Show Monitor on &Drag"),
+        [this] { return showOnDrag_; },
+        [this](bool on) {
+            showOnDrag_ = on;
+            Write(profile_, settings::kShowOnDrag, on);
+        });
+    QAction* lumicard = AddToggle(
+        stage, kCmdLumicardMode, QStringLiteral("&Lumicard Mode"),
+        [this] { return doc_.settings().rostrumMode; },
+        [this](bool on) {
+            doc_.settings().rostrumMode = on;
+            Write(profile_, settings::kRostrumMode, on);
+            doc_.SetActiveCamera(0);
+            const bool panels = !on;
+            for (int id : {kCmdAddWallPanel, kCmdAddFloorPanel})
+                if (QAction* a = action(id)) a->setVisible(panels);
+            RedrawAll();
+        });
+    AddToggle(
+        stage, kCmdDrawGridFloor, QStringLiteral("Draw &Grid Floor"),
+        [this] { return monitor_->renderer().drawGridFloor; },
+        [this](bool on) {
+            monitor_->renderer().drawGridFloor = on;
+            Write(profile_, settings::kShowGrid, on);
+            RedrawAll();
+        });
+    AddToggle(
+        stage, kCmdShowCameraPath, QStringLiteral("Show Camera &Path"),
+        [this] { return cameraPathColour_ != -1; },
+        [this](bool on) {
+            if (on) {
+                // A cancelled colour dialog still turns the path on, in black.
+                const QColor c = QColorDialog::getColor(Qt::black, this);
+                const QColor chosen = c.isValid() ? c : QColor(Qt::black);
+                cameraPathColour_ = chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16);
+            } else {
+                cameraPathColour_ = -1;
+            }
+            Write(profile_, settings::kShowCameraPath, cameraPathColour_);
+            RedrawAll();
+        });
+    Add(stage, kCmdCenterCamera, QStringLiteral("&Center Camera"), nullptr);
+    Add(stage, kCmdEnlargeStage, QStringLiteral("&Enlarge Stage Area"),
+        [this] { StepStageScale(true); });
+    Add(stage, kCmdShrinkStage, QStringLiteral("&Shrink Stage Area"),
+        [this] { StepStageScale(false); });
+
+    QMenu* player = bar->addMenu(QStringLiteral("&Player"));
+    AddToggle(
+        player, kCmdMovingTimeline, QStringLiteral("Moving &Timeline"),
+        [this] { return movingTimeline_; },
+        [this](bool on) {
+            movingTimeline_ = on;
+            Write(profile_, settings::kMovePlay, on);
+        });
+    AddToggle(
+        player, kCmdMovingCamera, QStringLiteral("Moving &Camera"),
+        [this] { return movingCamera_; },
+        [this](bool on) {
+            movingCamera_ = on;
+            Write(profile_, settings::kMoveCamera, on);
+        });
+    AddToggle(
+        player, kCmdPlaySoundTracks, QStringLiteral("Play Sound Tracks"),
+        [this] { return playSound_; },
+        [this](bool on) {
+            playSound_ = on;
+            Write(profile_, settings::kPlayAudio, on);
+        });
+    AddToggle(
+        player, kCmdShowReticle, QStringLiteral("Show Camera Reticle\t Ctrl-R"),
+        [this] { return monitor_->renderer().showReticle; },
+        [this](bool) { monitor_->ToggleReticle(); })
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
+
+    QMenu* set = bar->addMenu(QStringLiteral("&Set"));
+    Add(set, kCmdNewSet, QStringLiteral("&New Set"),
+        [this] { doc_.NewSet(doc_.SceneAt(doc_.currentFrame())); });
+    Add(set, kCmdOpenSet, QStringLiteral("&Open Set"),
+        [this] { doc_.OpenSet(nullptr, doc_.SceneAt(doc_.currentFrame()), false, false); });
+    Add(
+        set, kCmdSaveSetAs, QStringLiteral("Save Set &As..."),
+        [this] { doc_.SaveSet(true, doc_.SceneAt(doc_.currentFrame())); }, sceneHasSet);
+    Add(set, kCmdAppendSet, QStringLiteral("Append to Set"),
+        [this] { doc_.OpenSet(nullptr, doc_.SceneAt(doc_.currentFrame()), true, false); });
+    set->addSeparator();
+    AddToggle(
+        set, kCmdSnapToGrid, QStringLiteral("Snap to Grid\tCtrl-G"), [this] { return gridSnap_; },
+        [this](bool on) {
+            gridSnap_ = on;
+            Write(profile_, settings::kGridSnap, on);
+        })
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
+    AddToggle(
+        set, kCmdDrawSet, QStringLiteral("Draw &Set"),
+        [this] { return monitor_->renderer().drawSet; },
+        [this](bool on) {
+            monitor_->renderer().drawSet = on;
+            Write(profile_, settings::kShowSet, on);
+            RedrawAll();
+        });
+    AddToggle(
+        set, kCmdColorKey, QStringLiteral("Color Key"),
+        [this] { return doc_.settings().colorKeying; },
+        [this](bool on) {
+            doc_.settings().colorKeying = on;
+            Write(profile_, settings::kColorKeying, on);
+            RedrawAll();
+        });
+    set->addSeparator();
+    Add(
+        set, kCmdCutPanel, QStringLiteral("Cu&t Panel\tCtrl-X"), [this] { doc_.CutPanels(); },
+        [this] {
+            ShowNode* scene = doc_.SceneAt(doc_.currentFrame());
+            if (!scene || !scene->set) return false;
+            for (const SetPanel& p : scene->set->panels)
+                if (p.selected) return true;
+            return false;
+        })
+        ->setShortcuts(
+            {QKeySequence(QStringLiteral("Ctrl+X")), QKeySequence(QStringLiteral("Shift+Delete"))});
+    Add(set, kCmdCopyPanel, QStringLiteral("&Copy Panel\tCtrl-C"), [this] { doc_.CopyPanels(); })
+        ->setShortcuts(
+            {QKeySequence(QStringLiteral("Ctrl+C")), QKeySequence(QStringLiteral("Ctrl+Insert"))});
+    Add(
+        set, kCmdPastePanel, QStringLiteral("&Paste Panel\tCtrl-V"), [this] { doc_.PastePanels(); },
+        [this] { return doc_.panelClipboardUsed(); })
+        ->setShortcuts(
+            {QKeySequence(QStringLiteral("Ctrl+V")), QKeySequence(QStringLiteral("Shift+Insert"))});
+    set->addSeparator();
+    Add(set, kCmdAddFloorPanel, QStringLiteral("Add Floor Panel\tCtrl-F"), [this] {
+        doc_.NewPanel(false);
+    })->setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
+    Add(set, kCmdAddWallPanel, QStringLiteral("Add Wall Panel\tCtrl-W"), [this] {
+        doc_.NewPanel(true);
+    })->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
+
+    QMenu* actors = bar->addMenu(QStringLiteral("&Actors"));
+    Add(actors, kCmdAddActor, QStringLiteral("Add &Actor\tCtrl+I"), [this] {
+        doc_.AddActorCommand();
+    })->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
+    Add(actors, kCmdAddSound, QStringLiteral("Add &Sound "), nullptr);
+    Add(actors, kCmdAddScript, QStringLiteral("Add S&cript"), nullptr);
+    actors->addSeparator();
+    AddToggle(
+        actors, kCmdSmoothFiltering, QStringLiteral("Smooth Filtering"),
+        [this] { return doc_.settings().filtering; },
+        [this](bool on) {
+            doc_.settings().filtering = on;
+            Write(profile_, settings::kFiltering, on);
+        });
+    AddToggle(
+        actors, kCmdFeatherEdges, QStringLiteral("&Feather Edges"),
+        [this] { return doc_.settings().featherActors; },
+        [this](bool on) {
+            doc_.settings().featherActors = on;
+            Write(profile_, settings::kFeatherActors, on);
+            RedrawAll();
+        });
+    Add(actors, kCmdShowScript, QStringLiteral("Show Script"), nullptr);
+    actors->addSeparator();
+    Add(
+        actors, kCmdDeleteActor, QStringLiteral("Delete Actor"),
+        [this] { doc_.DeleteSelectedTracks(); }, anySelected);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    Add(help, kCmdGetHelp, QStringLiteral("Get &Help"), nullptr);
+    Add(help, kCmdAbout, QStringLiteral("&About"), [this] {
+        QMessageBox box(this);
+        box.setWindowTitle(QStringLiteral("About Quillon"));
+        box.setIconPixmap(ProgramPicture());
+        box.setText(QStringLiteral("Quillon\nPrevisualisation and cut-out animation"));
+        box.exec();
+    });
+    help->addSeparator();
+    Add(help, kCmdTestFrameRate, QStringLiteral("&Test Frame Rate"), [this] {
+        testFrameRate_ = true;
+        QMessageBox::information(this, QApplication::applicationDisplayName(),
+                                 QStringLiteral("Play show to test Frame Rate"));
+    });
+
+    // Commands without a menu item of their own.
+    Add(nullptr, kCmdAddKey, QStringLiteral("Add or Reset KeyFrame"),
+        [this] { doc_.SetKeyFrames(doc_.currentFrame(), true); });
+    Add(nullptr, kCmdAddKeyAdvance, QStringLiteral("Add KeyFrame and advance 1 sec"), [this] {
+        doc_.SetKeyFrames(doc_.currentFrame(), true);
+        const int step = (doc_.frameRate() * 100 + 50) / 100;
+        doc_.UpdateViewsAtFrame(doc_.currentFrame() + step, false, true);
+    });
+    AddToggle(
+        nullptr, kCmdLockSet, QStringLiteral("Lock Set"), [this] { return doc_.setLocked(); },
+        [this](bool on) { doc_.SetSetLocked(on); });
+    Add(nullptr, kCmdAddCamera, QStringLiteral("Add Addtional Camera to Scene"),
+        [this] { doc_.AddCameraCommand(); });
+    Add(nullptr, kCmdJogAmount, QStringLiteral("Jog Amount"), [this] {
+        const int rate = doc_.frameRate();
+        const int current = settings::Get(profile_, settings::kJogAmount);
+        const int64_t answer =
+            AskTimecode(this, current, rate, QStringLiteral("Type frames to advance on jog"), 1,
+                        int64_t(rate) * 60);
+        Write(profile_, settings::kJogAmount, int(answer));
+    });
+    for (QMenu* m : {file, edit, stage, player, set, actors, help})
+        connect(m, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
+
+    if (pictureMode) {
+        actors->setTitle(QStringLiteral("Pictures"));
+        action(kCmdAddActor)->setText(QStringLiteral("Add Picture\tCtrl+I"));
+        action(kCmdDeleteActor)->setText(QStringLiteral("Delete Picture"));
+        stage->removeAction(lumicard);
+        bar->removeAction(set->menuAction());
+    }
+}
+
+void MainWindow::BuildToolBar() {
+    toolBar_ = addToolBar(QStringLiteral("Tools"));
+    toolBar_->setObjectName("toolBar");
+    toolBar_->setIconSize(QSize(16, 15));
+    auto add = [this](int id, const QString& tip) {
+        QAction* a = action(id);
+        a->setIcon(ToolIcon(id));
+        a->setToolTip(tip);
+        toolBar_->addAction(a);
+    };
+    add(kCmdAddKeyAdvance, QStringLiteral("Add KeyFrame and advance 1 sec"));
+    add(kCmdAddKey, QStringLiteral("Add or Reset KeyFrame"));
+    toolBar_->addSeparator();
+    add(kCmdEnlargeStage, QStringLiteral("Enlarge Stage"));
+    add(kCmdCenterCamera, QStringLiteral("Center Camera"));
+    add(kCmdShrinkStage, QStringLiteral("Shrink Stage"));
+    toolBar_->addSeparator();
+    add(kCmdScaleKeys, QStringLiteral("Stretch Keys"));
+    add(kCmdSnapToGrid, QStringLiteral("Snap to Grid"));
+    add(kCmdLockSet, QStringLiteral("Lock Set"));
+    toolBar_->addSeparator();
+    add(kCmdAddWallPanel, QStringLiteral("Add New Wall Panel"));
+    add(kCmdAddFloorPanel, QStringLiteral("Add New Floor Panel"));
+    // In rostrum mode the panel buttons give way.
+    const bool panels = !doc_.settings().rostrumMode;
+    for (int id : {kCmdAddWallPanel, kCmdAddFloorPanel})
+        action(id)->setVisible(panels);
+}
+
+void MainWindow::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setMinimumHeight(22);
+    const int ids[3] = {kCmdPlayBackwards, kCmdStop, kCmdPlayForwards};
+    const char* tips[3] = {"Play backwards", "Stop", "Play"};
+    for (int i = 0; i < 3; ++i) {
+        transport_[i] = new QToolButton(bar);
+        transport_[i]->setIcon(ToolIcon(ids[i]));
+        transport_[i]->setToolTip(QString::fromLatin1(tips[i]));
+        transport_[i]->setAutoRaise(true);
+        // The play loop arrives with playback; until then the buttons are shown, disabled.
+        transport_[i]->setEnabled(false);
+    }
+    zoomOut_ = new QToolButton(bar);
+    QAction* out = Add(nullptr, kCmdZoomOut, QStringLiteral("Timeline zoom out"),
+                       [this] { ZoomTimeline(false); });
+    out->setIcon(ToolIcon(kCmdZoomOut));
+    zoomOut_->setDefaultAction(out);
+    zoomIn_ = new QToolButton(bar);
+    QAction* in = Add(nullptr, kCmdZoomIn, QStringLiteral("Timeline zoom in"),
+                      [this] { ZoomTimeline(true); });
+    in->setIcon(ToolIcon(kCmdZoomIn));
+    zoomIn_->setDefaultAction(in);
+    readout_ = new QLabel(bar);
+    readout_->setObjectName("positionReadout");
+    readout_->setAlignment(Qt::AlignCenter);
+    readout_->setFrameShape(QFrame::Box);
+    QFont small = readout_->font();
+    small.setPixelSize(11);
+    readout_->setFont(small);
+    scaleText_ = new QLabel(bar);
+    scaleText_->setObjectName("timelineScaleText");
+    timelineScale_ =
+        std::clamp(settings::Get(profile_, settings::kTimelineScale, doc_.frameRate()), 15, 960);
+    ZoomTimeline(true);
+    ZoomTimeline(false);
+    UpdateReadout();
+}
+
+void MainWindow::LayoutStatusBar() {
+    if (!readout_) return;
+    const int cx = statusBar()->width();
+    for (int i = 0; i < 3; ++i)
+        transport_[i]->setGeometry(cx / 2 - 50 + 20 * i, 4, 18, 14);
+    scaleText_->setGeometry(cx / 2 - 50 + 40 + 18 + 4, 2, 140, 18);
+    zoomOut_->setGeometry(cx - 120, 4, 18, 14);
+    readout_->setGeometry(cx - 100, 4, 60, 14);
+    zoomIn_->setGeometry(cx - 36, 4, 18, 14);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    LayoutStatusBar();
+}
+
+void MainWindow::ZoomTimeline(bool in) {
+    timelineScale_ = in ? std::min(timelineScale_ * 2, 960) : std::max(timelineScale_ / 2, 15);
+    settings::Write(profile_, settings::kTimelineScale, timelineScale_);
+    const int rate = (doc_.frameRate() + 50) / 100;
+    // The scale is in frames per 96 pixels; the label says how long that is.
+    scaleText_->setText(
+        timelineScale_ * 2 <= rate
+            ? QStringLiteral("1/2  Second")
+            : QStringLiteral("%1  Seconds").arg(timelineScale_ / std::max(rate, 1)));
+    if (timeline_) timeline_->update();
+}
+
+void MainWindow::StepStageScale(bool enlarge) {
+    if (enlarge)
+        stageScale_ = std::min(stageScale_ + (stageScale_ < 1.0 ? 0.25 : 0.5), 4.0);
+    else
+        stageScale_ = std::max(stageScale_ - (stageScale_ > 1.0 ? 0.5 : 0.25), 0.25);
+    settings::Write(profile_, settings::kStageScale, int(stageScale_ * 1000 + 0.5));
+    if (stage_) stage_->update();
+}
+
+void MainWindow::UpdateReadout() {
+    if (!readout_) return;
+    readout_->setText(
+        QString::fromStdString(FormatTimecode(doc_.currentFrame(), doc_.frameRate())));
+}
+
+void MainWindow::UpdateCommands() {
+    for (auto it = enabled_.begin(); it != enabled_.end(); ++it)
+        if (QAction* a = action(it.key())) a->setEnabled(it.value()());
+    for (auto it = checked_.begin(); it != checked_.end(); ++it)
+        if (QAction* a = action(it.key())) a->setChecked(it.value()());
+}
+
+void MainWindow::RedrawAll() {
+    if (stage_) stage_->update();
+    if (timeline_) timeline_->update();
+    monitor_->update();
+    UpdateCommands();
+}
+
+void MainWindow::CurrentFrameChanged(int) {
+    UpdateReadout();
+    if (timeline_) timeline_->update();
+    if (stage_) stage_->update();
+}
+
+void MainWindow::ViewsNeedRedraw() {
+    RedrawAll();
+}
+void MainWindow::ShowLayoutChanged() {
+    RedrawAll();
+}
+void MainWindow::SelectionChanged() {
+    UpdateCommands();
+}
+
+void MainWindow::SizePanes(int stageWidth, int upperHeight) {
+    if (stageWidth == 0 && upperHeight == 0) return;
+    QList<int> mainSizes = main_->sizes();
+    QList<int> upperSizes = upper_->sizes();
+    if (stageWidth < 0) stageWidth = upperSizes.value(0);
+    if (upperHeight < 0) upperHeight = mainSizes.value(0);
+    if (stageWidth <= 0 || upperHeight <= 0) return;
+    const int clientWidth = centralWidget()->width();
+    const int monitorHeight =
+        std::max(1, int((clientWidth - stageWidth - 44) * doc_.settings().aspectRatio));
+    const int clientHeight = centralWidget()->height();
+    main_->setSizes({upperHeight, std::max(1, clientHeight - upperHeight)});
+    upper_->setSizes({stageWidth, std::max(1, clientWidth - stageWidth)});
+    right_->setSizes({monitorHeight, std::max(1, upperHeight - monitorHeight)});
+}
+
+void MainWindow::RestoreLayout() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    // Without a stored rectangle the window takes most of the screen.
+    const QRect current(
+        available.topLeft() + QPoint(available.width() / 20, available.height() / 20),
+        available.size() * 0.9);
+    using settings::Get;
+    int left = Get(profile_, settings::kWindowLeft, current.left());
+    int top = Get(profile_, settings::kWindowTop, current.top());
+    int right = Get(profile_, settings::kWindowRight, current.right() + 1);
+    int bottom = Get(profile_, settings::kWindowBottom, current.bottom() + 1);
+    // Clamp to the present screen; a rectangle that leaves nothing usable falls back to the
+    // default one.
+    const int screenWidth = screen->geometry().width();
+    const int screenHeight = screen->geometry().height();
+    left = std::clamp(left, 0, screenWidth);
+    right = std::clamp(right, 0, screenWidth);
+    top = std::clamp(top, 0, screenHeight);
+    bottom = std::clamp(bottom, 0, screenHeight);
+    if (right - left < 200 || bottom - top < 150) {
+        left = current.left();
+        top = current.top();
+        right = current.right() + 1;
+        bottom = current.bottom() + 1;
+    }
+    setGeometry(left, top, right - left, bottom - top);
+    const int stageWidth = Get(profile_, settings::kStageWidth, right * 3 / 4);
+    const int stageHeight = Get(profile_, settings::kStageHeight, bottom * 5 / 6);
+    SizePanes(stageWidth, stageHeight);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Unsaved sets and the show are offered for saving first; a save that is cancelled or
+    // fails keeps the window and the show.
+    if (!SaveChanges()) {
+        event->ignore();
+        return;
+    }
+    const QRect r = geometry();
+    using settings::Write;
+    Write(profile_, settings::kWindowLeft, r.left());
+    Write(profile_, settings::kWindowTop, r.top());
+    Write(profile_, settings::kWindowRight, r.right() + 1);
+    Write(profile_, settings::kWindowBottom, r.bottom() + 1);
+    Write(profile_, settings::kStageHeight, main_->sizes().value(0));
+    Write(profile_, settings::kStageWidth, upper_->sizes().value(0));
+    event->accept();
+}
+
+bool MainWindow::SaveChanges() {
+    for (ShowNode* scene : doc_.root().children) {
+        if (scene->set && scene->set->dirty &&
+            doc_.AskSave(QString::fromStdString(scene->set->path), QStringLiteral("Set File")))
+            doc_.SaveSet(true, scene);
+    }
+    if (doc_.modified() && doc_.AskSave(doc_.path(), QStringLiteral("Show File")))
+        return doc_.SaveShow();
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) OpenFile(url.toLocalFile());
+    event->acceptProposedAction();
+}
+
+void MainWindow::OpenFile(const QString& path) {
+    const QString upper = path.toUpper();
+    if (upper.contains(QStringLiteral(".SHW"))) {
+        if (!SaveChanges()) return;
+        if (doc_.ReadShow(path)) host_.AddRecentFile(path);
+    } else if (upper.contains(QStringLiteral(".SET"))) {
+        ShowNode* scene = doc_.SceneAt(doc_.currentFrame());
+        if (scene) doc_.OpenSet(&path, scene, false, false);
+    } else {
+        ShowNode* scene = doc_.SceneAt(doc_.currentFrame());
+        if (scene) doc_.AddTrack(NodeKind::Actor, scene->startFrame, scene->endFrame, path);
+    }
+    doc_.UpdateViewsAtFrame(0, false, true);
+    host_.Beep(BeepKind::Asterisk);
+    RedrawAll();
+}
+
+void MainWindow::UpdateRecentFiles() {
+    recent_.clear();
+    for (int i = 1; i <= 3; ++i) {
+        const QString f = profile_.GetString(kRecentSection, QStringLiteral("File%1").arg(i), {});
+        if (!f.isEmpty()) recent_ << f;
+    }
+    for (int i = 0; i < 3; ++i) {
+        QAction* a = action(kCmdRecent1 + i);
+        if (!a) continue;
+        a->setVisible(i < recent_.size());
+        if (i < recent_.size())
+            a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(recent_[i]).fileName()));
+    }
+}
+
+void MainWindow::AddRecentFile(const QString& path) {
+    recent_.removeAll(path);
+    recent_.prepend(path);
+    while (recent_.size() > 3)
+        recent_.removeLast();
+    for (int i = 0; i < 3; ++i)
+        profile_.WriteString(kRecentSection, QStringLiteral("File%1").arg(i + 1), recent_.value(i));
+    UpdateRecentFiles();
+}
+
+void MainWindow::MakeMovie() {
+    MovieSettingsDialog dialog(doc_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const MovieSettings m = dialog.settings();
+    if (m.startFrame == m.endFrame) return;
+    FileDialogRequest request;
+    request.startFolder = doc_.projectFolder();
+    if (m.format == 1) {
+        request.filter = QStringLiteral("VRML 2.0 Files (*.wrl)|*.wrl|All Files *.*|*.*||");
+        request.defaultExtension = QStringLiteral("wrl");
+    } else if (m.format == 2 || m.format == 3) {
+        request.filter = QStringLiteral("Targa Files (*.tga)|*.tga|All Files *.*|*.*||");
+        request.defaultExtension = QStringLiteral("tga");
+    } else {
+        request.filter = QStringLiteral("AVI Files (*.avi)|*.avi|All Files *.*|*.*||");
+        request.defaultExtension = QStringLiteral("avi");
+    }
+    const std::optional<QString> path = host_.SaveFileName(request);
+    if (!path) return;
+    MovieWriter writer;
+    writer.format = static_cast<MovieFormat>(std::clamp<int>(m.format, 0, 3));
+    writer.width = m.width;
+    writer.height = m.height;
+    writer.fieldMode = m.fieldMode;
+    writer.frameRate = m.frameRate;
+    writer.codec = dialog.codec();
+    writer.fileName = *path;
+    if (writer.format == MovieFormat::kVrml) {
+        host_.SetWaitCursor(true);
+        VrmlExporter(doc_).Export(*path);
+        host_.SetWaitCursor(false);
+        return;
+    }
+    if (m.width < 1 || m.height < 1 || m.width > 4096 || m.height > 4096 || !(m.frameRate > 0) ||
+        !writer.Open())
+        return;
+    MonitorMovieSource source(*monitor_, doc_, media_, textures_, m.width, m.height);
+    if (!source.valid()) return;
+    // A progress bar with a cancel button; the loop looks at it once per frame.
+    QProgressDialog progress(QStringLiteral("Making the movie..."), QStringLiteral("Cancel"), 0,
+                             std::abs(m.endFrame - m.startFrame), this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    struct Progress final : MovieProgress {
+        QProgressDialog& dialog;
+        int32_t start;
+        explicit Progress(QProgressDialog& d, int32_t s) : dialog(d), start(s) {}
+        bool StopRequested() override {
+            QCoreApplication::processEvents();
+            return dialog.wasCanceled();
+        }
+        void FrameShown(int32_t frame) override { dialog.setValue(std::abs(frame - start)); }
+    } hooks(progress, m.startFrame);
+    MovieMaker maker(doc_, source, writer, hooks);
+    maker.MakeMovie(m.startFrame, m.endFrame, false, 0, 0);
+    writer.Close();
+    progress.reset();
+}
+
+}  // namespace quillon

@@ -1,0 +1,51 @@
+#pragma once
+// "Make a Movie": format, start and end frame (timecode), frame rate, image size and field
+// mode, opened from the profile's "Movie" section and written back on OK. The compression of
+// an AVI is chosen here too (the codec list), and kept under "Movie"/"Codec".
+
+#include <QDialog>
+
+#include "SettingsValues.h"
+#include "output/MovieCodec.h"
+
+class QComboBox;
+class QLineEdit;
+
+namespace quillon {
+
+class Document;
+
+class MovieSettingsDialog final : public QDialog {
+    Q_OBJECT
+  public:
+    MovieSettingsDialog(Document& doc, QWidget* parent = nullptr);
+    // The record after OK.
+    const MovieSettings& settings() const { return settings_; }
+    MovieCodec codec() const { return codec_; }
+    void accept() override;
+
+    // The fields, for tests and scripted use.
+    QComboBox* formatBox() const { return format_; }
+    QLineEdit* startEdit() const { return start_; }
+    QLineEdit* endEdit() const { return end_; }
+    QLineEdit* rateEdit() const { return rate_; }
+    QLineEdit* widthEdit() const { return width_; }
+    QLineEdit* heightEdit() const { return height_; }
+    QComboBox* fieldBox() const { return fields_; }
+    QComboBox* codecBox() const { return codecBox_; }
+
+  private:
+    Document& doc_;
+    MovieSettings settings_;
+    MovieCodec codec_ = MovieCodec::kUncompressed;
+    QComboBox* format_;
+    QLineEdit* start_;
+    QLineEdit* end_;
+    QLineEdit* rate_;
+    QLineEdit* width_;
+    QLineEdit* height_;
+    QComboBox* fields_;
+    QComboBox* codecBox_;
+};
+
+}  // namespace quillon

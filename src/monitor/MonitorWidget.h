@@ -1,0 +1,99 @@
+#pragma once
+// MonitorWidget: the monitor pane. An OpenGL widget that renders the document's current frame
+// through the frame renderer, paces swaps to half a frame period, draws the reticle over the
+// shown picture, and goes full screen (one pixel short of the screen each way) and back on
+// "z", "Z", a double click or the menu. "p" / "r" start playback forwards and "0" / "o" rewind
+// to frame 0 first, through the player hooks the shell sets.
+//
+// All contexts of the program share one group (Qt::AA_ShareOpenGLContexts), so the textures the
+// document uploads outside any paint are those this widget draws with.
+
+#include <QOpenGLWidget>
+#include <functional>
+#include <memory>
+
+#include "FrameRenderer.h"
+#include "MonitorSurface.h"
+#include "model/DocumentListener.h"
+
+class QOpenGLFramebufferObject;
+
+namespace quillon {
+
+class Document;
+class GlTextureUploader;
+class PictureMediaLoader;
+
+class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public DocumentListener {
+    Q_OBJECT
+  public:
+    MonitorWidget(Document& doc, PictureMediaLoader& media, GlTextureUploader& textures,
+                  QWidget* parent = nullptr);
+    ~MonitorWidget() override;
+
+    FrameRenderer& renderer() { return *renderer_; }
+
+    // The player's start (forwards) and the rewind-then-start of the screen keys.
+    std::function<void()> playForwards;
+    std::function<void()> rewindAndPlay;
+
+    bool fullScreen() const { return fullScreen_; }
+    // Full screen when the widget is not already about as wide as the screen; back into its
+    // pane otherwise. Renders the frame either way.
+    void ToggleFullScreen();
+    // The reticle toggle: flips it and redraws.
+    void ToggleReticle();
+
+    // MonitorSurface: the widget's size; Qt swaps after each paint; the reticle goes on top
+    // with a painter.
+    QSize ClientSize() const override;
+    void SwapBuffers() override {}
+    void PaintReticle(const ReticleShape& shape) override;
+
+    // DocumentListener: a new frame or a changed show is drawn at the next paint.
+    void CurrentFrameChanged(int) override { update(); }
+    void ViewsNeedRedraw() override { update(); }
+    void StageChanged() override { update(); }
+
+  signals:
+    void fullScreenChanged(bool on);
+
+  protected:
+    void initializeGL() override;
+    void paintGL() override;
+    void resizeGL(int width, int height) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    Document& doc_;
+    std::unique_ptr<FrameRenderer> renderer_;
+    QWidget* pane_ = nullptr;  // the pane the widget leaves for full screen
+    bool fullScreen_ = false;
+};
+
+// The frames of a movie made in the window: rendered by a renderer of their own into a
+// framebuffer of the movie's size in the monitor's context, so the movie does not depend on
+// the pane's size; each shown frame is also repainted in the monitor.
+class MonitorMovieSource final : public MovieFrameSource, public MonitorSurface {
+  public:
+    MonitorMovieSource(MonitorWidget& monitor, Document& doc, PictureMediaLoader& media,
+                       GlTextureUploader& textures, int width, int height);
+    ~MonitorMovieSource() override;
+    bool valid() const { return fbo_ != nullptr; }
+
+    void RenderFrame(bool swap) override;
+    void SwapNow() override;
+    bool ReadPixels(int width, int height, uint8_t* bgra) override;
+
+    QSize ClientSize() const override { return size_; }
+    void SwapBuffers() override {}
+
+  private:
+    MonitorWidget& monitor_;
+    QSize size_;
+    std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+    std::unique_ptr<FrameRenderer> renderer_;
+};
+
+}  // namespace quillon
