@@ -1,0 +1,461 @@
+// The timeline: the frame <-> pixel mapping and its examples, zoom limits and the scale label,
+// rows and scroll sizes of a two-scene show, pixels of the drawn view at places computed from
+// the mapping (bands, bars, icons, key and hold marks, camera row, range marks, the cut line),
+// the cut line's two-strip repaint, clicks and paging, and shows too long or broken to draw.
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPaintEvent>
+#include <QRegion>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "../model/ScriptedHost.h"
+#include "model/Document.h"
+#include "model/Profile.h"
+#include "model/Settings.h"
+#include "player/Player.h"
+#include "timeline/TimelineView.h"
+
+using namespace quillon;
+
+namespace {
+
+const QColor kGrey(192, 192, 192), kDark(128, 128, 128), kCyan(0, 255, 255), kBlue(0, 0, 255),
+    kOutline(32, 32, 32), kRed(255, 0, 0), kBlack(0, 0, 0), kWhite(255, 255, 255);
+
+ShowNode& AddTrack(ShowNode& parent, NodeKind kind, int start, int end, const char* name,
+                   bool withKey = true) {
+    auto* node = new ShowNode;
+    node->kind = kind;
+    node->startFrame = start;
+    node->endFrame = end;
+    node->SetName(name);
+    EXPECT_TRUE(parent.AddChild(node, false));
+    if (withKey) EXPECT_TRUE(node->AddKey(KeyFrame{}, 0));
+    return *node;
+}
+
+KeyFrame KeyAt(int frame, int hold = 0) {
+    KeyFrame k;
+    k.frame = frame;
+    k.hold = static_cast<int16_t>(hold);
+    return k;
+}
+
+// Records the region of every paint the viewport receives.
+class PaintRecorder : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) regions.push_back(static_cast<QPaintEvent*>(e)->region());
+        return false;
+    }
+    std::vector<QRegion> regions;
+};
+
+class TimelineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        profile = std::make_unique<Profile>(dir.filePath("profile.ini"));
+        doc = std::make_unique<Document>(*profile, host);
+        doc->Reset(true);  // scene 1: frames 0 .. 299
+    }
+    void TearDown() override {
+        view.reset();
+        player.reset();
+    }
+    // Scene 1 (0 .. 300): actor "Bob" with a child, actor "Al", a sound track; scene 2
+    // (300 .. 600): a script.
+    void MakeTwoScenes() {
+        ShowNode& s1 = Scene(0);
+        ShowNode& bob = AddTrack(s1, NodeKind::Actor, 0, 300, "Bob");
+        AddTrack(bob, NodeKind::Actor, 0, 300, "Hat");
+        AddTrack(s1, NodeKind::Actor, 0, 200, "Al");
+        AddTrack(s1, NodeKind::SoundTrack, 10, 100, "Hum");
+        doc->NewScene(300);
+        AddTrack(Scene(1), NodeKind::Script, 300, 600, "Lines");
+        doc->UpdateViewsAtFrame(0, false, false);
+    }
+    ShowNode& Scene(int i) { return *doc->root().children[i]; }
+    void MakeView(QSize size = QSize(480, 300)) {
+        player = std::make_unique<Player>(*doc);
+        view = std::make_unique<TimelineView>(*doc, *player);
+        view->resize(size);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    }
+    QImage Grab() { return view->viewport()->grab().toImage(); }
+    QColor At(const QImage& image, int64_t x, int64_t y) {
+        return image.pixelColor(int(x - view->horizontalScrollBar()->value()), int(y));
+    }
+    int64_t X(int frame) const { return view->timeScale().X(frame); }
+
+    QTemporaryDir dir;
+    ScriptedHost host;
+    std::unique_ptr<Profile> profile;
+    std::unique_ptr<Document> doc;
+    std::unique_ptr<Player> player;
+    std::unique_ptr<TimelineView> view;
+};
+
+TEST(TimeScaleTest, MappingExamplesAndTruncation) {
+    const TimeScale s(30);
+    EXPECT_EQ(s.X(0), 30);
+    EXPECT_EQ(s.X(30), 90);
+    EXPECT_EQ(s.X(45), 120);
+    EXPECT_EQ(s.Frame(31), 0);
+    EXPECT_EQ(s.Frame(90), 30);
+    EXPECT_EQ(s.Frame(29), 0);  // toward zero, not -1
+    EXPECT_EQ(s.Frame(0), -15);
+    const TimeScale wide(960);
+    EXPECT_EQ(wide.X(959), 89);  // 959 x 60 / 960 truncates to 59
+    EXPECT_EQ(wide.Frame(89), 944);
+    EXPECT_EQ(TimeScale(15).X(int64_t(INT32_MAX)), int64_t(INT32_MAX) * 4 + 30);
+    EXPECT_EQ(TimeScale(960).Frame(int64_t(1) << 40), INT32_MAX);  // saturates
+}
+
+TEST(TimeScaleTest, ZoomStepsLimitsAndLabel) {
+    TimeScale s(30);
+    std::vector<int> in;
+    for (int i = 0; i < 6; ++i)
+        in.push_back((s = s.ZoomedIn()).scale());
+    EXPECT_EQ(in, (std::vector<int>{60, 120, 240, 480, 960, 960}));
+    EXPECT_EQ(TimeScale(30).ZoomedOut().scale(), 15);
+    EXPECT_EQ(TimeScale(15).ZoomedOut().scale(), 15);
+    EXPECT_EQ(TimeScale(33).ZoomedOut().scale(), 16);
+    EXPECT_EQ(TimeScale(24).ZoomedOut().scale(), 15);
+    EXPECT_EQ(TimeScale(768).ZoomedIn().scale(), 960);
+    EXPECT_EQ(TimeScale(0).scale(), 15);
+    EXPECT_EQ(TimeScale(-30).scale(), 15);
+    EXPECT_EQ(TimeScale(100000).scale(), 960);
+
+    EXPECT_EQ(TimeScaleLabel(30, 3000), "1  Second");
+    EXPECT_EQ(TimeScaleLabel(60, 3000), "2  Seconds");
+    EXPECT_EQ(TimeScaleLabel(15, 3000), "1/2  Second");
+    EXPECT_EQ(TimeScaleLabel(45, 3000), "1  Seconds");  // above the rate: plural
+    EXPECT_EQ(TimeScaleLabel(960, 2400), "40  Seconds");
+    EXPECT_EQ(TimeScaleLabel(30, 2997), "1  Second");
+    EXPECT_EQ(TimeScaleLabel(24, 2500), "1/2  Second");
+}
+
+TEST(TimelineGeometryTest, PagingAndNameFitting) {
+    const QSize client(400, 200);  // track area 340 wide
+    EXPECT_EQ(PageScroll(500, 0, client), 500);
+    EXPECT_EQ(PageScroll(400, 0, client), 400);
+    EXPECT_EQ(PageScroll(399, 0, client), 0);
+    EXPECT_EQ(PageScroll(1000, 1200, client), 660);
+    EXPECT_EQ(PageScroll(100, 300, client), 0);
+    EXPECT_EQ(CutLineRect(230, 100, client), QRect(130, 4, 2, 192));
+
+    const QFontMetrics fm(TinyFont(10));
+    EXPECT_EQ(FitText("Bob", 100, fm), "Bob");
+    const QString name = "A very long name for a very short bar";
+    const QString cut = FitText(name, 60, fm);
+    ASSERT_TRUE(cut.endsWith("..."));
+    const QString kept = cut.chopped(3);
+    EXPECT_TRUE(name.startsWith(kept));
+    EXPECT_LE(fm.horizontalAdvance(kept), 60);
+    EXPECT_GT(fm.horizontalAdvance(name.left(kept.size() + 1)), 60);
+    EXPECT_EQ(FitText("Bob", -5, fm), "...");
+}
+
+TEST_F(TimelineTest, RowsAndScrollSizesOfTwoScenes) {
+    MakeTwoScenes();
+    const SceneRows one = LayOutScene(Scene(0));
+    ASSERT_EQ(one.items.size(), 3u);  // Bob, his child, Al; cameras and sound have no row
+    EXPECT_EQ(one.items[0].row, 40);
+    EXPECT_EQ(one.items[1].row, 52);
+    EXPECT_EQ(one.items[2].row, 64);
+    EXPECT_EQ(one.soundRow, 76);
+    EXPECT_EQ(one.movieRow, -1);
+    EXPECT_EQ(one.bottom, 88);
+    const SceneRows two = LayOutScene(Scene(1));
+    ASSERT_EQ(two.items.size(), 1u);
+    EXPECT_EQ(two.items[0].row, 40);
+    EXPECT_EQ(two.bottom, 52);
+
+    MakeView();
+    const QSize client = view->viewport()->size();
+    const TimelineExtent& e = view->extent();
+    EXPECT_EQ(e.totalFrames, 600);
+    EXPECT_EQ(e.contentHeight, 88);  // the taller first scene decides
+    EXPECT_EQ(e.totalWidth, 601 * 2 + 30);
+    EXPECT_EQ(e.totalHeight, std::max(92, client.height() - 1));
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 1232 - client.width());
+    EXPECT_EQ(view->horizontalScrollBar()->singleStep(), 32);  // x(jog amount 1)
+    EXPECT_EQ(view->verticalScrollBar()->singleStep(), 12);
+    player->ApplyJogAmount(60);
+    EXPECT_EQ(view->horizontalScrollBar()->singleStep(), 150);
+}
+
+TEST_F(TimelineTest, EmptyShowKeepsItsMarginAndClientWidth) {
+    doc->root().RemoveChild(0);
+    MakeView();
+    EXPECT_EQ(view->extent().totalFrames, 0);
+    EXPECT_EQ(view->extent().totalWidth, view->viewport()->width());
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    const QImage image = Grab();
+    EXPECT_EQ(image.pixelColor(40, 100), kDark);  // the first band still starts at x = 30
+    EXPECT_EQ(image.pixelColor(29, 100), kGrey);
+}
+
+TEST_F(TimelineTest, ScaleFromProfileIsMadeUsableAndZoomWritesIt) {
+    profile->WriteInt("Timeline", "Scale", 0);
+    MakeView();
+    EXPECT_EQ(view->scale(), 15);
+    EXPECT_EQ(view->TimeScaleText(), "1/2  Second");
+    view.reset();
+    profile->WriteInt("Timeline", "Scale", -8);
+    MakeView();
+    EXPECT_EQ(view->scale(), 15);
+    view.reset();
+    profile->WriteInt("Timeline", "Scale", 5000);
+    MakeView();
+    EXPECT_EQ(view->scale(), 960);
+
+    QSignalSpy label(view.get(), &TimelineView::timeScaleTextChanged);
+    view->ZoomIn();  // stays at 960
+    view->ZoomOut();
+    EXPECT_EQ(view->scale(), 480);
+    ASSERT_EQ(label.count(), 2);
+    EXPECT_EQ(label.at(1).at(0).toString(), "16  Seconds");
+    EXPECT_EQ(settings::Get(*profile, settings::kTimelineScale, 3000), 480);
+}
+
+TEST_F(TimelineTest, BandsBarsAndMarksAtComputedPixels) {
+    MakeTwoScenes();
+    ShowNode& bob = *Scene(0).children[4];
+    ShowNode& al = *Scene(0).children[5];
+    ASSERT_TRUE(bob.AddKey(KeyAt(150, 30), 0));
+    al.setSelected(true);
+    ShowNode& camera = *Scene(0).children[0];
+    ASSERT_TRUE(camera.AddKey(KeyAt(150), 0));
+    doc->UpdateViewsAtFrame(280, false, false);
+    MakeView(QSize(700, 300));
+    const QImage image = Grab();
+    const int below = 150;  // under every row, above the band labels
+
+    // Bands: dark from x = 30 for 60 pixels, light for the next 60.
+    EXPECT_EQ(At(image, 30, below), kDark);
+    EXPECT_EQ(At(image, 31, below), kDark);
+    EXPECT_EQ(At(image, 89, below), kDark);
+    EXPECT_EQ(At(image, 90, below), kGrey);
+    EXPECT_EQ(At(image, 150, below), kDark);
+    EXPECT_EQ(At(image, 29, below), kGrey);
+
+    // Bob's bar on row 40: outline at x(0) and x(300), cyan inside, nothing below row 50.
+    EXPECT_EQ(At(image, X(0), 45), kOutline);
+    EXPECT_EQ(At(image, X(300), 45), kOutline);
+    EXPECT_EQ(At(image, 500, 40), kOutline);
+    EXPECT_EQ(At(image, 500, 50), kOutline);
+    EXPECT_EQ(At(image, 500, 45), kCyan);
+    EXPECT_EQ(At(image, 500, 51), kGrey);
+    EXPECT_EQ(At(image, 450, 51), kGrey);
+    EXPECT_EQ(At(image, 449, 51), kDark);
+    // Its actor icon: the head's first pixel at (x + 3 + 3, row + 2).
+    EXPECT_EQ(At(image, X(0) + 6, 42), kBlack);
+    // The key at frame 150: a diamond pointing at x(150); the hold of 30 frames as two lines
+    // from x(150) + 4 to x(180) - 4 at rows 45 and 47.
+    EXPECT_EQ(At(image, X(150), 42), kBlack);
+    EXPECT_EQ(At(image, X(150) - 3, 45), kBlack);
+    EXPECT_EQ(At(image, X(150) - 1, 42), kCyan);
+    EXPECT_EQ(At(image, X(150) + 4, 45), kBlack);
+    EXPECT_EQ(At(image, X(180) - 5, 47), kBlack);
+    EXPECT_EQ(At(image, X(165), 46), kCyan);
+    EXPECT_EQ(At(image, X(180) - 4, 45), kCyan);
+    // The first key of a track has no mark: Bob's child's bar is plain at x(0) + 6 .. 12.
+    // Al is selected: blue bar with a white icon, on row 64.
+    EXPECT_EQ(At(image, 300, 69), kBlue);
+    EXPECT_EQ(At(image, X(200), 69), kOutline);
+    EXPECT_EQ(At(image, X(200) + 1, 69), kDark);
+    EXPECT_EQ(At(image, X(0) + 6, 66), kWhite);
+    // The sound track shares row 76 from x(10) to x(100).
+    EXPECT_EQ(At(image, X(50), 76 + 9), kCyan);
+    EXPECT_EQ(At(image, X(10), 80), kOutline);
+
+    // The scene's current camera key at 150: a triangle with its point on x(150), and the
+    // small camera beside it, clear of the scene's name.
+    EXPECT_EQ(At(image, X(150) - 3, 6), kBlack);
+    EXPECT_EQ(At(image, X(150), 12), kBlack);
+    EXPECT_EQ(At(image, X(150) - 4, 6), kCyan);
+    EXPECT_EQ(At(image, X(150) + 6, 6), kBlack);
+    // The "Camera 1" row: the bracket's right line at the scene's end, x(300), rows 16 .. 26.
+    EXPECT_EQ(At(image, X(300), 16), kBlack);
+    EXPECT_EQ(At(image, X(300), 26), kBlack);
+    EXPECT_EQ(At(image, X(300) - 1, 20), kGrey);
+    // The cut line at frame 280 (2 pixels at x(280)) over the bars, from the track area's top.
+    EXPECT_EQ(At(image, X(280), 4), kRed);
+    EXPECT_EQ(At(image, X(280) + 1, 45), kRed);
+    EXPECT_EQ(At(image, X(280) + 1, below), kRed);
+    EXPECT_EQ(At(image, X(280) + 2, 45), kCyan);
+    EXPECT_EQ(At(image, X(280) - 1, 45), kCyan);
+    EXPECT_NE(At(image, X(280), 3), kRed);
+}
+
+TEST_F(TimelineTest, ShortBarsLockedTracksAndLongNames) {
+    AddTrack(Scene(0), NodeKind::Actor, 100, 105, "");
+    AddTrack(Scene(0), NodeKind::Actor, 100, 106, "");
+    AddTrack(Scene(0), NodeKind::Actor, 100, 160,
+             "A very long name that would run far past the end of its bar");
+    ShowNode& locked = AddTrack(Scene(0), NodeKind::Actor, 0, 300, "Locked");
+    locked.flags &= ~kRangeEditable;
+    AddTrack(Scene(0), NodeKind::Actor, 0, 300, "After");
+    doc->UpdateViewsAtFrame(280, false, false);
+    MakeView(QSize(700, 300));
+    const QImage image = Grab();
+    // 5 frames: x(100) .. x(105) + 1 is 11 pixels, no icon; 6 frames is 13 pixels, with icon.
+    EXPECT_EQ(At(image, X(100) + 6, 42), kCyan);
+    EXPECT_EQ(At(image, X(100) + 6, 54), kBlack);
+    // The long name is cut to the bar: its ink stays inside x(100) + 13 .. x(160) and nothing
+    // is written past the bar's end.
+    int inside = 0, past = 0;
+    for (int y = 64; y < 75; ++y) {
+        for (int64_t x = X(100) + 13; x < X(160); ++x)
+            inside += At(image, x, y).lightness() < 100;
+        for (int64_t x = X(160) + 1; x < X(160) + 200; ++x)
+            past += At(image, x, y) != kGrey && At(image, x, y) != kDark;
+    }
+    EXPECT_GT(inside, 20);
+    EXPECT_EQ(past, 0);
+    // A track whose range may not change is not drawn, but keeps its row: the next one is below.
+    EXPECT_EQ(At(image, 250, 81), kGrey);
+    EXPECT_EQ(At(image, 250, 93), kCyan);
+}
+
+TEST_F(TimelineTest, RangeMarksOnlyWhileTheRangeIsOn) {
+    MakeView();
+    doc->UpdateViewsAtFrame(60, false, false);
+    player->MarkRangeEnd();                      // 0 .. 60, range on
+    player->ToggleRange();                       // off again
+    doc->UpdateViewsAtFrame(200, false, false);  // the cut line away from the marks
+    QImage image = Grab();
+    // Where the marks would be: the start bracket's upright at x(0 - 2) + 3, the end's at
+    // x(60) - 2 + 3.
+    EXPECT_NE(At(image, X(-2) + 3, 6), kBlack);
+    EXPECT_NE(At(image, X(60) + 1, 6), kBlack);
+    player->ToggleRange();
+    image = Grab();
+    EXPECT_EQ(At(image, X(-2) + 3, 6), kBlack);
+    EXPECT_EQ(At(image, X(60) + 1, 6), kBlack);
+    EXPECT_EQ(At(image, X(60) + 1, 11), kBlack);
+}
+
+TEST_F(TimelineTest, CutLineMoveRepaintsOnlyTheOldAndNewStrips) {
+    MakeTwoScenes();
+    MakeView();
+    QTest::qWait(50);
+    PaintRecorder recorder;
+    view->viewport()->installEventFilter(&recorder);
+    const QRect before = view->CutLine();
+    doc->UpdateViewsAtFrame(100, false, false);
+    const QRect after = view->CutLine();
+    EXPECT_EQ(after.left(), X(100));
+    EXPECT_EQ(view->cutLineFrame(), 100);
+    QTRY_VERIFY(!recorder.regions.empty());
+    QRegion painted;
+    for (const QRegion& r : recorder.regions)
+        painted += r;
+    EXPECT_EQ(painted, QRegion(before) + QRegion(after));
+    EXPECT_EQ(after.width(), 2);
+    EXPECT_EQ(after.height(), view->viewport()->height() - 8);
+    view->viewport()->removeEventFilter(&recorder);
+    const QImage image = Grab();
+    EXPECT_EQ(At(image, X(100), 60), kRed);
+    EXPECT_EQ(At(image, X(100) + 1, 150), kRed);
+    EXPECT_NE(At(image, X(0), 150), kRed);
+}
+
+TEST_F(TimelineTest, ClickSetsTheFrameAndGoToFramePages) {
+    MakeTwoScenes();
+    MakeView(QSize(480, 300));
+    QSignalSpy counter(view.get(), &TimelineView::frameCounterChanged);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(90, 60));
+    EXPECT_EQ(doc->currentFrame(), 30);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(31, 60));
+    EXPECT_EQ(doc->currentFrame(), 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(5, 60));
+    EXPECT_EQ(doc->currentFrame(), 0);  // left of frame 0: frame 0
+    ASSERT_EQ(counter.count(), 3);
+    EXPECT_EQ(counter.at(0).at(0).toInt(), 30);
+
+    // Off screen to the right: the view's left edge goes to x(frame).
+    const int width = view->viewport()->width();
+    view->GoToFrame(350, false);
+    EXPECT_EQ(doc->currentFrame(), 350);
+    EXPECT_EQ(view->horizontalScrollBar()->value(), X(350));
+    EXPECT_EQ(view->CutLine().left(), 0);
+    // A click now lands on frame((client x) + scroll).
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(100, 60));
+    EXPECT_EQ(doc->currentFrame(), TimeScale(30).Frame(X(350) + 100));
+    // Off screen to the left: the frame ends up a track area's width in from the left.
+    view->GoToFrame(200, false);
+    EXPECT_EQ(view->horizontalScrollBar()->value(), X(200) - (width - 60));
+    // On screen: no paging.
+    const int scroll = view->horizontalScrollBar()->value();
+    view->GoToFrame(210, false);
+    EXPECT_EQ(view->horizontalScrollBar()->value(), scroll);
+    // Ctrl-click: the frame changes, the view stays where it is.
+    view->horizontalScrollBar()->setValue(0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, QPoint(width - 1, 60));
+    EXPECT_EQ(doc->currentFrame(), TimeScale(30).Frame(width - 1));
+    EXPECT_EQ(view->horizontalScrollBar()->value(), 0);
+    // An outside change of frame (a jog) is followed too.
+    player->ApplyJogAmount(500);
+    player->JogForward();
+    EXPECT_EQ(doc->currentFrame(), 599);  // the show's last frame
+    EXPECT_EQ(view->horizontalScrollBar()->value(),
+              std::min<int64_t>(X(doc->currentFrame()), view->horizontalScrollBar()->maximum()));
+}
+
+TEST_F(TimelineTest, WithoutMovingTimelinePlayLeavesTheViewUntilStop) {
+    MakeTwoScenes();
+    MakeView();
+    view->SetMovePlay(false);
+    EXPECT_EQ(settings::Get(*profile, settings::kMovePlay), 0);
+    player->SetPlaying(true);
+    player->StoreMode(kPlayForwards);
+    doc->UpdateViewsAtFrame(400, false, false);
+    EXPECT_EQ(view->cutLineFrame(), 0);
+    EXPECT_EQ(view->horizontalScrollBar()->value(), 0);
+    player->SetPlaying(false);
+    player->StoreMode(kStopped);
+    EXPECT_EQ(view->cutLineFrame(), 400);
+    EXPECT_EQ(view->horizontalScrollBar()->value(),
+              std::min<int64_t>(X(400), view->horizontalScrollBar()->maximum()));
+
+    view->SetMovePlay(true);
+    player->SetPlaying(true);
+    doc->UpdateViewsAtFrame(20, false, false);
+    EXPECT_EQ(view->cutLineFrame(), 20);
+}
+
+TEST_F(TimelineTest, ShowsTooLongOrBrokenStillDraw) {
+    ShowNode& scene = Scene(0);
+    scene.endFrame = INT32_MAX;  // a hand-made file may say anything
+    for (ShowNode* c : scene.children)
+        c->endFrame = INT32_MAX;
+    AddTrack(scene, NodeKind::Actor, 500, 100, "Backwards", false);
+    KeyFrame far = KeyAt(INT32_MAX - 10, -1);
+    scene.children[0]->keys.push_back(far);
+    profile->WriteInt("Timeline", "Scale", 15);
+    MakeView();
+    EXPECT_EQ(view->extent().totalFrames, INT32_MAX);
+    EXPECT_EQ(view->extent().totalWidth, INT32_MAX / 2);
+    view->GoToFrame(INT32_MAX - 1, false);
+    EXPECT_EQ(doc->currentFrame(), INT32_MAX - 1);
+    EXPECT_EQ(view->horizontalScrollBar()->value(), view->horizontalScrollBar()->maximum());
+    const QImage image = Grab();
+    // Far along, the scene's bar still fills its row.
+    EXPECT_EQ(image.pixelColor(200, 9), kCyan);
+    view->GoToFrame(-50, false);
+    EXPECT_EQ(doc->currentFrame(), 0);
+    EXPECT_EQ(view->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(Grab().pixelColor(30, 150), kRed);
+}
+
+}  // namespace
