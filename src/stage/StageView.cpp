@@ -1,0 +1,341 @@
+#include "StageView.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+
+#include "DrawingPrimitives.h"
+#include "StageGeometry.h"
+#include "StageReadout.h"
+#include "StartupPicture.h"
+#include "ViewFonts.h"
+#include "model/Document.h"
+#include "model/Profile.h"
+#include "model/Settings.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr int kMinColourBits = 9;
+const char kMessageTooFewColours[] = "This Program Requires More than 256 Colors!";
+constexpr int kNarrowClient = 100;  // below this the pane's remembered size gives the centre
+constexpr float kCentredHeight = 60.0f;
+constexpr float kCentredHeightMetric = 150.0f;
+constexpr float kCentredLensAngle = 25.0f;
+constexpr float kRostrumHeight = 200.0f;
+constexpr float kRostrumTilt = -90.0f;
+constexpr int kStartupFontHeight = 13;
+
+}  // namespace
+
+StageView::StageView(Document& document, QWidget* parent)
+    : QAbstractScrollArea(parent), doc_(document) {
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    startupTimer_.setSingleShot(true);
+    connect(&startupTimer_, &QTimer::timeout, this, &StageView::EndStartupPicture);
+    chooser_ = [](QWidget* parent) -> std::optional<QColor> {
+        const QColor c = QColorDialog::getColor(Qt::black, parent);
+        if (!c.isValid()) return std::nullopt;
+        return c;
+    };
+    doc_.AddListener(this);
+    UpdateScrollBars();
+}
+
+StageView::~StageView() {
+    if (startupShowing_) qApp->removeEventFilter(this);
+    doc_.RemoveListener(this);
+}
+
+void StageView::InitialUpdate() {
+    const Profile& profile = doc_.profile();
+    scale_ = stage::ScaleFromProfile(settings::Get(profile, settings::kStageScale));
+    showOnDrag_ = settings::Get(profile, settings::kShowOnDrag) != 0;
+    cameraPathColour_ = settings::Get(profile, settings::kShowCameraPath);
+    showSet_ = settings::Get(profile, settings::kShowSet) != 0;
+    showGrid_ = settings::Get(profile, settings::kShowGrid) != 0;
+    // The scroll area always follows the scale, also when the profile starts it zoomed.
+    UpdateScrollBars();
+    if (const QScreen* s = screen()) bitsPerPixel_ = s->depth();
+    doc_.monitorCamera().scale = scale_;
+    doc_.UpdateViewsAtFrame(0, false, true);
+}
+
+void StageView::SetReadout(StageReadout* readout) {
+    readout_ = readout;
+    UpdateReadout();
+}
+
+int StageView::planSize() const {
+    return stage::PlanSize(scale_);
+}
+
+QPoint StageView::scrollPosition() const {
+    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+PlanView StageView::CurrentPlanView() const {
+    PlanView v;
+    v.scale = scale_;
+    v.scroll = scrollPosition();
+    v.rostrumMode = doc_.rostrumMode();
+    v.metric = doc_.settings().units == 1;
+    v.aspectRatio = doc_.settings().aspectRatio;
+    v.cameraNumber = doc_.activeCamera() + 1;
+    v.symbolSize = doc_.monitorCamera().symbolSize;
+    return v;
+}
+
+QPoint StageView::StageToClient(double eastWest, double northSouth) const {
+    return stage::PlanToClient(stage::StageToPlan(eastWest, northSouth, scale_), scrollPosition());
+}
+
+QPointF StageView::ClientToStage(QPoint client) const {
+    return stage::ClientToStage(client, scrollPosition(), scale_);
+}
+
+// --- zoom and toggles ---
+
+void StageView::EnlargeStage() {
+    scale_ = stage::EnlargeScale(scale_);
+    ApplyScale();
+}
+
+void StageView::ShrinkStage() {
+    scale_ = stage::ShrinkScale(scale_);
+    ApplyScale();
+}
+
+void StageView::ApplyScale() {
+    doc_.monitorCamera().scale = scale_;
+    UpdateScrollBars();
+    settings::Write(doc_.profile(), settings::kStageScale, stage::ScaleToProfile(scale_));
+    UpdateReadout();
+    emit ScaleLabelRedrawRequested();
+    viewport()->update();
+}
+
+void StageView::ToggleCameraPath() {
+    if (cameraPathColour_ != -1) {
+        cameraPathColour_ = -1;
+    } else {
+        const std::optional<QColor> chosen = chooser_ ? chooser_(this) : std::nullopt;
+        cameraPathColour_ = chosen ? ColourToRef(*chosen) : 0;
+    }
+    settings::Write(doc_.profile(), settings::kShowCameraPath, cameraPathColour_);
+    viewport()->update();
+}
+
+void StageView::ToggleShowOnDrag() {
+    showOnDrag_ = !showOnDrag_;
+    settings::Write(doc_.profile(), settings::kShowOnDrag, showOnDrag_ ? 1 : 0);
+}
+
+void StageView::ToggleShowSet() {
+    showSet_ = !showSet_;
+    settings::Write(doc_.profile(), settings::kShowSet, showSet_ ? 1 : 0);
+    emit MonitorRedrawRequested();
+}
+
+void StageView::ToggleShowGrid() {
+    showGrid_ = !showGrid_;
+    settings::Write(doc_.profile(), settings::kShowGrid, showGrid_ ? 1 : 0);
+    emit MonitorRedrawRequested();
+}
+
+// --- camera placement and read-out ---
+
+void StageView::CenterCamera() {
+    Layout(true);
+}
+
+void StageView::Layout(bool redraw) {
+    QSize client = viewport()->size();
+    if (client.width() < kNarrowClient) {
+        // Not laid out yet: the pane's remembered size stands in for the client area.
+        const Profile& profile = doc_.profile();
+        client = QSize(
+            settings::Get(profile, settings::kStageWidth, settings::kStageViewDefaultWidth),
+            settings::Get(profile, settings::kStageHeight, settings::kStageViewDefaultHeight));
+    }
+    const QPointF centre = ClientToStage(QPoint(client.width() / 2, client.height() / 2));
+    KeyFrame& pose = doc_.monitorCamera().pose;
+    pose.eastWest() = static_cast<float>(static_cast<int>(centre.x()));
+    pose.northSouth() = static_cast<float>(static_cast<int>(centre.y()));
+    pose.upDown() = doc_.settings().units == 1 ? kCentredHeightMetric : kCentredHeight;
+    pose.pan() = 0;
+    pose.tilt() = 0;
+    pose.width() = kCentredLensAngle;
+    if (doc_.rostrumMode()) {
+        pose.upDown() = kRostrumHeight;
+        pose.tilt() = kRostrumTilt;
+        // A rostrum camera centres on what hangs under it, when anything does.
+        ShowNode* camera = doc_.ActiveTrack(doc_.SceneAt(doc_.currentFrame()));
+        if (const ShowNode* under = camera ? camera->ChildAt(0) : nullptr) {
+            pose.eastWest() = under->pose.eastWest();
+            pose.northSouth() = under->pose.northSouth();
+        }
+    }
+    UpdateReadout();
+    if (redraw) {
+        viewport()->update();
+        emit MonitorRedrawRequested();
+    }
+}
+
+void StageView::UpdateReadout() {
+    ShowValuesInReadout(doc_.monitorCamera().pose);
+}
+
+void StageView::ShowValuesInReadout(const KeyFrame& values) {
+    if (readout_) {
+        ReadoutValues v;
+        v.values = values;
+        v.scale = scale_;
+        v.metric = doc_.settings().units == 1;
+        v.rostrumMode = doc_.rostrumMode();
+        v.cameraNumber = doc_.activeCamera() + 1;
+        readout_->SetValues(v);
+    }
+    positionText_ = PositionText(values, doc_.settings().aspectRatio);
+    emit PositionTextChanged(positionText_);
+}
+
+// --- painting ---
+
+void StageView::UpdateScrollBars() {
+    const int plan = planSize();
+    const QSize client = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, plan - client.width()));
+    horizontalScrollBar()->setPageStep(std::max(1, client.width()));
+    horizontalScrollBar()->setSingleStep(stage::kGridStep);
+    verticalScrollBar()->setRange(0, std::max(0, plan - client.height()));
+    verticalScrollBar()->setPageStep(std::max(1, client.height()));
+    verticalScrollBar()->setSingleStep(stage::kGridStep);
+}
+
+void StageView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void StageView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void StageView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    StagePlanPainter plan(painter, CurrentPlanView());
+    plan.DrawBackground(event->rect());
+    if (firstPaint_) {
+        firstPaint_ = false;
+        FirstPaint();
+    }
+    if (startupShowing_) {
+        DrawStartupPicture(painter);
+        return;
+    }
+    DrawPlanContents(painter);
+}
+
+void StageView::DrawPlanContents(QPainter& painter) {
+    pictures_.Prune();
+    StagePlanPainter plan(painter, CurrentPlanView(), &pictures_);
+    ShowNode* scene = doc_.SceneAt(doc_.currentFrame());
+    if (!scene) return;
+    if (scene->set) plan.DrawAllPanels(*scene->set, false);
+    plan.DrawAllActors(*scene, false);
+    if (cameraPathColour_ != -1) {
+        const ShowNode* camera = doc_.ActiveTrack(scene);
+        if (camera && camera != scene) plan.DrawCameraPath(*camera, cameraPathColour_);
+    }
+    plan.DrawCamera(doc_.monitorCamera().pose, false);
+}
+
+// The first paint of the plan (one stage view per run, so the flag is the view's own): the
+// colour check, the views refreshed, and the start-up picture until 3 s pass or a key or the
+// left button is pressed; then the camera is placed and the plan drawn.
+void StageView::FirstPaint() {
+    if (bitsPerPixel_ < kMinColourBits) {
+        // A message box cannot open inside a paint; it follows as soon as the paint is done.
+        QMetaObject::invokeMethod(
+            this, [this] { doc_.host().Message(QString::fromLatin1(kMessageTooFewColours)); },
+            Qt::QueuedConnection);
+    }
+    emit ScaleLabelRedrawRequested();
+    doc_.UpdateViewsAtFrame(doc_.currentFrame(), false, true);
+    if (!startupEnabled_) {
+        Layout(false);
+        return;
+    }
+    startupShowing_ = true;
+    qApp->installEventFilter(this);
+    startupTimer_.start(kStartupMilliseconds);
+}
+
+void StageView::EndStartupPicture() {
+    if (!startupShowing_) return;
+    startupShowing_ = false;
+    startupTimer_.stop();
+    qApp->removeEventFilter(this);
+    Layout(false);
+    viewport()->update();
+}
+
+bool StageView::eventFilter(QObject* watched, QEvent* event) {
+    if (startupShowing_) {
+        const auto type = event->type();
+        if (type == QEvent::KeyPress ||
+            (type == QEvent::MouseButtonPress &&
+             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)) {
+            EndStartupPicture();
+        }
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void StageView::DrawStartupPicture(QPainter& painter) {
+    const QImage picture = MakeStartupPicture(pictureMode_);
+    const QSize client = viewport()->size();
+    const QPoint at((client.width() - picture.width()) / 2,
+                    (client.height() - picture.height()) / 2);
+    painter.drawImage(at, picture);
+    if (pictureMode_) return;
+    DrawingPrimitives draw(painter);
+    draw.SetFont(MakeViewFont(QStringLiteral("MS Sans Serif"), kStartupFontHeight), Qt::white,
+                 DrawingPrimitives::kTransparent);
+    draw.Text(at + QPoint(kStartupTextLeft, kStartupTextTop), MaxImageWidthText(maxTextureSize_));
+}
+
+// --- document changes ---
+
+void StageView::CurrentFrameChanged(int) {
+    UpdateReadout();
+    viewport()->update();
+}
+
+void StageView::ViewsNeedRedraw() {
+    viewport()->update();
+}
+
+void StageView::ShowLayoutChanged() {
+    viewport()->update();
+}
+
+void StageView::SelectionChanged() {
+    viewport()->update();
+}
+
+void StageView::StageChanged() {
+    viewport()->update();
+}
+
+}  // namespace quillon

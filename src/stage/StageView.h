@@ -1,0 +1,147 @@
+#pragma once
+// The stage plan: a scrolling top-down view of the current scene (the scene holding the
+// document's current frame) with its set panels, actors, the camera path and the camera, at a
+// zoom of 0.25 to 4.0 pixels per stage unit. The view reads the show from the Document and
+// redraws when the document says something changed. Of the show it changes only the monitor
+// camera: its scale always, its placement on "&Center Camera" and at start-up. Its toggles and
+// zoom are written to the profile's "Stage" section at once.
+//
+// The document must outlive the view. The read-out panel, when given, stays owned by its parent
+// widget. Mouse editing is not part of this class.
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+#include "PictureImageCache.h"
+#include "StagePlanPainter.h"
+#include "model/DocumentListener.h"
+#include "model/KeyFrame.h"
+
+namespace quillon {
+
+class Document;
+class StageReadout;
+
+class StageView : public QAbstractScrollArea, public DocumentListener {
+    Q_OBJECT
+
+  public:
+    static constexpr int kStartupMilliseconds = 3000;
+    // Asks for a colour; nullopt when the user cancels.
+    using ColourChooser = std::function<std::optional<QColor>(QWidget* parent)>;
+
+    explicit StageView(Document& document, QWidget* parent = nullptr);
+    ~StageView() override;
+
+    // Reads the "Stage" values of the profile, sizes the scroll area, reads the screen's colour
+    // depth, gives the monitor camera the plan's scale and takes the document to frame 0.
+    void InitialUpdate();
+    // The panel that shows the camera's values; null for none.
+    void SetReadout(StageReadout* readout);
+    // The start-up picture of the first paint (on by default); off, the first paint goes
+    // straight to the plan.
+    void SetStartupPictureEnabled(bool on) { startupEnabled_ = on; }
+    // Picture mode shows its own start-up picture and no texture-size line.
+    void SetPictureMode(bool on) { pictureMode_ = on; }
+    // The largest texture side the graphics driver accepts, for the start-up picture.
+    void SetMaxTextureSize(int size) { maxTextureSize_ = size; }
+    // Overrides the colour depth read from the screen at initial update.
+    void SetBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
+    // The colour dialog of "Show Camera &Path" (a QColorDialog unless replaced).
+    void SetColourChooser(ColourChooser chooser) { chooser_ = std::move(chooser); }
+
+    float scale() const { return scale_; }
+    int planSize() const;
+    QPoint scrollPosition() const;
+    // The camera path's colour (0x00BBGGRR), -1 when no path is drawn.
+    int32_t cameraPathColour() const { return cameraPathColour_; }
+    bool cameraPathShown() const { return cameraPathColour_ != -1; }
+    bool showOnDrag() const { return showOnDrag_; }
+    bool showSet() const { return showSet_; }
+    bool showGrid() const { return showGrid_; }
+    int bitsPerPixel() const { return bitsPerPixel_; }
+    bool startupPictureShowing() const { return startupShowing_; }
+    // The status-bar position line last made, "EW %-4d  NS %-4d  Wid %-4d".
+    const QString& positionText() const { return positionText_; }
+    // How the plan is looked at now (scale, scroll, modes) for drawing its parts elsewhere.
+    PlanView CurrentPlanView() const;
+
+    QPoint StageToClient(double eastWest, double northSouth) const;
+    QPointF ClientToStage(QPoint client) const;
+
+    // Draws the plan (steps after the background: panels, actors, path, camera) on a painter
+    // in client pixels.
+    void DrawPlanContents(QPainter& painter);
+
+  public slots:
+    // "&Enlarge Stage Area" and "&Shrink Stage Area".
+    void EnlargeStage();
+    void ShrinkStage();
+    // "Show Camera &Path": off when on; otherwise a colour is chosen (black when cancelled).
+    void ToggleCameraPath();
+    // "Show Monitor on &Drag", "Draw &Set" and "Draw &Grid Floor".
+    void ToggleShowOnDrag();
+    void ToggleShowSet();
+    void ToggleShowGrid();
+    // "&Center Camera": the camera goes to the middle of the visible plan, then the plan and
+    // the monitor are redrawn.
+    void CenterCamera();
+    // The camera's values to the read-out panel and the position line.
+    void UpdateReadout();
+    // Other values (an actor's while it is edited) to the read-out panel and position line.
+    void ShowValuesInReadout(const KeyFrame& values);
+
+  signals:
+    // The status bar's position read-out should show this text.
+    void PositionTextChanged(const QString& text);
+    // The timeline's scale label should be redrawn (zoom steps and the first paint).
+    void ScaleLabelRedrawRequested();
+    // The monitor should render the camera again (after the camera was placed).
+    void MonitorRedrawRequested();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // DocumentListener
+    void CurrentFrameChanged(int frame) override;
+    void ViewsNeedRedraw() override;
+    void ShowLayoutChanged() override;
+    void SelectionChanged() override;
+    void StageChanged() override;
+
+  private:
+    void FirstPaint();
+    void EndStartupPicture();
+    void Layout(bool redraw);
+    void ApplyScale();
+    void UpdateScrollBars();
+    void DrawStartupPicture(QPainter& painter);
+
+    Document& doc_;
+    StageReadout* readout_ = nullptr;
+    ColourChooser chooser_;
+
+    float scale_ = 1.0f;
+    bool showOnDrag_ = true;
+    int32_t cameraPathColour_ = -1;
+    bool showSet_ = true;
+    bool showGrid_ = false;
+    int bitsPerPixel_ = 32;
+
+    bool firstPaint_ = true;
+    bool startupEnabled_ = true;
+    bool startupShowing_ = false;
+    bool pictureMode_ = false;
+    int maxTextureSize_ = 0;
+    QTimer startupTimer_;
+    QString positionText_;
+    PictureImageCache pictures_;
+};
+
+}  // namespace quillon
