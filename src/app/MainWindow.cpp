@@ -33,6 +33,11 @@
 #include "output/MovieWriter.h"
 #include "output/VrmlExporter.h"
 #include "pictures/PictureMediaLoader.h"
+#include "player/Player.h"
+#include "stage/StageReadout.h"
+#include "stage/StageView.h"
+#include "timeline/TimelineView.h"
+#include "viewkit/ViewFonts.h"
 
 namespace quillon {
 
@@ -66,38 +71,49 @@ MainWindow::MainWindow(Document& doc, GuiHost& host, PictureMediaLoader& media,
 
     // Main splitter: upper row over the timeline; upper: stage | right; right: monitor over
     // the player pane.
+    player_ = new Player(doc_, this);
     main_ = new QSplitter(Qt::Vertical, this);
     main_->setObjectName("mainSplitter");
     upper_ = new QSplitter(Qt::Horizontal, main_);
     upper_->setObjectName("upperSplitter");
-    stage_ = new QWidget(upper_);
-    stage_->setObjectName("stagePane");
+    stageView_ = new StageView(doc_, upper_);
+    stageView_->setObjectName("stagePane");
+    stageView_->SetPictureMode(pictureMode);
+    stageView_->SetMaxTextureSize(media_.textures().uploader().MaxTextureSize());
+    stage_ = stageView_;
     right_ = new QSplitter(Qt::Vertical, upper_);
     right_->setObjectName("rightSplitter");
     monitor_ = new MonitorWidget(doc_, media_, textures_);
     right_->addWidget(MonitorPane(monitor_));
     playerPane_ = new QWidget(right_);
     playerPane_->setObjectName("playerPane");
-    timeline_ = new QWidget(main_);
-    timeline_->setObjectName("timelinePane");
+    timelineView_ = new TimelineView(doc_, *player_, main_);
+    timelineView_->setObjectName("timelinePane");
+    timeline_ = timelineView_;
+    // The stage's read-out panel sits in the strip at the timeline's left edge.
+    stageReadout_ = new StageReadout(timelineView_);
+    stageView_->SetReadout(stageReadout_);
     for (QSplitter* s : {main_, upper_, right_})
         s->setChildrenCollapsible(false);
+    connect(main_, &QSplitter::splitterMoved, this, &MainWindow::PlaceStageReadout);
     setCentralWidget(main_);
 
-    movingTimeline_ = settings::Get(profile_, settings::kMovePlay) != 0;
-    movingCamera_ = settings::Get(profile_, settings::kMoveCamera) != 0;
-    playSound_ = settings::Get(profile_, settings::kPlayAudio) != 0;
-    showOnDrag_ = settings::Get(profile_, settings::kShowOnDrag) != 0;
-    cameraPathColour_ = settings::Get(profile_, settings::kShowCameraPath);
-    stageScale_ = std::clamp(settings::Get(profile_, settings::kStageScale) / 1000.0, 0.25, 4.0);
-    monitor_->renderer().drawGridFloor = settings::Get(profile_, settings::kShowGrid) != 0;
-    monitor_->renderer().drawSet = settings::Get(profile_, settings::kShowSet) != 0;
+    // The monitor draws what the stage view's toggles say.
+    monitor_->renderer().drawGridFloor = stageView_->showGrid();
+    monitor_->renderer().drawSet = stageView_->showSet();
+    connect(stageView_, &StageView::MonitorRedrawRequested, monitor_,
+            qOverload<>(&QWidget::update));
 
     BuildMenus(pictureMode);
     BuildToolBar();
     BuildStatusBar();
     doc_.AddListener(this);
-    monitor_->rewindAndPlay = [this] { doc_.UpdateViewsAtFrame(0, false, true); };
+    monitor_->playForwards = [this] { player_->Start(1); };
+    monitor_->rewindAndPlay = [this] {
+        doc_.UpdateViewsAtFrame(0, false, true);
+        player_->Start(1);
+    };
+    stageView_->InitialUpdate();
     UpdateRecentFiles();
     UpdateCommands();
     setWindowTitle(doc_.WindowTitle());
@@ -205,11 +221,8 @@ void MainWindow::BuildMenus(bool pictureMode) {
     QMenu* stage = bar->addMenu(QStringLiteral("Sta&ge"));
     AddToggle(
         stage, kCmdShowOnDrag, QStringLiteral("Show Monitor on &Drag"),
-        [this] { return showOnDrag_; },
-        [this](bool on) {
-            showOnDrag_ = on;
-            Write(profile_, settings::kShowOnDrag, on);
-        });
+        [this] { return stageView_->showOnDrag(); },
+        [this](bool) { stageView_->ToggleShowOnDrag(); });
     QAction* lumicard = AddToggle(
         stage, kCmdLumicardMode, QStringLiteral("&Lumicard Mode"),
         [this] { return doc_.settings().rostrumMode; },
@@ -224,55 +237,38 @@ void MainWindow::BuildMenus(bool pictureMode) {
         });
     AddToggle(
         stage, kCmdDrawGridFloor, QStringLiteral("Draw &Grid Floor"),
-        [this] { return monitor_->renderer().drawGridFloor; },
-        [this](bool on) {
-            monitor_->renderer().drawGridFloor = on;
-            Write(profile_, settings::kShowGrid, on);
+        [this] { return stageView_->showGrid(); },
+        [this](bool) {
+            stageView_->ToggleShowGrid();
+            monitor_->renderer().drawGridFloor = stageView_->showGrid();
             RedrawAll();
         });
     AddToggle(
         stage, kCmdShowCameraPath, QStringLiteral("Show Camera &Path"),
-        [this] { return cameraPathColour_ != -1; },
-        [this](bool on) {
-            if (on) {
-                // A cancelled colour dialog still turns the path on, in black.
-                const QColor c = QColorDialog::getColor(Qt::black, this);
-                const QColor chosen = c.isValid() ? c : QColor(Qt::black);
-                cameraPathColour_ = chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16);
-            } else {
-                cameraPathColour_ = -1;
-            }
-            Write(profile_, settings::kShowCameraPath, cameraPathColour_);
-            RedrawAll();
-        });
-    Add(stage, kCmdCenterCamera, QStringLiteral("&Center Camera"), nullptr);
-    Add(stage, kCmdEnlargeStage, QStringLiteral("&Enlarge Stage Area"),
-        [this] { StepStageScale(true); });
-    Add(stage, kCmdShrinkStage, QStringLiteral("&Shrink Stage Area"),
-        [this] { StepStageScale(false); });
+        [this] { return stageView_->cameraPathShown(); },
+        [this](bool) { stageView_->ToggleCameraPath(); });
+    Add(stage, kCmdCenterCamera, QStringLiteral("&Center Camera"),
+        [this] { stageView_->CenterCamera(); });
+    Add(stage, kCmdEnlargeStage, QStringLiteral("&Enlarge Stage Area"), [this] {
+        stageView_->EnlargeStage();
+        scaleText_->setText(timelineView_->TimeScaleText());
+    });
+    Add(stage, kCmdShrinkStage, QStringLiteral("&Shrink Stage Area"), [this] {
+        stageView_->ShrinkStage();
+        scaleText_->setText(timelineView_->TimeScaleText());
+    });
 
     QMenu* player = bar->addMenu(QStringLiteral("&Player"));
     AddToggle(
         player, kCmdMovingTimeline, QStringLiteral("Moving &Timeline"),
-        [this] { return movingTimeline_; },
-        [this](bool on) {
-            movingTimeline_ = on;
-            Write(profile_, settings::kMovePlay, on);
-        });
+        [this] { return timelineView_->movePlay(); },
+        [this](bool) { timelineView_->ToggleMovePlay(); });
     AddToggle(
         player, kCmdMovingCamera, QStringLiteral("Moving &Camera"),
-        [this] { return movingCamera_; },
-        [this](bool on) {
-            movingCamera_ = on;
-            Write(profile_, settings::kMoveCamera, on);
-        });
+        [this] { return player_->moveCamera(); }, [this](bool) { player_->ToggleMoveCamera(); });
     AddToggle(
         player, kCmdPlaySoundTracks, QStringLiteral("Play Sound Tracks"),
-        [this] { return playSound_; },
-        [this](bool on) {
-            playSound_ = on;
-            Write(profile_, settings::kPlayAudio, on);
-        });
+        [this] { return player_->playAudio(); }, [this](bool) { player_->TogglePlayAudio(); });
     AddToggle(
         player, kCmdShowReticle, QStringLiteral("Show Camera Reticle\t Ctrl-R"),
         [this] { return monitor_->renderer().showReticle; },
@@ -298,11 +294,10 @@ void MainWindow::BuildMenus(bool pictureMode) {
         })
         ->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
     AddToggle(
-        set, kCmdDrawSet, QStringLiteral("Draw &Set"),
-        [this] { return monitor_->renderer().drawSet; },
-        [this](bool on) {
-            monitor_->renderer().drawSet = on;
-            Write(profile_, settings::kShowSet, on);
+        set, kCmdDrawSet, QStringLiteral("Draw &Set"), [this] { return stageView_->showSet(); },
+        [this](bool) {
+            stageView_->ToggleShowSet();
+            monitor_->renderer().drawSet = stageView_->showSet();
             RedrawAll();
         });
     AddToggle(
@@ -379,11 +374,8 @@ void MainWindow::BuildMenus(bool pictureMode) {
         box.exec();
     });
     help->addSeparator();
-    Add(help, kCmdTestFrameRate, QStringLiteral("&Test Frame Rate"), [this] {
-        testFrameRate_ = true;
-        QMessageBox::information(this, QApplication::applicationDisplayName(),
-                                 QStringLiteral("Play show to test Frame Rate"));
-    });
+    Add(help, kCmdTestFrameRate, QStringLiteral("&Test Frame Rate"),
+        [this] { player_->RequestFrameRateTest(); });
 
     // Commands without a menu item of their own.
     Add(nullptr, kCmdAddKey, QStringLiteral("Add or Reset KeyFrame"),
@@ -399,12 +391,10 @@ void MainWindow::BuildMenus(bool pictureMode) {
     Add(nullptr, kCmdAddCamera, QStringLiteral("Add Addtional Camera to Scene"),
         [this] { doc_.AddCameraCommand(); });
     Add(nullptr, kCmdJogAmount, QStringLiteral("Jog Amount"), [this] {
-        const int rate = doc_.frameRate();
-        const int current = settings::Get(profile_, settings::kJogAmount);
-        const int64_t answer =
-            AskTimecode(this, current, rate, QStringLiteral("Type frames to advance on jog"), 1,
-                        int64_t(rate) * 60);
-        Write(profile_, settings::kJogAmount, int(answer));
+        const int64_t answer = AskTimecode(this, player_->jogAmount(), doc_.frameRate(),
+                                           QStringLiteral("Type frames to advance on jog"), 1,
+                                           player_->maxJogAmount());
+        player_->ApplyJogAmount(answer);
     });
     for (QMenu* m : {file, edit, stage, player, set, actors, help})
         connect(m, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
@@ -462,12 +452,12 @@ void MainWindow::BuildStatusBar() {
     }
     zoomOut_ = new QToolButton(bar);
     QAction* out = Add(nullptr, kCmdZoomOut, QStringLiteral("Timeline zoom out"),
-                       [this] { ZoomTimeline(false); });
+                       [this] { timelineView_->ZoomOut(); });
     out->setIcon(ToolIcon(kCmdZoomOut));
     zoomOut_->setDefaultAction(out);
     zoomIn_ = new QToolButton(bar);
     QAction* in = Add(nullptr, kCmdZoomIn, QStringLiteral("Timeline zoom in"),
-                      [this] { ZoomTimeline(true); });
+                      [this] { timelineView_->ZoomIn(); });
     in->setIcon(ToolIcon(kCmdZoomIn));
     zoomIn_->setDefaultAction(in);
     readout_ = new QLabel(bar);
@@ -479,10 +469,20 @@ void MainWindow::BuildStatusBar() {
     readout_->setFont(small);
     scaleText_ = new QLabel(bar);
     scaleText_->setObjectName("timelineScaleText");
-    timelineScale_ =
-        std::clamp(settings::Get(profile_, settings::kTimelineScale, doc_.frameRate()), 15, 960);
-    ZoomTimeline(true);
-    ZoomTimeline(false);
+    scaleText_->setText(timelineView_->TimeScaleText());
+    connect(timelineView_, &TimelineView::timeScaleTextChanged, scaleText_, &QLabel::setText);
+    // The stage's position line: east/west, north/south and the floor width seen.
+    positionLine_ = new QLabel(bar);
+    positionLine_->setObjectName("stagePositionLine");
+    positionLine_->setFont(SmallDialogFont());
+    positionLine_->setAutoFillBackground(true);
+    QPalette palette = positionLine_->palette();
+    palette.setColor(QPalette::Window, QColor(208, 208, 208));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    positionLine_->setPalette(palette);
+    bar->addWidget(positionLine_);
+    connect(stageView_, &StageView::PositionTextChanged, positionLine_, &QLabel::setText);
+    positionLine_->setText(stageView_->positionText());
     UpdateReadout();
 }
 
@@ -500,27 +500,18 @@ void MainWindow::LayoutStatusBar() {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     LayoutStatusBar();
+    PlaceStageReadout();
 }
 
-void MainWindow::ZoomTimeline(bool in) {
-    timelineScale_ = in ? std::min(timelineScale_ * 2, 960) : std::max(timelineScale_ / 2, 15);
-    settings::Write(profile_, settings::kTimelineScale, timelineScale_);
-    const int rate = (doc_.frameRate() + 50) / 100;
-    // The scale is in frames per 96 pixels; the label says how long that is.
-    scaleText_->setText(
-        timelineScale_ * 2 <= rate
-            ? QStringLiteral("1/2  Second")
-            : QStringLiteral("%1  Seconds").arg(timelineScale_ / std::max(rate, 1)));
-    if (timeline_) timeline_->update();
-}
-
-void MainWindow::StepStageScale(bool enlarge) {
-    if (enlarge)
-        stageScale_ = std::min(stageScale_ + (stageScale_ < 1.0 ? 0.25 : 0.5), 4.0);
-    else
-        stageScale_ = std::max(stageScale_ - (stageScale_ > 1.0 ? 0.5 : 0.25), 0.25);
-    settings::Write(profile_, settings::kStageScale, int(stageScale_ * 1000 + 0.5));
-    if (stage_) stage_->update();
+void MainWindow::PlaceStageReadout() {
+    if (!stageReadout_) return;
+    // 32 pixels wide at the timeline's left edge, from 155 to 12 pixels above its bottom, less
+    // 3 pixels on every side.
+    const int h = timelineView_->height();
+    const int top = std::max(0, h - 155) + 3;
+    const int bottom = std::max(top + 1, h - 12 - 3);
+    stageReadout_->setGeometry(3, top, 26, bottom - top);
+    stageReadout_->raise();
 }
 
 void MainWindow::UpdateReadout() {
@@ -573,6 +564,7 @@ void MainWindow::SizePanes(int stageWidth, int upperHeight) {
     main_->setSizes({upperHeight, std::max(1, clientHeight - upperHeight)});
     upper_->setSizes({stageWidth, std::max(1, clientWidth - stageWidth)});
     right_->setSizes({monitorHeight, std::max(1, upperHeight - monitorHeight)});
+    PlaceStageReadout();
 }
 
 void MainWindow::RestoreLayout() {

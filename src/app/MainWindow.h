@@ -25,7 +25,11 @@ class GlTextureUploader;
 class GuiHost;
 class MonitorWidget;
 class PictureMediaLoader;
+class Player;
 class Profile;
+class StageReadout;
+class StageView;
+class TimelineView;
 
 // Command ids of the menus, tool bar and status bar; the window's actions are found by them.
 // The ids the commands have always had where they are known (the frame's own commands, the
@@ -113,6 +117,10 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     QWidget* timelinePane() const { return timeline_; }
     QLabel* positionReadout() const { return readout_; }
     QLabel* timelineScaleText() const { return scaleText_; }
+    QLabel* stagePositionText() const { return positionLine_; }
+    StageView* stageView() const { return stageView_; }
+    TimelineView* timelineView() const { return timelineView_; }
+    Player* player() const { return player_; }
     QToolBar* toolBar() const { return toolBar_; }
 
     // The application's open operation: ".SHW" anywhere in the name (any case) opens a show,
@@ -158,8 +166,7 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     void AddRecentFile(const QString& path);
     void UpdateReadout();
     void RedrawAll();
-    void StepStageScale(bool enlarge);
-    void ZoomTimeline(bool in);
+    void PlaceStageReadout();
 
     Document& doc_;
     GuiHost& host_;
@@ -184,16 +191,12 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     QLabel* scaleText_ = nullptr;
     QStringList recent_;
     bool pictureMode_ = false;
-    // Display state the shell keeps until the views that own it arrive.
-    bool showOnDrag_ = true;
+    StageView* stageView_ = nullptr;
+    TimelineView* timelineView_ = nullptr;
+    StageReadout* stageReadout_ = nullptr;
+    QLabel* positionLine_ = nullptr;
+    Player* player_ = nullptr;
     bool gridSnap_ = false;
-    bool movingTimeline_ = true;
-    bool movingCamera_ = false;
-    bool playSound_ = true;
-    int cameraPathColour_ = -1;
-    double stageScale_ = 1.0;
-    int timelineScale_ = 30;
-    bool testFrameRate_ = false;
 };
 
 }  // namespace quillon

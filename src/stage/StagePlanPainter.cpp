@@ -5,11 +5,11 @@
 
 #include "PictureImageCache.h"
 #include "StageGeometry.h"
-#include "ViewFonts.h"
 #include "model/Motion.h"
 #include "model/Set.h"
 #include "model/ShowNode.h"
 #include "pictures/PictureMedia.h"
+#include "viewkit/ViewFonts.h"
 
 namespace quillon {
 

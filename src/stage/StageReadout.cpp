@@ -7,7 +7,7 @@
 
 #include "DrawingPrimitives.h"
 #include "StageGeometry.h"
-#include "ViewFonts.h"
+#include "viewkit/ViewFonts.h"
 
 namespace quillon {
 

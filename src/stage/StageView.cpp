@@ -13,10 +13,10 @@
 #include "StageGeometry.h"
 #include "StageReadout.h"
 #include "StartupPicture.h"
-#include "ViewFonts.h"
 #include "model/Document.h"
 #include "model/Profile.h"
 #include "model/Settings.h"
+#include "viewkit/ViewFonts.h"
 
 namespace quillon {
 

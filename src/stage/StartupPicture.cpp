@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QPolygon>
 
-#include "ViewFonts.h"
+#include "viewkit/ViewFonts.h"
 
 namespace quillon {
 

@@ -27,15 +27,6 @@ QColor InkOn(const ShowNode& node) {
 
 }  // namespace
 
-QFont TinyFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Small Fonts"), QStringLiteral("DejaVu Sans"),
-                      QStringLiteral("Liberation Sans")});
-    font.setPixelSize(pixelSize);
-    font.setWeight(QFont::Medium);
-    return font;
-}
-
 TimelinePainter::TimelinePainter(QPainter& painter, const TimelineState& state, QPoint scroll,
                                  QRect clip)
     : p_(painter),

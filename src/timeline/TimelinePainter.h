@@ -12,6 +12,7 @@
 
 #include "timeline/TimelineGeometry.h"
 #include "timeline/TimelineGlyphs.h"
+#include "viewkit/ViewFonts.h"
 
 class QPainter;
 
@@ -28,9 +29,6 @@ inline const QColor kOutline{32, 32, 32};
 inline const QColor kSceneHold{0, 0, 255};
 inline const QColor kCutLine{255, 0, 0};
 }  // namespace timeline
-
-// "Small Fonts" at the given pixel height, with DejaVu Sans and Liberation Sans after it.
-QFont TinyFont(int pixelSize);
 
 // What the drawing reads besides the show itself.
 struct TimelineState {
