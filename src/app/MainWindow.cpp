@@ -21,6 +21,7 @@
 #include "GuiHost.h"
 #include "Icons.h"
 #include "MovieSettingsDialog.h"
+#include "PlayerPane.h"
 #include "PreferencesDialog.h"
 #include "Prompts.h"
 #include "SettingsValues.h"
@@ -32,6 +33,7 @@
 #include "output/MovieMaker.h"
 #include "output/MovieWriter.h"
 #include "output/VrmlExporter.h"
+#include "pictures/MovieSource.h"
 #include "pictures/PictureMediaLoader.h"
 #include "player/Player.h"
 #include "stage/StageReadout.h"
@@ -85,10 +87,12 @@ MainWindow::MainWindow(Document& doc, GuiHost& host, PictureMediaLoader& media,
     right_->setObjectName("rightSplitter");
     monitor_ = new MonitorWidget(doc_, media_, textures_);
     right_->addWidget(MonitorPane(monitor_));
-    playerPane_ = new QWidget(right_);
-    playerPane_->setObjectName("playerPane");
     timelineView_ = new TimelineView(doc_, *player_, main_);
     timelineView_->setObjectName("timelinePane");
+    auto* playerPane = new PlayerPane(doc_, *player_, *monitor_, *timelineView_, right_);
+    playerPane->setObjectName("playerPane");
+    playerPane->SetPictureMode(pictureMode);
+    playerPane_ = playerPane;
     timeline_ = timelineView_;
     // The stage's read-out panel sits in the strip at the timeline's left edge.
     stageReadout_ = new StageReadout(timelineView_);
@@ -699,6 +703,8 @@ void MainWindow::MakeMovie() {
     }
     const std::optional<QString> path = host_.SaveFileName(request);
     if (!path) return;
+    // FFmpeg's own notes go nowhere useful in a window; failures are ours to report.
+    MovieSource::SilenceLibraryLog();
     MovieWriter writer;
     writer.format = static_cast<MovieFormat>(std::clamp<int>(m.format, 0, 3));
     writer.width = m.width;

@@ -115,6 +115,7 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     QSplitter* rightSplitter() const { return right_; }
     QWidget* stagePane() const { return stage_; }
     QWidget* timelinePane() const { return timeline_; }
+    QWidget* playerPane() const { return playerPane_; }
     QLabel* positionReadout() const { return readout_; }
     QLabel* timelineScaleText() const { return scaleText_; }
     QLabel* stagePositionText() const { return positionLine_; }
