@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "stage/StageView.h"
+
 namespace quillon {
 
 Application::Application(Profile& profile, bool pictureMode)
@@ -40,6 +42,7 @@ bool Application::Start(QString* error) {
 }
 
 void Application::Show(const QStringList& files) {
+    window_->stageView()->SetStartupPictureEnabled(startupPicture_);
     window_->show();
     // The panes have their sizes once the window is laid out.
     QApplication::processEvents();

@@ -30,6 +30,9 @@ class Application {
     bool Start(QString* error);
     // Shows the window with its stored layout and opens the command line's first file.
     void Show(const QStringList& files);
+    // Whether the stage shows its start-up picture for 3 seconds (on unless switched off
+    // before Show).
+    void SetStartupPicture(bool on) { startupPicture_ = on; }
 
     // Picture mode when the executable's name, upper-cased, lacks "QUILLON".
     static bool PictureModeFor(const QString& executable);
@@ -42,6 +45,7 @@ class Application {
   private:
     Profile& profile_;
     bool pictureMode_;
+    bool startupPicture_ = true;
     GuiHost host_;
     Document doc_;
     LoaderContext glContext_;

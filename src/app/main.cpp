@@ -7,6 +7,7 @@
 
 #include "Application.h"
 #include "model/Profile.h"
+#include "monitor/MonitorWidget.h"
 
 using namespace quillon;
 
@@ -32,6 +33,17 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, QStringLiteral("Quillon"), error);
         return 1;
     }
-    app.Show(QApplication::arguments().mid(1));
+    // --no-startup-picture skips the stage's 3-second picture; --quit-after-first-frame ends
+    // the program once the monitor has shown its first frame (start-up timing).
+    QStringList args = QApplication::arguments().mid(1);
+    if (args.removeAll(QStringLiteral("--no-startup-picture")) > 0) app.SetStartupPicture(false);
+    const bool quitAfterFirstFrame = args.removeAll(QStringLiteral("--quit-after-first-frame")) > 0;
+    app.Show(args);
+    if (quitAfterFirstFrame) {
+        // The first frame of the opened show; the window is drawn by then.
+        QObject::connect(app.window().monitor(), &QOpenGLWidget::frameSwapped, &qapp,
+                         &QApplication::quit, Qt::QueuedConnection);
+        app.window().monitor()->update();
+    }
     return qapp.exec();
 }
