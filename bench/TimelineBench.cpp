@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "cli/ConsoleHost.h"
 #include "model/Document.h"
-#include "model/DocumentHost.h"
 #include "model/Profile.h"
 #include "player/Player.h"
 #include "timeline/TimelineView.h"
@@ -23,22 +23,6 @@ namespace {
 constexpr int kScenes = 50;
 constexpr int kTracks = 20;
 constexpr int kSceneLength = 300;
-
-class QuietHost final : public DocumentHost {
-  public:
-    void Message(const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-    std::optional<QString> OpenFileName(const FileDialogRequest&) override { return {}; }
-    std::optional<QString> SaveFileName(const FileDialogRequest&) override { return {}; }
-    bool AskFindMissingFile(const QString&) override { return false; }
-    void ShowText(const QString&) override {}
-    void Beep(BeepKind) override {}
-    void SetWaitCursor(bool) override {}
-    void SetStatusText(const QString&) override {}
-    void SetWindowTitle(const QString&) override {}
-    void AddRecentFile(const QString&) override {}
-    StageViewArea VisibleStageArea() const override { return {}; }
-};
 
 struct Show {
     Show() : profile(dir.filePath("profile.ini")), doc(profile, host) {
@@ -69,7 +53,7 @@ struct Show {
         QApplication::processEvents();
     }
     QTemporaryDir dir;
-    QuietHost host;
+    ConsoleHost host;  // keeps messages, answers no
     Profile profile;
     Document doc;
     std::unique_ptr<Player> player;

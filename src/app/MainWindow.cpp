@@ -714,9 +714,8 @@ void MainWindow::MakeMovie() {
     writer.codec = dialog.codec();
     writer.fileName = *path;
     if (writer.format == MovieFormat::kVrml) {
-        host_.SetWaitCursor(true);
+        WaitCursor wait(host_);
         VrmlExporter(doc_).Export(*path);
-        host_.SetWaitCursor(false);
         return;
     }
     if (m.width < 1 || m.height < 1 || m.width > 4096 || m.height > 4096 || !(m.frameRate > 0) ||

@@ -46,4 +46,16 @@ class DocumentHost {
     virtual StageViewArea VisibleStageArea() const = 0;
 };
 
+// The wait cursor for the length of a scope, put back on every way out.
+class WaitCursor {
+  public:
+    explicit WaitCursor(DocumentHost& host) : host_(host) { host_.SetWaitCursor(true); }
+    ~WaitCursor() { host_.SetWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    DocumentHost& host_;
+};
+
 }  // namespace quillon

@@ -56,17 +56,6 @@ class RunScope {
     MovieProgress& progress_;
 };
 
-class WaitCursor {
-  public:
-    explicit WaitCursor(DocumentHost& host) : host_(host) { host_.SetWaitCursor(true); }
-    ~WaitCursor() { host_.SetWaitCursor(false); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-  private:
-    DocumentHost& host_;
-};
-
 }  // namespace
 
 MovieMaker::MovieMaker(Document& doc, MovieFrameSource& source, MovieWriter& writer,

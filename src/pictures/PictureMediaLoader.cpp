@@ -17,18 +17,6 @@ namespace quillon {
 
 namespace {
 
-// The wait cursor for the length of a load, put back on every way out.
-class WaitCursor {
-  public:
-    explicit WaitCursor(DocumentHost& host) : host_(host) { host_.SetWaitCursor(true); }
-    ~WaitCursor() { host_.SetWaitCursor(false); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-  private:
-    DocumentHost& host_;
-};
-
 bool IsMovieName(const QString& path) {
     return path.contains(QLatin1String(".avi"), Qt::CaseSensitive) ||
            path.contains(QLatin1String(".AVI"), Qt::CaseSensitive);

@@ -59,8 +59,11 @@ class ScriptedHost final : public DocumentHost {
 
   private:
     std::optional<QString> Next() {
-        if (files.empty()) return std::nullopt;
-        auto f = files.front();
+        if (files.empty() || !files.front()) {
+            if (!files.empty()) files.pop_front();
+            return std::nullopt;
+        }
+        const QString f = *files.front();
         files.pop_front();
         return f;
     }

@@ -36,7 +36,9 @@ ShowNode& AddTrack(ShowNode& parent, NodeKind kind, int start, int end, const ch
     node->endFrame = end;
     node->SetName(name);
     EXPECT_TRUE(parent.AddChild(node, false));
-    if (withKey) EXPECT_TRUE(node->AddKey(KeyFrame{}, 0));
+    if (withKey) {
+        EXPECT_TRUE(node->AddKey(KeyFrame{}, 0));
+    }
     return *node;
 }
 
