@@ -219,7 +219,10 @@ void MainWindow::BuildMenus(bool pictureMode) {
     edit->addSeparator();
     Add(edit, kCmdPreferences, QStringLiteral("Preferences"), [this] {
         PreferencesDialog dialog(doc_, this);
-        if (dialog.exec() == QDialog::Accepted) RedrawAll();
+        if (dialog.exec() == QDialog::Accepted) {
+            stageView_->CenterCamera();
+            RedrawAll();
+        }
     });
 
     QMenu* stage = bar->addMenu(QStringLiteral("Sta&ge"));
@@ -234,6 +237,7 @@ void MainWindow::BuildMenus(bool pictureMode) {
             doc_.settings().rostrumMode = on;
             Write(profile_, settings::kRostrumMode, on);
             doc_.SetActiveCamera(0);
+            stageView_->CenterCamera();
             const bool panels = !on;
             for (int id : {kCmdAddWallPanel, kCmdAddFloorPanel})
                 if (QAction* a = action(id)) a->setVisible(panels);
@@ -386,7 +390,8 @@ void MainWindow::BuildMenus(bool pictureMode) {
         [this] { doc_.SetKeyFrames(doc_.currentFrame(), true); });
     Add(nullptr, kCmdAddKeyAdvance, QStringLiteral("Add KeyFrame and advance 1 sec"), [this] {
         doc_.SetKeyFrames(doc_.currentFrame(), true);
-        const int step = (doc_.frameRate() * 100 + 50) / 100;
+        // One second of frames: the rate is held in hundredths.
+        const int step = (doc_.frameRate() + 50) / 100;
         doc_.UpdateViewsAtFrame(doc_.currentFrame() + step, false, true);
     });
     AddToggle(

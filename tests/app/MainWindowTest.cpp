@@ -151,6 +151,16 @@ TEST_F(MainWindowTest, EnablingFollowsTheShow) {
     EXPECT_TRUE(w.action(kCmdSaveSetAs)->isEnabled());
     w.action(kCmdCopyPanel)->trigger();
     EXPECT_TRUE(w.action(kCmdPastePanel)->isEnabled());
+    // "Add KeyFrame and advance 1 sec" at 30 fps: a key here, then 30 frames on.
+    app.doc.UpdateViewsAtFrame(0, false, false);
+    const float eastWest = app.doc.monitorCamera().pose.eastWest() + 100;
+    app.doc.monitorCamera().pose.eastWest() = eastWest;
+    w.action(kCmdAddKeyAdvance)->trigger();
+    EXPECT_EQ(app.doc.currentFrame(), 30);
+    const ShowNode& camera = *app.doc.root().children[0]->children[app.doc.activeCamera()];
+    ASSERT_GE(camera.KeyCount(), 1);
+    EXPECT_EQ(camera.keys[0].frame, 0);
+    EXPECT_FLOAT_EQ(camera.keys[0].eastWest(), eastWest);
     // Commands of parts still to come are there, disabled.
     EXPECT_FALSE(w.action(kCmdPrint)->isEnabled());
     EXPECT_FALSE(w.action(kCmdBatchRecord)->isEnabled());
