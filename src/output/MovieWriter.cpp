@@ -201,6 +201,9 @@ bool MovieWriter::OpenAvi() {
     avi->headerWritten = true;
     avi->rawRows = codec == MovieCodec::kUncompressed;
     avi_ = std::move(avi);
+    // Uncompressed rows are only copied out, so they are written at once; compressed frames
+    // are encoded beside the rendering.
+    if (!avi_->rawRows) StartEncoder();
     return true;
 }
 
@@ -238,6 +241,30 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
         ++framesWritten_;
         return true;
     }
+    if (failed_) return false;
+    // The picture is copied into a free buffer for the encoding thread.
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !free_.empty() || failed_; });
+    if (failed_) return false;
+    Picture* buffer = free_.back();
+    free_.pop_back();
+    lock.unlock();
+    if (!buffer->Create(width, height, 24)) {
+        std::lock_guard relock(mutex_);
+        free_.push_back(buffer);
+        return false;
+    }
+    for (int row = 0; row < height; ++row)
+        std::memcpy(buffer->Bits(row), picture.Bits(row), size_t(picture.RowBytes()));
+    lock.lock();
+    queue_.push_back(buffer);
+    lock.unlock();
+    changed_.notify_all();
+    return true;
+}
+
+bool MovieWriter::Encode(const Picture& picture) {
+    Avi& a = *avi_;
     if (av_frame_make_writable(a.frame.get()) < 0) return false;
     // The picture is bottom-up; the encoder wants the top row first, so the scaler reads from
     // the last row backwards.
@@ -255,7 +282,62 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
     return true;
 }
 
+void MovieWriter::StartEncoder() {
+    buffers_.clear();
+    free_.clear();
+    queue_.clear();
+    for (int i = 0; i < kBuffers; ++i) {
+        buffers_.push_back(std::make_unique<Picture>());
+        free_.push_back(buffers_.back().get());
+    }
+    stopping_ = false;
+    busy_ = false;
+    failed_ = false;
+    encoder_ = std::thread([this] { EncoderLoop(); });
+}
+
+void MovieWriter::EncoderLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (queue_.empty()) return;  // stopping, and every frame is written
+        Picture* picture = queue_.front();
+        queue_.pop_front();
+        busy_ = true;
+        lock.unlock();
+        // After a failure the rest are dropped unwritten: the file ends with what it holds.
+        const bool ok = !failed_ && Encode(*picture);
+        lock.lock();
+        if (!ok) failed_ = true;
+        busy_ = false;
+        free_.push_back(picture);
+        changed_.notify_all();
+    }
+}
+
+void MovieWriter::StopEncoder() {
+    if (!encoder_.joinable()) return;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    encoder_.join();
+}
+
+void MovieWriter::WaitIdle() const {
+    if (!encoder_.joinable()) return;
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
+}
+
+int64_t MovieWriter::framesWritten() const {
+    WaitIdle();
+    return framesWritten_;
+}
+
 void MovieWriter::Close() {
+    StopEncoder();
     if (!avi_) return;
     avi_->Finish();
     avi_.reset();

@@ -6,13 +6,24 @@
 // frames written so far play. Uncompressed AVI frames are stored as the picture holds them:
 // bottom row first under a positive height, rows of whole 4-byte words.
 //
+// Compressed AVI frames are converted and encoded on a thread of the writer's own while the
+// caller renders the next frame: WriteFrame copies the picture and returns; frames are written
+// in the order given, none is dropped. A write that fails there makes the next WriteFrame (and
+// framesWritten) report it.
+//
 // Targa output keeps no file open. Each frame goes to fileName, which starts as the chosen
 // name; the frame loop names its numbered frames through TargaFrameName (take0012.tga), while
 // hold frames go to whatever fileName holds.
 
 #include <QString>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "output/MovieCodec.h"
 #include "pictures/Picture.h"
@@ -60,23 +71,44 @@ class MovieWriter {
     // codec refuses them (4:2:0 codecs want even sizes) or the file cannot be created.
     bool Open();
     // Writes one frame: a 24-bit picture of width x height, bottom row first. AVI: encoded
-    // and appended; Targa: saved to fileName as an uncompressed 24-bit Targa. False when the
-    // picture does not fit, nothing is open, or the write fails.
+    // and appended (compressed frames on the encoding thread); Targa: saved to fileName as an
+    // uncompressed 24-bit Targa. False when the picture does not fit, nothing is open, or this
+    // or an earlier write failed.
     bool WriteFrame(const Picture& frame);
     // Finishes and closes the AVI file: frames still inside the encoder are written, then the
     // index. Safe to call more than once and on a writer that never opened.
     void Close();
 
     bool isOpen() const { return avi_ != nullptr; }
-    // Frames handed to the AVI stream since Open.
-    int64_t framesWritten() const { return framesWritten_; }
+    // Frames written to the AVI stream since Open (waits for the encoding thread to catch up).
+    int64_t framesWritten() const;
 
   private:
     struct Avi;  // FFmpeg handles
     bool OpenAvi();
+    // Converts and encodes one picture into the open stream; false when that fails.
+    bool Encode(const Picture& picture);
+    void StartEncoder();
+    void StopEncoder();
+    void EncoderLoop();
+    void WaitIdle() const;
+
     std::unique_ptr<Avi> avi_;
     Picture scratch_;  // Targa frames are saved from here
-    int64_t framesWritten_ = 0;
+    std::atomic<int64_t> framesWritten_{0};
+
+    // The encoding thread and the pictures passed to it: two buffers, so that one frame is
+    // encoded while the next is rendered and copied.
+    static constexpr int kBuffers = 2;
+    std::thread encoder_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    std::vector<std::unique_ptr<Picture>> buffers_;
+    std::vector<Picture*> free_;
+    std::deque<Picture*> queue_;
+    bool busy_ = false;
+    bool stopping_ = false;
+    std::atomic<bool> failed_{false};
 };
 
 }  // namespace quillon
