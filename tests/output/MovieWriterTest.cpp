@@ -344,8 +344,9 @@ TEST_F(MovieWriterTest, ClosingMidwayLeavesThePlayableFramesWrittenSoFar) {
 // A disk that fills up mid-way: a child process whose files may not grow past 40000 bytes
 // writes frames of 9216 bytes. A write must fail (not report success while the data is lost)
 // and closing afterwards must still return.
-TEST_F(MovieWriterTest, AFullDiskFailsAWrite) {
-    const QString path = Path("full.avi");
+// Uncompressed frames are written at once; compressed ones on the encoding thread, whose
+// failure the next WriteFrame reports.
+void FullDiskFailsAWrite(const QString& path, MovieCodec codec) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -356,14 +357,14 @@ TEST_F(MovieWriterTest, AFullDiskFailsAWrite) {
         w.fileName = path;
         w.width = 64;
         w.height = 48;
-        w.codec = MovieCodec::kUncompressed;
+        w.codec = codec;
         if (!w.Open()) _exit(3);
         Picture frame;
         PatternFrame(frame, 0, 64, 48);
         int written = 0;
-        while (written < 50 && w.WriteFrame(frame))
+        while (written < 500 && w.WriteFrame(frame))
             ++written;
-        const bool failed = written < 50 && !w.WriteFrame(frame);
+        const bool failed = written < 500 && !w.WriteFrame(frame);
         w.Close();
         _exit(failed ? 0 : 4);
     }
@@ -372,6 +373,11 @@ TEST_F(MovieWriterTest, AFullDiskFailsAWrite) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_LE(QFileInfo(path).size(), 40000);
+}
+
+TEST_F(MovieWriterTest, AFullDiskFailsAWrite) {
+    FullDiskFailsAWrite(Path("full.avi"), MovieCodec::kUncompressed);
+    FullDiskFailsAWrite(Path("full-ffv1.avi"), MovieCodec::kFfv1);
 }
 
 TEST_F(MovieWriterTest, CloseIsSafeTwiceAndBeforeOpen) {
