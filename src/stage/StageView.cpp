@@ -264,6 +264,11 @@ void StageView::DrawPlanContents(QPainter& painter) {
 // colour check, the views refreshed, and the start-up picture until 3 s pass or a key or the
 // left button is pressed; then the camera is placed and the plan drawn.
 void StageView::FirstPaint() {
+    // The plan opens on the middle of the stage, where shows are built, so that the camera
+    // placed on the visible part below stands among the set.
+    const int middle = static_cast<int>(2000 * scale_);
+    horizontalScrollBar()->setValue(middle - viewport()->width() / 2);
+    verticalScrollBar()->setValue(middle - viewport()->height() / 2);
     if (bitsPerPixel_ < kMinColourBits) {
         // A message box cannot open inside a paint; it follows as soon as the paint is done.
         QMetaObject::invokeMethod(

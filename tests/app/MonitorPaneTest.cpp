@@ -33,6 +33,9 @@ struct App {
     explicit App(const QString& profilePath) : profile(profilePath), application(profile, false) {
         QString error;
         EXPECT_TRUE(application.Start(&error)) << error.toStdString();
+        // Without the stage's start-up picture, whose end (after 3 s or at the first key)
+        // centres the camera on the plan.
+        application.SetStartupPicture(false);
         application.Show({});
         QApplication::processEvents();
     }
@@ -88,6 +91,14 @@ TEST_F(MonitorPaneTest, MonitorShowsTheFrameAndGoesFullScreen) {
     WaitFor([&] { return monitor->isWindow() && monitor->width() == screen.width() - 1; });
     EXPECT_EQ(monitor->width(), screen.width() - 1);
     EXPECT_EQ(monitor->height(), screen.height() - 1);
+    {
+        const QImage full = monitor->grabFramebuffer();
+        int litFull = 0;
+        for (int y = 0; y < full.height(); y += 7)
+            for (int x = 0; x < full.width(); x += 7)
+                litFull += qGray(full.pixel(x, y)) > 40;
+        EXPECT_GT(litFull, 10) << "full screen";
+    }
     // "x" does nothing; the second toggle brings it back into its pane.
     Key(monitor, Qt::Key_X, "x");
     EXPECT_TRUE(monitor->fullScreen());
@@ -96,6 +107,13 @@ TEST_F(MonitorPaneTest, MonitorShowsTheFrameAndGoesFullScreen) {
     EXPECT_FALSE(monitor->isWindow());
     WaitFor([&] { return monitor->size() == inPane.size(); });
     EXPECT_EQ(monitor->size(), inPane.size());
+    // Back in its pane it still draws the frame with the show's textures.
+    const QImage again = monitor->grabFramebuffer();
+    int litAgain = 0;
+    for (int y = 0; y < again.height(); y += 7)
+        for (int x = 0; x < again.width(); x += 7)
+            litAgain += qGray(again.pixel(x, y)) > 40;
+    EXPECT_GT(litAgain, 10);
     // "o" rewinds to frame 0 (play waits for the play loop).
     Key(monitor, Qt::Key_O, "o");
     EXPECT_EQ(app.doc.currentFrame(), 0);

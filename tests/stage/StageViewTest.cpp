@@ -102,7 +102,12 @@ class StageViewTest : public ::testing::Test {
         view->show();
         QApplication::processEvents();
         Render();
+        // The first paint opens the plan on the middle of the stage; the drawing tests look
+        // at it from the plan's corner.
+        firstScroll = view->scrollPosition();
+        ScrollTo(0, 0);
     }
+    QPoint firstScroll;
     ShowNode& Scene() { return *doc->root().children[0]; }
     ShowNode& Camera() { return *Scene().children[0]; }
 
@@ -660,8 +665,12 @@ TEST_F(StageViewTest, FirstPaintPlacesTheCameraAndCenterCameraMovesIt) {
     Make();
     const QSize client = view->viewport()->size();
     const KeyFrame& pose = doc->monitorCamera().pose;
-    EXPECT_EQ(pose.eastWest(), client.width() / 2);
-    EXPECT_EQ(pose.northSouth(), client.height() / 2);
+    // Opened on the middle of the stage, the camera stands at its centre.
+    EXPECT_EQ(firstScroll, QPoint(2000 - client.width() / 2, 2000 - client.height() / 2));
+    EXPECT_EQ(pose.eastWest(), firstScroll.x() + client.width() / 2);
+    EXPECT_EQ(pose.northSouth(), firstScroll.y() + client.height() / 2);
+    EXPECT_NEAR(pose.eastWest(), 2000, 1);
+    EXPECT_NEAR(pose.northSouth(), 2000, 1);
     EXPECT_EQ(pose.upDown(), 60);
     EXPECT_EQ(pose.width(), 25);
     EXPECT_EQ(pose.pan(), 0);
@@ -688,15 +697,15 @@ TEST_F(StageViewTest, ANarrowPaneCentresOnItsRememberedSize) {
     // Under 100 pixels wide the pane's remembered size (600 x 400 by default) stands in.
     Make(QSize(90, 90));
     ASSERT_LT(view->viewport()->width(), 100);
-    EXPECT_EQ(doc->monitorCamera().pose.eastWest(), 300);
-    EXPECT_EQ(doc->monitorCamera().pose.northSouth(), 200);
+    EXPECT_EQ(doc->monitorCamera().pose.eastWest(), firstScroll.x() + 300);
+    EXPECT_EQ(doc->monitorCamera().pose.northSouth(), firstScroll.y() + 200);
     view.reset();
     doc.reset();
     profile->WriteInt("Window", "Stage Width", 1000);
     profile->WriteInt("Window", "Stage Height", 240);
     Make(QSize(90, 90));
-    EXPECT_EQ(doc->monitorCamera().pose.eastWest(), 500);
-    EXPECT_EQ(doc->monitorCamera().pose.northSouth(), 120);
+    EXPECT_EQ(doc->monitorCamera().pose.eastWest(), firstScroll.x() + 500);
+    EXPECT_EQ(doc->monitorCamera().pose.northSouth(), firstScroll.y() + 120);
 }
 
 TEST_F(StageViewTest, PositionLineAndReadoutFollowTheCamera) {
