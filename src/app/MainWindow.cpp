@@ -473,9 +473,7 @@ void MainWindow::BuildStatusBar() {
     readout_->setObjectName("positionReadout");
     readout_->setAlignment(Qt::AlignCenter);
     readout_->setFrameShape(QFrame::Box);
-    QFont small = readout_->font();
-    small.setPixelSize(11);
-    readout_->setFont(small);
+    readout_->setFont(SmallDialogFont());
     scaleText_ = new QLabel(bar);
     scaleText_->setObjectName("timelineScaleText");
     scaleText_->setText(timelineView_->TimeScaleText());
