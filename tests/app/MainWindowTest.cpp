@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QDropEvent>
 #include <QImage>
 #include <QLabel>
@@ -234,6 +235,29 @@ TEST_F(MainWindowTest, DroppedShowOpensWhateverItsCase) {
     EXPECT_EQ(scene.children.back()->kind, NodeKind::Actor);
     EXPECT_EQ(scene.children.back()->startFrame, scene.startFrame);
     EXPECT_EQ(scene.children.back()->endFrame, scene.endFrame);
+}
+
+TEST_F(MainWindowTest, AFileThatIsNotAShowLeavesTheOpenShow) {
+    App app(Path("p.ini"));
+    app.doc.NewScene(90);
+    const int scenes = app.doc.root().childCount();
+    const QString before = app.doc.path();
+    QFile junk(Path("junk.shw"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("this is not a show at all");
+    junk.close();
+    // "Couldn't read file" comes up; OK closes it.
+    QString message;
+    QTimer::singleShot(200, [&message] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        message = box->text();
+        box->accept();
+    });
+    app.window->OpenFile(Path("junk.shw"));
+    EXPECT_EQ(message, "Couldn't read file");
+    EXPECT_EQ(app.doc.root().childCount(), scenes);
+    EXPECT_EQ(app.doc.path(), before);
 }
 
 TEST_F(MainWindowTest, ZoomAndStageScaleSteps) {
