@@ -405,6 +405,16 @@ void MainWindow::BuildMenus(bool pictureMode) {
                                            player_->maxJogAmount());
         player_->ApplyJogAmount(answer);
     });
+    // Status-bar prompts of the commands that have one.
+    const std::pair<int, const char*> prompts[] = {
+        {kCmdCenterCamera, "Center Camera in Stage"},
+        {kCmdNewSet, "Create a new set for the current scene "},
+        {kCmdOpenSet, "Load an existing set to current scene"},
+        {kCmdAppendSet, "Add new set panels to existing set from file"},
+        {kCmdSaveSetAs, "Save set to disk"},
+    };
+    for (const auto& [id, prompt] : prompts)
+        action(id)->setStatusTip(QString::fromLatin1(prompt));
     for (QMenu* m : {file, edit, stage, player, set, actors, help})
         connect(m, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
 
