@@ -1,6 +1,7 @@
 #pragma once
 // The document's host for the command line: messages are kept for the failure report,
-// questions are answered "No", file dialogs are cancelled and missing files are not looked for.
+// questions are answered "No", file dialogs are cancelled and missing files are noted, not
+// looked for.
 
 #include <QString>
 #include <QStringList>
@@ -17,7 +18,11 @@ class ConsoleHost final : public DocumentHost {
     bool AskYesNo(const QString&) override { return false; }
     std::optional<QString> OpenFileName(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> SaveFileName(const FileDialogRequest&) override { return std::nullopt; }
-    bool AskFindMissingFile(const QString&) override { return false; }
+    // Nobody is there to look for it: the file is noted and the show goes on without it.
+    bool AskFindMissingFile(const QString& path) override {
+        messages.push_back(QStringLiteral("File not Found ! ") + path);
+        return false;
+    }
     void ShowText(const QString& text) override { std::fputs(text.toUtf8().constData(), stdout); }
     void Beep(BeepKind) override {}
     void SetWaitCursor(bool) override {}

@@ -6,8 +6,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QDropEvent>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>

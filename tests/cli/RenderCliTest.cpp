@@ -184,3 +184,18 @@ TEST_F(RenderCliTest, InterruptClosesTheMovieSoItPlays) {
     EXPECT_GT(frames, 0);
     EXPECT_LT(frames, 3000);
 }
+
+TEST_F(RenderCliTest, MissingPicturesRenderWhatTheyCan) {
+    // The demo without its brick texture and its figure: walls in their colour, the figure
+    // as a plain card, and a warning for each missing file.
+    const QDir demo(QStringLiteral(QUILLON_SOURCE_DIR "/data/demo"));
+    for (const QString& f : demo.entryList(QDir::Files))
+        if (f != "brick.png" && f != "figure.png")
+            ASSERT_TRUE(QFile::copy(demo.filePath(f), Path(f)));
+    const CliRun r =
+        Cli({"frame", Path("demo.shw"), "--frame", "60", "-o", Path("m.png"), "--size", "160x108"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("brick.png")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("figure.png")) << r.err.toStdString();
+    EXPECT_EQ(QImage(Path("m.png")).size(), QSize(160, 108));
+}
