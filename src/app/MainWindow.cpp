@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QDate>
 #include <QFileInfo>
 #include <QLabel>
@@ -111,6 +110,13 @@ MainWindow::MainWindow(Document& doc, GuiHost& host, PictureMediaLoader& media,
     BuildMenus(pictureMode);
     BuildToolBar();
     BuildStatusBar();
+    // New tracks and panels go to the middle of the part of the plan in view.
+    host_.stageArea = [this] {
+        const QSize client = stageView_->viewport()->size();
+        const QPointF centre =
+            stageView_->ClientToStage(QPoint(client.width() / 2, client.height() / 2));
+        return StageViewArea{centre.x(), centre.y(), client.height()};
+    };
     doc_.AddListener(this);
     monitor_->playForwards = [this] { player_->Start(1); };
     monitor_->rewindAndPlay = [this] {
@@ -125,6 +131,11 @@ MainWindow::MainWindow(Document& doc, GuiHost& host, PictureMediaLoader& media,
 
 MainWindow::~MainWindow() {
     doc_.RemoveListener(this);
+    // The host outlives the window: nothing of the window may be reached through it now.
+    host_.statusText = nullptr;
+    host_.recentFile = nullptr;
+    host_.stageArea = nullptr;
+    host_.setWindow(nullptr);
 }
 
 QAction* MainWindow::Add(QMenu* menu, int id, const QString& text, std::function<void()> run,

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -31,6 +32,7 @@
 #include "monitor/LoaderContext.h"
 #include "monitor/MonitorWidget.h"
 #include "pictures/PictureMediaLoader.h"
+#include "stage/StageView.h"
 
 using namespace quillon;
 
@@ -147,9 +149,19 @@ TEST_F(MainWindowTest, EnablingFollowsTheShow) {
     EXPECT_TRUE(w.action(kCmdUndo)->isEnabled());
     // A floor panel gives the scene a set (its picture dialog cancelled); copying fills the
     // clipboard.
+    w.stageView()->horizontalScrollBar()->setValue(300);
+    w.stageView()->verticalScrollBar()->setValue(500);
     AnswerNextDialog("");
     w.action(kCmdAddFloorPanel)->trigger();
     EXPECT_TRUE(w.action(kCmdSaveSetAs)->isEnabled());
+    // It lies in the middle of the part of the plan in view.
+    const QSize client = w.stageView()->viewport()->size();
+    const QPointF middle =
+        w.stageView()->ClientToStage(QPoint(client.width() / 2, client.height() / 2));
+    const SetPanel& panel = app.doc.root().children[0]->set->panels.back();
+    const float centreX = (panel.cornerEastWest[0] + panel.cornerEastWest[1]) / 2;
+    EXPECT_NEAR(centreX, (middle.x() - 2000) * 0.005, 0.01);
+    EXPECT_LT(middle.x(), 1000);  // away from the stage's own middle
     w.action(kCmdCopyPanel)->trigger();
     EXPECT_TRUE(w.action(kCmdPastePanel)->isEnabled());
     // "Add KeyFrame and advance 1 sec" at 30 fps: a key here, then 30 frames on.
