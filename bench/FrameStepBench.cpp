@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QSurfaceFormat>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "app/Application.h"
 #include "model/Document.h"
@@ -92,9 +93,12 @@ struct Fixture {
     }
 };
 
+// Made on first use and dropped before the QApplication goes.
+std::unique_ptr<Fixture> fixture;
+
 Fixture& F() {
-    static Fixture f;
-    return f;
+    if (!fixture) fixture = std::make_unique<Fixture>();
+    return *fixture;
 }
 
 void RunSteps(benchmark::State& state, int showRate) {
@@ -132,5 +136,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    fixture.reset();
     return 0;
 }
