@@ -31,7 +31,6 @@
 #include "monitor/MonitorWidget.h"
 #include "output/MovieMaker.h"
 #include "output/MovieWriter.h"
-#include "output/VrmlExporter.h"
 #include "pictures/MovieSource.h"
 #include "pictures/PictureMediaLoader.h"
 #include "player/Player.h"
@@ -81,7 +80,6 @@ MainWindow::MainWindow(Document& doc, GuiHost& host, PictureMediaLoader& media,
     stageView_->setObjectName("stagePane");
     stageView_->SetPictureMode(pictureMode);
     stageView_->SetMaxTextureSize(media_.textures().uploader().MaxTextureSize());
-    stage_ = stageView_;
     right_ = new QSplitter(Qt::Vertical, upper_);
     right_->setObjectName("rightSplitter");
     monitor_ = new MonitorWidget(doc_, media_, textures_);
@@ -92,7 +90,6 @@ MainWindow::MainWindow(Document& doc, GuiHost& host, PictureMediaLoader& media,
     playerPane->setObjectName("playerPane");
     playerPane->SetPictureMode(pictureMode);
     playerPane_ = playerPane;
-    timeline_ = timelineView_;
     // The stage's read-out panel sits in the strip at the timeline's left edge.
     stageReadout_ = new StageReadout(timelineView_);
     stageView_->SetReadout(stageReadout_);
@@ -555,24 +552,23 @@ void MainWindow::UpdateCommands() {
         if (QAction* a = action(it.key())) a->setChecked(it.value()());
 }
 
+// After a display setting changed: the plan and the monitor draw with it. (Document changes
+// reach the views through their own listeners.)
 void MainWindow::RedrawAll() {
-    if (stage_) stage_->update();
-    if (timeline_) timeline_->update();
+    stageView_->viewport()->update();
     monitor_->update();
     UpdateCommands();
 }
 
 void MainWindow::CurrentFrameChanged(int) {
     UpdateReadout();
-    if (timeline_) timeline_->update();
-    if (stage_) stage_->update();
 }
 
 void MainWindow::ViewsNeedRedraw() {
-    RedrawAll();
+    UpdateCommands();
 }
 void MainWindow::ShowLayoutChanged() {
-    RedrawAll();
+    UpdateCommands();
 }
 void MainWindow::SelectionChanged() {
     UpdateCommands();
@@ -738,13 +734,15 @@ void MainWindow::MakeMovie() {
     writer.codec = dialog.codec();
     writer.fileName = *path;
     if (writer.format == MovieFormat::kVrml) {
-        WaitCursor wait(host_);
-        VrmlExporter(doc_).Export(*path);
+        // Nothing is rendered: the movie maker writes the world.
+        MovieProgress none;
+        MovieMaker(doc_, monitor_->renderer(), writer, none)
+            .MakeMovie(m.startFrame, m.endFrame, false, 0, 0);
         return;
     }
-    if (m.width < 1 || m.height < 1 || m.width > 4096 || m.height > 4096 || !(m.frameRate > 0) ||
-        !writer.Open())
-        return;
+    // The writer and the frame buffer refuse sizes and rates they cannot take, and the movie
+    // maker whatever else it cannot make.
+    if (!writer.Open()) return;
     MonitorMovieSource source(*monitor_, doc_, media_, textures_, m.width, m.height);
     if (!source.valid()) return;
     // A progress bar with a cancel button; the loop looks at it once per frame.

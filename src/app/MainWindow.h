@@ -113,8 +113,6 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     QSplitter* mainSplitter() const { return main_; }
     QSplitter* upperSplitter() const { return upper_; }
     QSplitter* rightSplitter() const { return right_; }
-    QWidget* stagePane() const { return stage_; }
-    QWidget* timelinePane() const { return timeline_; }
     QWidget* playerPane() const { return playerPane_; }
     QLabel* positionReadout() const { return readout_; }
     QLabel* timelineScaleText() const { return scaleText_; }
@@ -180,8 +178,6 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     QSplitter* main_ = nullptr;
     QSplitter* upper_ = nullptr;
     QSplitter* right_ = nullptr;
-    QWidget* stage_ = nullptr;
-    QWidget* timeline_ = nullptr;
     QWidget* playerPane_ = nullptr;
     MonitorWidget* monitor_ = nullptr;
     QToolBar* toolBar_ = nullptr;

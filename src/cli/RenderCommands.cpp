@@ -33,19 +33,22 @@ struct Size {
     int height = 0;
 };
 
-Size ParseSize(const std::string& text) {
-    const size_t x = text.find('x');
-    if (x == std::string::npos) throw Failure{"bad size (WxH expected): " + text};
-    Size s{ParseInt32(text.substr(0, x), "width"), ParseInt32(text.substr(x + 1), "height")};
-    if (s.width < 1 || s.height < 1 || s.width > kMaxSide || s.height > kMaxSide)
-        throw Failure{"size must be from 1x1 to 4096x4096: " + text};
+// The picture size: the profile's "Movie" Width and Height unless --size WxH is given.
+// Refused outside 1 .. 4096 a side, unless `check` is off (a VRML world has no picture).
+Size MovieSize(const Args& args, const Profile& profile, bool check = true) {
+    Size s{settings::Get(profile, settings::kMovieWidth),
+           settings::Get(profile, settings::kMovieHeight)};
+    std::string source = "the profile says ";
+    if (const auto text = args.Value("--size")) {
+        const size_t x = text->find('x');
+        if (x == std::string::npos) throw Failure{"bad size (WxH expected): " + *text};
+        s = {ParseInt32(text->substr(0, x), "width"), ParseInt32(text->substr(x + 1), "height")};
+        source.clear();
+    }
+    if (check && (s.width < 1 || s.height < 1 || s.width > kMaxSide || s.height > kMaxSide))
+        throw Failure{"size must be from 1x1 to 4096x4096: " + source + std::to_string(s.width) +
+                      "x" + std::to_string(s.height)};
     return s;
-}
-
-void CheckSize(const Size& s) {
-    if (s.width < 1 || s.height < 1 || s.width > kMaxSide || s.height > kMaxSide)
-        throw Failure{"size must be from 1x1 to 4096x4096, the profile says " +
-                      std::to_string(s.width) + "x" + std::to_string(s.height)};
 }
 
 // A document with an offscreen monitor as its media loader, the show read into it.
@@ -174,10 +177,7 @@ int CmdFrame(std::vector<std::string> words, Profile& profile) {
     const auto frameText = args.Value("--frame");
     if (!frameText) throw Failure{"frame needs --frame F"};
     const int frame = ParseInt32(*frameText, "frame");
-    Size size{settings::Get(profile, settings::kMovieWidth),
-              settings::Get(profile, settings::kMovieHeight)};
-    if (const auto s = args.Value("--size")) size = ParseSize(*s);
-    CheckSize(size);
+    const Size size = MovieSize(args, profile);
 
     Session session(profile, args.positionals()[0], size);
     const int total = session.doc->TotalFrames();
@@ -212,10 +212,7 @@ int CmdRender(std::vector<std::string> words, Profile& profile) {
     const int storedFormat = settings::Get(profile, settings::kMovieFormat);
     if (storedFormat >= 0 && storedFormat <= 3) format = static_cast<MovieFormat>(storedFormat);
     if (const auto f = args.Value("--format")) format = ParseFormat(*f);
-    Size size{settings::Get(profile, settings::kMovieWidth),
-              settings::Get(profile, settings::kMovieHeight)};
-    if (const auto s = args.Value("--size")) size = ParseSize(*s);
-    if (format != MovieFormat::kVrml) CheckSize(size);
+    const Size size = MovieSize(args, profile, format != MovieFormat::kVrml);
     int fieldMode = settings::Get(profile, settings::kFieldRender);
     if (fieldMode < 0 || fieldMode > 2) fieldMode = 0;
     if (const auto f = args.Value("--fields")) fieldMode = ParseFields(*f);

@@ -189,9 +189,11 @@ TEST_F(RenderCliTest, MissingPicturesRenderWhatTheyCan) {
     // The demo without its brick texture and its figure: walls in their colour, the figure
     // as a plain card, and a warning for each missing file.
     const QDir demo(QStringLiteral(QUILLON_SOURCE_DIR "/data/demo"));
-    for (const QString& f : demo.entryList(QDir::Files))
-        if (f != "brick.png" && f != "figure.png")
+    for (const QString& f : demo.entryList(QDir::Files)) {
+        if (f != "brick.png" && f != "figure.png") {
             ASSERT_TRUE(QFile::copy(demo.filePath(f), Path(f)));
+        }
+    }
     const CliRun r =
         Cli({"frame", Path("demo.shw"), "--frame", "60", "-o", Path("m.png"), "--size", "160x108"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
