@@ -62,9 +62,10 @@ struct Fixture {
             doc.NewScene(kSceneLength);
         for (int s = 0; s < kScenes; ++s) {
             ShowNode* scene = doc.root().children[s];
-            doc.UpdateViewsAtFrame(scene->startFrame, false, false);
+            doc.UpdateViewsAtFrame(scene->startFrame);
             for (int t = 0; t < kTracks; ++t) {
-                doc.AddTrack(NodeKind::Actor, scene->startFrame, scene->endFrame, pictures[t]);
+                doc.AddTrack(NodeKind::Actor, scene->startFrame, scene->endFrame, StagePlace{},
+                             pictures[t]);
                 ShowNode& actor = *scene->children.back();
                 KeyFrame a = actor.keys.front();
                 a.frame = 0;
@@ -78,7 +79,7 @@ struct Fixture {
                 actor.keys = {a, b};
             }
         }
-        doc.UpdateViewsAtFrame(0, false, true);
+        doc.UpdateViewsAtFrame(0, Refresh::kViews);
         QObject::connect(app.window().monitor(), &QOpenGLWidget::frameSwapped,
                          [this] { swapped = true; });
         QApplication::processEvents();

@@ -109,10 +109,12 @@ struct Stage {
         }
         doc->Reset(true);
         ShowNode& scene = *doc->root().children[0];
-        scene.SetRange(0, kSceneLength, false, true, true);
+        scene.SetRange(0, kSceneLength, RangeValues::kAbsolute, KeyTiming::kKeep,
+                       RangeChildren::kFollow);
         // Cards on a 5 x 4 grid, each walking a little to the side over the scene.
         for (int i = 0; i < kActors; ++i) {
-            doc->AddTrack(NodeKind::Actor, 0, kSceneLength, WriteCardPicture(dir.path(), i));
+            doc->AddTrack(NodeKind::Actor, 0, kSceneLength, StagePlace{},
+                          WriteCardPicture(dir.path(), i));
             ShowNode& actor = *scene.children.back();
             KeyFrame first = actor.keys.front();
             first.frame = 0;
@@ -165,7 +167,7 @@ void BM_RenderFrame(benchmark::State& state) {
     Stage& s = TheStage();
     int frame = 0;
     for (auto _ : state) {
-        s.doc->UpdateViewsAtFrame(frame, false, false);
+        s.doc->UpdateViewsAtFrame(frame);
         s.monitor->renderer().RenderFrame(false);
         s.monitor->renderer().ReadPixels(kWidth, kHeight, s.pixels.data());
         benchmark::DoNotOptimize(s.pixels.data());
@@ -189,7 +191,7 @@ class BareLoop {
         // The quads of every frame of the scene, as the renderer would draw them.
         frames_.resize(kSceneLength);
         for (int f = 0; f < kSceneLength; ++f) {
-            s.doc->UpdateViewsAtFrame(f, false, false);
+            s.doc->UpdateViewsAtFrame(f);
             camera_ = s.doc->monitorCamera().pose;
             ShowNode& scene = *s.doc->root().children[0];
             for (const SetPanel& p : scene.set->panels) {
@@ -298,7 +300,7 @@ void BM_RenderToMotionJpegAvi(benchmark::State& state) {
             break;
         }
         MovieMaker maker(*s.doc, s.monitor->renderer(), writer, quiet);
-        const bool whole = maker.MakeMovie(0, kSceneLength, false, 0, 0);
+        const bool whole = maker.MakeMovie({.start = 0, .end = kSceneLength});
         writer.Close();
         if (!whole || writer.framesWritten() != kSceneLength)
             state.SkipWithError("the movie did not get every frame");
@@ -350,7 +352,7 @@ void BM_RenderFrameMemory(benchmark::State& state) {
     for (auto _ : state) {
         long afterWarmUp = 0;
         for (int i = 0; i < 10000; ++i) {
-            s.doc->UpdateViewsAtFrame(i % kSceneLength, false, false);
+            s.doc->UpdateViewsAtFrame(i % kSceneLength);
             s.monitor->renderer().RenderFrame(false);
             s.monitor->renderer().ReadPixels(kWidth, kHeight, s.pixels.data());
             if (i == 999) afterWarmUp = ResidentKb();

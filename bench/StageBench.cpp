@@ -110,7 +110,7 @@ struct Plan {
         }
     }
     void Paint(int frame) {
-        doc->UpdateViewsAtFrame(frame, false, false);
+        doc->UpdateViewsAtFrame(frame);
         view->viewport()->render(&image);
         benchmark::DoNotOptimize(image.constBits());
     }

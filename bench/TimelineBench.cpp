@@ -45,7 +45,7 @@ struct Show {
                 }
             }
         }
-        doc.UpdateViewsAtFrame(0, false, false);
+        doc.UpdateViewsAtFrame(0);
         player = std::make_unique<Player>(doc);
         view = std::make_unique<TimelineView>(doc, *player);
         view->resize(1200, 320);
@@ -70,7 +70,7 @@ void BM_FrameStep(benchmark::State& state) {
     for (auto _ : state) {
         // Steps stay on screen: 200 frames at the default scale are 400 pixels.
         frame = frame + 1 < first + 200 ? frame + 1 : first;
-        show.doc.UpdateViewsAtFrame(frame, false, false);
+        show.doc.UpdateViewsAtFrame(frame);
         QApplication::processEvents();
     }
     state.SetLabel("50 scenes x 20 tracks, document step + strip repaint; target < 30 ms");

@@ -8,7 +8,12 @@
 namespace quillon {
 
 Application::Application(Profile& profile, bool pictureMode)
-    : profile_(profile), pictureMode_(pictureMode), doc_(profile, host_) {}
+    : profile_(profile),
+      pictureMode_(pictureMode),
+      recent_(profile),
+      host_(recent_),
+      doc_(profile, host_),
+      files_(doc_) {}
 
 Application::~Application() {
     window_.reset();
@@ -37,7 +42,8 @@ bool Application::Start(QString* error) {
     // A new show; picture mode's replaces its first scene by one of 300 frames, which is
     // what a new show holds.
     doc_.Reset(true);
-    window_ = std::make_unique<MainWindow>(doc_, host_, *media_, *textures_, pictureMode_);
+    window_ = std::make_unique<MainWindow>(doc_, files_, host_, recent_, *media_, *textures_,
+                                           pictureMode_);
     return true;
 }
 

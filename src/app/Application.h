@@ -1,9 +1,9 @@
 #pragma once
 // Application: the program's start-up and the objects that live for its run, in the order they
-// are made: the profile (the caller's), the document host, the document with a new show, the
-// OpenGL loading context and the texture objects, the picture loader, and the main window. A
-// name without "QUILLON" starts it in picture mode. main() and the window tests both start
-// through it.
+// are made: the profile (the caller's), the recent files, the document host, the document with
+// a new show and its files, the OpenGL loading context and the texture objects, the picture
+// loader, and the main window. A name without "QUILLON" starts it in picture mode. main() and
+// the window tests both start through it.
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +11,9 @@
 
 #include "GuiHost.h"
 #include "MainWindow.h"
+#include "RecentFiles.h"
 #include "model/Document.h"
+#include "model/ShowFiles.h"
 #include "monitor/GlTextureUploader.h"
 #include "monitor/LoaderContext.h"
 #include "pictures/PictureMediaLoader.h"
@@ -38,6 +40,7 @@ class Application {
     static bool PictureModeFor(const QString& executable);
 
     Document& doc() { return doc_; }
+    ShowFiles& files() { return files_; }
     GuiHost& host() { return host_; }
     MainWindow& window() { return *window_; }
     PictureMediaLoader& media() { return *media_; }
@@ -46,8 +49,10 @@ class Application {
     Profile& profile_;
     bool pictureMode_;
     bool startupPicture_ = true;
+    RecentFiles recent_;
     GuiHost host_;
     Document doc_;
+    ShowFiles files_;
     LoaderContext glContext_;
     std::unique_ptr<GlTextureUploader> textures_;
     std::unique_ptr<ContextUploader> uploader_;

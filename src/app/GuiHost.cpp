@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
-#include <QWidget>
+#include <QStatusBar>
 
 #include "Prompts.h"
+#include "RecentFiles.h"
 
 namespace quillon {
 
@@ -84,7 +86,7 @@ void GuiHost::SetWaitCursor(bool on) {
 }
 
 void GuiHost::SetStatusText(const QString& text) {
-    if (statusText) statusText(text);
+    if (window_) window_->statusBar()->showMessage(text);
 }
 
 void GuiHost::SetWindowTitle(const QString& title) {
@@ -92,11 +94,7 @@ void GuiHost::SetWindowTitle(const QString& title) {
 }
 
 void GuiHost::AddRecentFile(const QString& path) {
-    if (recentFile) recentFile(path);
-}
-
-StageViewArea GuiHost::VisibleStageArea() const {
-    return stageArea ? stageArea() : StageViewArea{};
+    recent_.Add(path);
 }
 
 }  // namespace quillon

@@ -1,24 +1,23 @@
 #pragma once
 // The document's host in the window: Qt message boxes and file dialogs, the wait cursor, the
-// status bar and the window title. The main window fills in the parts that reach its widgets.
+// status bar, the window title and the recent-file list.
 
 #include <QString>
-#include <functional>
 
 #include "model/DocumentHost.h"
 
-class QWidget;
+class QMainWindow;
 
 namespace quillon {
 
+class RecentFiles;
+
 class GuiHost final : public DocumentHost {
   public:
-    explicit GuiHost(QWidget* window = nullptr) : window_(window) {}
-    void setWindow(QWidget* window) { window_ = window; }
-
-    std::function<void(const QString&)> statusText;
-    std::function<void(const QString&)> recentFile;
-    std::function<StageViewArea()> stageArea;
+    explicit GuiHost(RecentFiles& recent) : recent_(recent) {}
+    // The window the dialogs belong to and whose status bar and title the host writes; null
+    // while there is none.
+    void setWindow(QMainWindow* window) { window_ = window; }
 
     void Message(const QString& text) override;
     bool AskYesNo(const QString& text) override;
@@ -31,13 +30,13 @@ class GuiHost final : public DocumentHost {
     void SetStatusText(const QString& text) override;
     void SetWindowTitle(const QString& title) override;
     void AddRecentFile(const QString& path) override;
-    StageViewArea VisibleStageArea() const override;
 
     // "Description|*.ext;*.ext|...||" as Qt's "Description (*.ext *.ext);;..." filter.
     static QString QtFilter(const QString& filter);
 
   private:
-    QWidget* window_;
+    RecentFiles& recent_;
+    QMainWindow* window_ = nullptr;
     int waitDepth_ = 0;
 };
 

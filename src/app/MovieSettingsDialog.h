@@ -5,8 +5,7 @@
 
 #include <QDialog>
 
-#include "SettingsValues.h"
-#include "output/MovieCodec.h"
+#include "output/MovieJob.h"
 
 class QComboBox;
 class QLineEdit;
@@ -19,9 +18,8 @@ class MovieSettingsDialog final : public QDialog {
     Q_OBJECT
   public:
     MovieSettingsDialog(Document& doc, QWidget* parent = nullptr);
-    // The record after OK.
-    const MovieSettings& settings() const { return settings_; }
-    MovieCodec codec() const { return codec_; }
+    // The movie after OK (no file name yet).
+    const MovieJob& job() const { return job_; }
     void accept() override;
 
     // The fields, for tests and scripted use.
@@ -36,8 +34,7 @@ class MovieSettingsDialog final : public QDialog {
 
   private:
     Document& doc_;
-    MovieSettings settings_;
-    MovieCodec codec_ = MovieCodec::kUncompressed;
+    MovieJob job_;
     QComboBox* format_;
     QLineEdit* start_;
     QLineEdit* end_;

@@ -142,7 +142,8 @@ void PlayerPane::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Tab:
         case Qt::Key_Backtab: {
             const bool previous = event->modifiers() & Qt::ShiftModifier;
-            const int key = doc_.FindAdjacentKey(frame, previous);
+            const int key = doc_.FindAdjacentKey(
+                frame, previous ? KeyDirection::kPrevious : KeyDirection::kNext);
             if (key >= 0) GoTo(key);
             return;
         }

@@ -29,8 +29,13 @@ class PlayerPane final : public QWidget, public DocumentListener {
     QRect ReadoutBox() const;
     QString ReadoutText() const;
 
-    void CurrentFrameChanged(int) override { update(ReadoutBox()); }
-    void ShowLayoutChanged() override { update(); }
+    // The frame counter follows the frame; a new show or new scenes repaint the pane.
+    void DocumentChanged(const DocumentChange& change) override {
+        if (change.Has(DocumentChange::kShow | DocumentChange::kNodes | DocumentChange::kRange))
+            update();
+        else if (change.Has(DocumentChange::kFrame))
+            update(ReadoutBox());
+    }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -109,27 +109,6 @@ void ApplyPreferenceTexts(Document& doc, const PreferenceTexts& texts) {
     settings::Write(profile, settings::kUnits, s.units);
 }
 
-MovieSettings ReadMovieSettings(const Document& doc) {
-    const Profile& profile = const_cast<Document&>(doc).profile();
-    MovieSettings m;
-    m.height = settings::Get(profile, settings::kMovieHeight);
-    m.width = settings::Get(profile, settings::kMovieWidth);
-    m.fieldMode = settings::Get(profile, settings::kFieldRender);
-    m.frameRate = settings::Get(profile, settings::kMovieFrameRate, doc.frameRate()) / 100.0f;
-    m.format = static_cast<int16_t>(settings::Get(profile, settings::kMovieFormat));
-    m.startFrame = 0;
-    m.endFrame = doc.TotalFrames();
-    return m;
-}
-
-void WriteMovieSettings(Profile& profile, const MovieSettings& m) {
-    settings::Write(profile, settings::kMovieHeight, m.height);
-    settings::Write(profile, settings::kMovieWidth, m.width);
-    settings::Write(profile, settings::kMovieFrameRate, int(m.frameRate * 100 + 0.5f));
-    settings::Write(profile, settings::kMovieFormat, m.format);
-    settings::Write(profile, settings::kFieldRender, m.fieldMode);
-}
-
 QString PartsListText(const Document& doc, const QDate& date) {
     QString text = QString::asprintf("%d/%d/%d\r\n", date.month(), date.day(), date.year() % 100);
     auto add = [&text](const QString& entry) {

@@ -51,24 +51,10 @@ PreferenceTexts CurrentPreferenceTexts(const Document& doc);
 // order.
 void ApplyPreferenceTexts(Document& doc, const PreferenceTexts& texts);
 
-// The movie settings record.
-struct MovieSettings {
-    int16_t format = 0;  // 0 AVI, 1 VRML, 2 16-bit TGA, 3 24-bit TGA
-    int32_t startFrame = 0;
-    int32_t endFrame = 0;
-    float frameRate = 30.0f;
-    int32_t width = 720;
-    int32_t height = 484;
-    int32_t fieldMode = 0;  // 0 frames, 1 even first, 2 odd first
-};
+// The movie settings dialog's lists (the record itself is the output library's MovieJob).
 inline const QStringList kMovieFormatChoices = {"AVI File", "VRML File", "16-bit TGA Files",
                                                 "24-bit TGA Files"};
 inline const QStringList kFieldModeChoices = {"Frames", "Even first", "Odd first"};
-// What the dialog opens with: the profile's "Movie" section, start 0, end the show's end.
-MovieSettings ReadMovieSettings(const Document& doc);
-// OK: writes "Movie"/"Height", "Width", "FrameRate" (rate x 100 + 0.5), "Format", "FieldRender".
-void WriteMovieSettings(Profile& profile, const MovieSettings& settings);
-
 // The parts list text of the show, dated `date`, lines ending in CR LF, each entry added only
 // when the text so far does not already contain it.
 QString PartsListText(const Document& doc, const QDate& date);

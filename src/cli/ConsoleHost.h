@@ -29,7 +29,6 @@ class ConsoleHost final : public DocumentHost {
     void SetStatusText(const QString&) override {}
     void SetWindowTitle(const QString&) override {}
     void AddRecentFile(const QString&) override {}
-    StageViewArea VisibleStageArea() const override { return {}; }
 
     // The last message given; the CLI reports it when a command fails.
     QString lastMessage() const { return messages.isEmpty() ? QString() : messages.back(); }

@@ -16,6 +16,7 @@
 #include "model/Motion.h"
 #include "model/Paths.h"
 #include "model/Profile.h"
+#include "model/ShowFiles.h"
 #include "pictures/PictureMediaLoader.h"
 #include "pictures/RecordingTextureUploader.h"
 
@@ -168,7 +169,8 @@ void FadeOut(ShowNode& scene) {
 
 class DemoBuilder {
   public:
-    DemoBuilder(Document& doc, const QString& folder) : doc_(doc), folder_(folder) {}
+    DemoBuilder(Document& doc, ShowFiles& files, const QString& folder)
+        : doc_(doc), files_(files), folder_(folder) {}
 
     // "Add Actor" with the picture chosen, the key colour picked beforehand as the default for
     // new tracks so that the picture is keyed with it as it loads.
@@ -176,7 +178,7 @@ class DemoBuilder {
         const int32_t kept = doc_.settings().defaultKeyColor;
         doc_.settings().defaultKeyColor = keyColor;
         const bool added = doc_.AddTrack(NodeKind::Actor, scene.startFrame, scene.endFrame,
-                                         folder_ + QString::fromLatin1(picture));
+                                         StagePlace{}, folder_ + QString::fromLatin1(picture));
         doc_.settings().defaultKeyColor = kept;
         ShowNode* actor = added ? scene.children.back() : nullptr;
         if (!actor || actor->textureSlot < 0)
@@ -189,7 +191,7 @@ class DemoBuilder {
     void GiveSet(ShowNode& scene, std::unique_ptr<Set> set, const char* name) {
         scene.set = std::move(set);
         const QString path = folder_ + QString::fromLatin1(name);
-        if (!doc_.WriteSet(*scene.set, path))
+        if (!files_.WriteSet(*scene.set, path))
             throw Failure{"Couldn't write SET file: " + path.toStdString()};
         scene.SetFileName(name);
     }
@@ -283,6 +285,7 @@ class DemoBuilder {
 
   private:
     Document& doc_;
+    ShowFiles& files_;
     QString folder_;  // ends in "/"
 };
 
@@ -322,7 +325,8 @@ int CmdMakeDemo(const Args& args) {
     ShowNode* street = doc.NewScene(kSceneLength);
     ShowNode* shed = doc.NewScene(kSceneLength);
     if (!street || !shed) throw Failure{"Couldn't make the scenes"};
-    DemoBuilder builder(doc, folder);
+    ShowFiles files(doc);
+    DemoBuilder builder(doc, files, folder);
     builder.Street(*street);
     written.push_back(kStreetSet);
     builder.Shed(*shed);
@@ -346,7 +350,7 @@ int CmdMakeDemo(const Args& args) {
     if (!host.messages.isEmpty()) throw Failure{host.Describe("", folder.toStdString())};
     const QString showPath = folder + QString::fromLatin1(kShowFile);
     doc.SetShowPath(showPath);
-    if (!doc.WriteShow(showPath)) throw Failure{host.Describe("Couldn't write file", kShowFile)};
+    if (!files.WriteShow(showPath)) throw Failure{host.Describe("Couldn't write file", kShowFile)};
     written.push_back(kShowFile);
 
     for (const std::string& name : written)

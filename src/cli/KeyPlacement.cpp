@@ -3,9 +3,9 @@
 namespace quillon::cli {
 
 void KeyAtFrame(Document& doc, int frame, const std::function<void(KeyFrame& camera)>& place) {
-    doc.UpdateViewsAtFrame(frame, false, false);
+    doc.UpdateViewsAtFrame(frame);
     place(doc.monitorCamera().pose);
-    doc.SetKeyFrames(doc.currentFrame(), false);
+    doc.SetKeyFrames(doc.currentFrame(), KeyForce::kMovedOnly);
 }
 
 }  // namespace quillon::cli

@@ -16,10 +16,11 @@
 #include "ConsoleHost.h"
 #include "model/Document.h"
 #include "model/Settings.h"
+#include "model/ShowFiles.h"
 #include "model/Timecode.h"
 #include "monitor/OffscreenMonitor.h"
 #include "monitor/ReticlePainter.h"
-#include "output/MovieMaker.h"
+#include "output/MovieJob.h"
 #include "pictures/MovieSource.h"
 
 namespace quillon::cli {
@@ -65,7 +66,7 @@ struct Session {
         // The stage view's toggles decide what the monitor draws.
         monitor->renderer().drawGridFloor = settings::Get(profile, settings::kShowGrid) != 0;
         monitor->renderer().drawSet = settings::Get(profile, settings::kShowSet) != 0;
-        if (!doc->ReadShow(QString::fromStdString(show)))
+        if (!ShowFiles(*doc).ReadShow(QString::fromStdString(show)))
             throw Failure{host.Describe("Couldn't read file", show)};
         monitor->renderer().UpdateSwapTicks();
         // Pictures that could not be found or read are drawn without their textures.
@@ -98,7 +99,6 @@ class ConsoleProgress final : public MovieProgress {
     }
     bool StopRequested() override { return interrupted; }
     void FrameShown(int32_t frame) override {
-        ++frames_;
         if (!bar_) return;
         const int span = end_ > start_ ? end_ - start_ : 1;
         int percent = static_cast<int>((int64_t(frame) - start_) * 100 / span);
@@ -110,13 +110,11 @@ class ConsoleProgress final : public MovieProgress {
         std::fflush(stderr);
         shown_ = true;
     }
-    bool cancelled() const { return interrupted; }
 
   private:
     int32_t start_, end_;
     bool bar_ = false;
     bool shown_ = false;
-    long frames_ = 0;
     void (*previous_)(int) = SIG_DFL;
 };
 
@@ -208,55 +206,51 @@ int CmdRender(std::vector<std::string> words, Profile& profile) {
     if (!out) throw Failure{"render needs -o OUT"};
 
     // The movie settings as the dialog would open them, then the options over them.
-    MovieFormat format = MovieFormat::kAvi;
-    const int storedFormat = settings::Get(profile, settings::kMovieFormat);
-    if (storedFormat >= 0 && storedFormat <= 3) format = static_cast<MovieFormat>(storedFormat);
-    if (const auto f = args.Value("--format")) format = ParseFormat(*f);
-    const Size size = MovieSize(args, profile, format != MovieFormat::kVrml);
-    int fieldMode = settings::Get(profile, settings::kFieldRender);
-    if (fieldMode < 0 || fieldMode > 2) fieldMode = 0;
-    if (const auto f = args.Value("--fields")) fieldMode = ParseFields(*f);
-    MovieCodec codec = ReadMovieCodec(profile);
-    if (const auto c = args.Value("--codec")) codec = ParseCodec(*c);
+    MovieJob job = ReadMovieJob(profile, settings::Get(profile, settings::kFrameRate), 0);
+    if (const auto f = args.Value("--format")) job.format = ParseFormat(*f);
+    const Size size = MovieSize(args, profile, job.format != MovieFormat::kVrml);
+    job.width = size.width;
+    job.height = size.height;
+    if (const auto f = args.Value("--fields")) job.fieldMode = ParseFields(*f);
+    if (const auto c = args.Value("--codec")) job.codec = ParseCodec(*c);
+    if (const auto f = args.Value("--fps")) job.frameRate = ParseRate(*f);
+    if (!(job.frameRate > 0)) throw Failure{"the profile's movie frame rate is not above 0"};
 
     Session session(profile, args.positionals()[0], size);
     Document& doc = *session.doc;
     const int showRate = doc.frameRate();
-    float rate = settings::Get(profile, settings::kMovieFrameRate, showRate) / 100.0f;
-    if (const auto f = args.Value("--fps")) rate = ParseRate(*f);
-    if (!(rate > 0)) throw Failure{"the profile's movie frame rate is not above 0"};
     const int32_t total = doc.TotalFrames();
     int32_t start = 0, end = total;
     if (const auto s = args.Value("--start")) start = ParseFrameTimecode(*s, showRate, "start");
     if (const auto e = args.Value("--end")) end = ParseFrameTimecode(*e, showRate, "end");
-    if (format != MovieFormat::kVrml && (start < 0 || end > total || start >= end))
+    if (job.format != MovieFormat::kVrml && (start < 0 || end > total || start >= end))
         throw Failure{"frames " + FormatTimecode(start, showRate) + " to " +
                       FormatTimecode(end, showRate) + " are not a range of the show (" +
                       FormatTimecode(0, showRate) + " to " + FormatTimecode(total, showRate) + ")"};
+    job.range.start = start;
+    job.range.end = end;
+    job.fileName = QString::fromStdString(*out);
 
     // FFmpeg's own notes would break the progress line; failures are reported by us.
     MovieSource::SilenceLibraryLog();
-    MovieWriter writer;
-    writer.format = format;
-    writer.width = size.width;
-    writer.height = size.height;
-    writer.fieldMode = fieldMode;
-    writer.frameRate = rate;
-    writer.codec = codec;
-    writer.fileName = QString::fromStdString(*out);
-    if (!writer.Open()) throw Failure{"Couldn't write file: " + *out};
     ConsoleProgress progress(start, end);
-    MovieMaker maker(doc, session.monitor->renderer(), writer, progress);
-    const bool whole = maker.MakeMovie(start, end, false, 0, 0);
-    writer.Close();
+    const MovieResult result = MakeMovie(doc, session.monitor->renderer(), job, progress);
     for (const QString& m : session.host.messages)
         std::fprintf(stderr, "quillon-cli: warning: %s\n", m.toUtf8().constData());
-    if (progress.cancelled()) {
-        std::fprintf(stderr, "quillon-cli: cancelled; what was written is closed and plays\n");
-        return 130;
+    const std::string reason =
+        result.error.isEmpty() ? std::string() : " (" + result.error.toStdString() + ")";
+    switch (result.outcome) {
+        case MovieOutcome::kWritten:
+            return 0;
+        case MovieOutcome::kStopped:
+            std::fprintf(stderr, "quillon-cli: cancelled; what was written is closed and plays\n");
+            return 130;
+        case MovieOutcome::kNotOpened:
+            throw Failure{"Couldn't write file: " + *out + reason};
+        case MovieOutcome::kEndedEarly:
+            break;
     }
-    if (!whole) throw Failure{"the movie ended early (a frame could not be written): " + *out};
-    return 0;
+    throw Failure{"the movie ended early (a frame could not be written): " + *out + reason};
 }
 
 }  // namespace quillon::cli

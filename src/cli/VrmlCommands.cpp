@@ -7,6 +7,7 @@
 
 #include "ConsoleHost.h"
 #include "model/Document.h"
+#include "model/ShowFiles.h"
 #include "output/VrmlExporter.h"
 
 namespace quillon::cli {
@@ -25,7 +26,7 @@ int CmdVrml(std::vector<std::string> words, Profile& profile) {
     // document loads no media.
     ConsoleHost host;
     Document doc(profile, host);
-    if (!doc.ReadShow(QString::fromStdString(show))) {
+    if (!ShowFiles(doc).ReadShow(QString::fromStdString(show))) {
         const QString msg = host.lastMessage().isEmpty() ? QStringLiteral("Couldn't read file")
                                                          : host.lastMessage();
         throw Failure{msg.toStdString() + ": " + show};

@@ -23,6 +23,7 @@
 #include "model/Motion.h"
 #include "model/Profile.h"
 #include "model/ShowFile.h"
+#include "model/ShowFiles.h"
 #include "model/Timecode.h"
 
 using namespace quillon;
@@ -193,7 +194,7 @@ int CmdInfo(const Args& args, const Profile& profile) {
 }
 
 void OpenIntoDocument(Document& doc, ConsoleHost& host, const std::string& path) {
-    if (!doc.ReadShow(QString::fromStdString(path))) {
+    if (!ShowFiles(doc).ReadShow(QString::fromStdString(path))) {
         const QString msg = host.lastMessage().isEmpty() ? QStringLiteral("Couldn't read file")
                                                          : host.lastMessage();
         throw Failure{msg.toStdString() + ": " + path};
@@ -223,7 +224,8 @@ int CmdEval(const Args& args, Profile& profile) {
         if (!scene) {
             out += ", \"scene\": null}\n";
         } else {
-            doc.UpdateViewsAtFrame(frame, half, false);
+            doc.UpdateViewsAtFrame(frame, Refresh::kNone,
+                                   half ? FrameInstant::kHalf : FrameInstant::kWhole);
             out += ", \"scene\": ";
             json::Int(out, doc.root().IndexOf(scene));
             out += ", \"scenePose\": ";
@@ -310,7 +312,7 @@ void AddCameraMoves(Document& doc) {
         if (camera && camera->KeyCount() > 1)
             camera->keys[1].hold = static_cast<int16_t>(length / 10);
     }
-    doc.UpdateViewsAtFrame(0, false, false);
+    doc.UpdateViewsAtFrame(0);
 }
 
 int CmdNew(const Args& args, Profile& profile) {
@@ -332,7 +334,7 @@ int CmdNew(const Args& args, Profile& profile) {
     if (args.Has("--camera-move")) AddCameraMoves(doc);
     const QString path = QString::fromStdString(out);
     doc.SetShowPath(path);
-    if (!doc.WriteShow(path)) throw Failure{"Couldn't write file: " + out};
+    if (!ShowFiles(doc).WriteShow(path)) throw Failure{"Couldn't write file: " + out};
     return 0;
 }
 

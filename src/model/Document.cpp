@@ -2,44 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
+#include "FileFilters.h"
 #include "Motion.h"
 #include "Paths.h"
 #include "Profile.h"
-#include "SetFile.h"
 #include "ShowFile.h"
 
 namespace quillon {
 
 namespace {
-
-const QString kShowFilter = QStringLiteral("Show Files (*.shw)|*.shw|All Files *.*|*.*||");
-const QString kSetFilter = QStringLiteral("Set Files (*.set)|*.set||");
-const QString kSetLookupFilter = QStringLiteral("Set Files (*.set)|*.set|All Files *.*|*.*||");
-const QString kAviFilter = QStringLiteral("AVI Movie Files (*.avi)|*.avi|All Files *.*|*.*||");
-const QString kWaveFilter = QStringLiteral("Wave Audio Files (*.wav)|*.wav|All Files *.*|*.*||");
-const QString kScriptFilter = QStringLiteral(
-    "Rich Text Files (*.rtf)|*.rtf|Plain Text Files (*.txt)|*.txt|All Files *.*|*.*||");
-const QString kAllFilter = QStringLiteral("All Files *.*|*.*||");
-
-QString BuildPictureFilter() {
-    return QStringLiteral(
-               "All Graphics Files "
-               "|*.bmp;*.tga;*.png;*.gif;*.jpg;*.pcx;*.avi;*.wmf;*.tif|") +
-           QStringLiteral("Windows BMPs (*.bmp)|*.bmp|") +
-           QStringLiteral("JPEG Compressed (*.jpg)|*.jpg|") +
-           QStringLiteral("Portable Network Graphics (*.png)|*.png|") +
-           QStringLiteral("Targa Files (*.tga)|*.tga|") +
-           QStringLiteral("GIF Files (*.gif)|*.gif|") + QStringLiteral("TIF Files (*.tif)|*.tif|") +
-           QStringLiteral("PCX Files (*.pcx)|*.pcx|") +
-           QStringLiteral("Windows Metafile (*.wmf)|*.wmf|") +
-           QStringLiteral("AVI Movie Files (*.avi)|*.avi|") + QStringLiteral("All Files *.*|*.*||");
-}
-
-std::string NodeFile(const ShowNode& n) {
-    return n.GetFileName();
-}
 
 // A track's file: its full path, and its display name as the track's name.
 void GiveFile(ShowNode& node, const QString& path) {
@@ -51,20 +23,6 @@ void GiveFile(ShowNode& node, const QString& path) {
 void EndAfter(ShowNode& node, int frames) {
     node.endFrame =
         static_cast<int32_t>(std::min<int64_t>(int64_t(node.startFrame) + frames, INT32_MAX));
-}
-
-void CollectLive(const ShowNode& n, std::unordered_map<const ShowNode*, uint64_t>& live) {
-    live.emplace(&n, n.serial());
-    for (const ShowNode* c : n.children)
-        CollectLive(*c, live);
-}
-
-template <typename Fn>
-void ForEachNodeAfterRoot(ShowNode& root, Fn&& fn) {
-    for (ShowNode* c : root.children) {
-        fn(*c);
-        ForEachNodeAfterRoot(*c, fn);
-    }
 }
 
 }  // namespace
@@ -82,20 +40,13 @@ bool KeysEqual(const KeyFrame& a, const KeyFrame& b) {
 Document::Document(Profile& profile, DocumentHost& host) : profile_(profile), host_(host) {
     settings_ = ReadDocumentSettings(profile_);
     projectFolder_ = settings_.folder;
-    pictureFilter_ = BuildPictureFilter();
     root_ = std::make_unique<ShowNode>();
     root_->SetName("Root");
     root_->startFrame = 0;
     root_->endFrame = 0x7fffffff;
-    for (UndoSlot& s : undo_)
-        s.snapshot = std::make_unique<ShowNode>();
 }
 
-Document::~Document() {
-    // Snapshots share their children with live nodes; they never own them.
-    for (UndoSlot& s : undo_)
-        s.snapshot->ReleaseChildren();
-}
+Document::~Document() = default;
 
 void Document::AddListener(DocumentListener* listener) {
     listeners_.push_back(listener);
@@ -103,6 +54,22 @@ void Document::AddListener(DocumentListener* listener) {
 
 void Document::RemoveListener(DocumentListener* listener) {
     std::erase(listeners_, listener);
+}
+
+void Document::NotifyChanged(const DocumentChange& change) {
+    // A listener may add or remove listeners while it is told: tell a copy.
+    const std::vector<DocumentListener*> listeners = listeners_;
+    for (DocumentListener* l : listeners)
+        if (std::find(listeners_.begin(), listeners_.end(), l) != listeners_.end())
+            l->DocumentChanged(change);
+}
+
+void Document::Notify(uint32_t aspects, std::vector<const ShowNode*> nodes) {
+    DocumentChange change;
+    change.aspects = aspects;
+    change.nodes = std::move(nodes);
+    change.frame = currentFrame_;
+    NotifyChanged(change);
 }
 
 void Document::SetMediaLoader(MediaLoader* loader) {
@@ -124,43 +91,20 @@ void Document::SetSetLocked(bool on) {
     setLocked_ = on;
     if (on) {
         if (Set* set = SetOfSceneAt(currentFrame_)) set->SelectAll(false);
-        NotifyStage();
+        Notify(DocumentChange::kPanels);
     }
-}
-
-void Document::NotifyRedraw() {
-    for (auto* l : listeners_)
-        l->ViewsNeedRedraw();
-}
-void Document::NotifyLayout() {
-    for (auto* l : listeners_)
-        l->ShowLayoutChanged();
-}
-void Document::NotifyStage() {
-    for (auto* l : listeners_)
-        l->StageChanged();
-}
-void Document::NotifySelection() {
-    for (auto* l : listeners_)
-        l->SelectionChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Lookups
 
-ShowNode* Document::SceneAt(int frame) {
-    ShowNode* found = nullptr;
-    for (ShowNode* s : root_->children) {
-        if (s->startFrame <= frame && frame < s->endFrame) {
-            found = s;
-            break;
-        }
-    }
-    currentScene_ = found;
-    return found;
+ShowNode* Document::SceneAt(int frame) const {
+    for (ShowNode* s : root_->children)
+        if (s->startFrame <= frame && frame < s->endFrame) return s;
+    return nullptr;
 }
 
-ShowNode* Document::SelectedActorAt(int frame) {
+ShowNode* Document::SelectedActorAt(int frame) const {
     ShowNode* scene = SceneAt(frame);
     if (!scene) return nullptr;
     for (ShowNode* c : scene->children)
@@ -182,7 +126,7 @@ ShowNode* Document::ActiveTrack(ShowNode* node) const {
     return node;
 }
 
-Set* Document::SetOfSceneAt(int frame) {
+Set* Document::SetOfSceneAt(int frame) const {
     ShowNode* scene = SceneAt(frame);
     return scene ? scene->set.get() : nullptr;
 }
@@ -195,7 +139,7 @@ int Document::TotalFrames() const {
 }
 
 ShowNode* Document::SceneForCommand() {
-    ShowNode* scene = SceneAt(currentFrame_);
+    ShowNode* scene = currentScene();
     if (!scene) host_.Beep(BeepKind::Exclamation);
     return scene;
 }
@@ -203,20 +147,12 @@ ShowNode* Document::SceneForCommand() {
 // ---------------------------------------------------------------------------------------------
 // Prompts
 
-bool Document::AskSave(const QString& name, const QString& label) {
-    return host_.AskYesNo(QStringLiteral("Save changes to ") + (name.isEmpty() ? label : name) +
-                          QStringLiteral("?"));
-}
-
-bool Document::Confirm() {
-    return host_.AskYesNo(QStringLiteral("Are you sure?"));
+void Document::ShowError(const QString& text) {
+    host_.Message(text);
 }
 
 void Document::ShowError(const QString& text, long code) {
-    if (code == -9999)
-        host_.Message(text);
-    else
-        host_.Message(text + QString::asprintf("  [ %ld ]", code));
+    host_.Message(text + QString::asprintf("  [ %ld ]", code));
 }
 
 void Document::ShowKeyInfo(const ShowNode& node, int index, const KeyFrame& key) {
@@ -238,7 +174,7 @@ std::optional<QString> Document::AskOpen(const QString& filter, const QString& e
 }
 
 // ---------------------------------------------------------------------------------------------
-// Show files
+// The show as a whole
 
 void Document::SetShowPath(const QString& path) {
     path_ = path;
@@ -252,185 +188,87 @@ void Document::SetShowPath(const QString& path) {
     host_.SetWindowTitle(title_);
 }
 
-void Document::ClearUndo() {
-    for (UndoSlot& s : undo_) {
-        s.snapshot->ReleaseChildren();
-        s.snapshot = std::make_unique<ShowNode>();
-        s.target = nullptr;
-        s.targetSerial = 0;
-        s.childSerials.clear();
-    }
-    undoIndex_ = -1;
-    undoCount_ = 0;
-    redoCount_ = 0;
-    redoSlots_.clear();
-}
-
 void Document::Reset(bool withScene) {
-    ClearUndo();
+    undo_.Clear();
     currentFrame_ = 0;
     SetShowPath(QString());
     captions_.clear();
     if (withScene) {
         while (root_->childCount() > 0)
             root_->RemoveChild(root_->childCount() - 1);
-        currentScene_ = nullptr;
         NewScene(kNewSceneLength);
     }
     loader_->ResetTextures();
     modified_ = false;
 }
 
-void Document::NewShow() {
-    if (modified_ && !Confirm()) return;
-    Reset(true);
-    NotifyLayout();
-    NotifyRedraw();
-}
-
-void Document::OpenShow() {
-    if (modified_ && AskSave(path_, QStringLiteral("Show File"))) SaveShow();
-    modified_ = false;
-    FileDialogRequest req;
-    req.filter = kShowFilter;
-    req.defaultExtension = QStringLiteral("shw");
-    req.startFolder = projectFolder_;
-    const auto chosen = host_.OpenFileName(req);
-    if (!chosen) return;
-    host_.AddRecentFile(*chosen);
-    ReadShow(*chosen);
-}
-
-bool Document::ReadShow(const QString& path) {
-    if (modified_ && AskSave(path_, QStringLiteral("Show File"))) WriteShow(path_);
-
-    ShowReadOptions options;
-    options.rostrumMode = settings_.rostrumMode;
-    options.defaultKeyColor = settings_.defaultKeyColor;
-    ShowFileContents contents;
-    // A file that is not a show at all leaves the open show as it was, like one that cannot be
-    // opened; a truncated show keeps every whole record.
-    if (ReadShowFile(ToRecordText(path), contents, options) != ShowReadResult::Ok) {
-        host_.Message(QStringLiteral("Couldn't read file"));
-        return false;
-    }
-
-    modified_ = false;
-    host_.SetWaitCursor(true);
+void Document::AdoptScenes(ShowNode& readRoot) {
     while (root_->childCount() > 0)
         root_->RemoveChild(root_->childCount() - 1);
-    currentScene_ = nullptr;
-    ClearUndo();
-    for (ShowNode* scene : contents.root->children)
+    undo_.Clear();
+    for (ShowNode* scene : readRoot.children)
         root_->AddChild(scene, false);
-    contents.root->ReleaseChildren();
-
-    readingFolder_ = FromRecordText(FolderOf(ToRecordText(path)));
-    ForEachNodeAfterRoot(*root_, [this](ShowNode& node) {
-        const std::string file = NodeFile(node);
-        if (DisplayName(file).empty()) return;
-        QString found = FromRecordText(file);
-        LookupFile(node.kind, found);
-        node.SetFileName(ToRecordText(found));
-        switch (node.kind) {
-            case NodeKind::Actor:
-                loader_->AssignActorPicture(*this, found, node, false);
-                break;
-            case NodeKind::Scene: {
-                if (!node.set) node.set = std::make_unique<Set>();
-                if (!ReadSet(*node.set, found, false, false)) node.set.reset();
-                break;
-            }
-            case NodeKind::Script:
-                if (loader_->LoadScript(*this, found, node))
-                    for (auto* l : listeners_)
-                        l->ShowScriptWindow();
-                break;
-            default:
-                break;
-        }
-    });
-    readingFolder_.clear();
-
-    if (contents.hasCaptionSection) captions_ = std::move(contents.captions);
-
-    SetShowPath(path);
-    UpdateViewsAtFrame(0, false, false);
-    NotifyLayout();
-    NotifyRedraw();
-    SetProjectFolderFromFile(path);
-    host_.SetWaitCursor(false);
-    return true;
-}
-
-bool Document::WriteShow(const QString& path) {
-    if (path_.size() < 4) return SaveShowAs();
-    if (!WriteShowFile(ToRecordText(path), *root_, captions_)) {
-        host_.Message(QStringLiteral("Couldn't write file"));
-        return false;
-    }
-    modified_ = false;
-    for (ShowNode* scene : root_->children) {
-        if (scene->set && scene->set->dirty && !scene->GetFileName().empty())
-            WriteSet(*scene->set, FromRecordText(scene->GetFileName()));
-    }
-    host_.AddRecentFile(path);
-    return true;
-}
-
-bool Document::SaveShow() {
-    return WriteShow(path_);
-}
-
-bool Document::SaveShowAs() {
-    FileDialogRequest req;
-    req.filter = kShowFilter;
-    req.defaultExtension = QStringLiteral("shw");
-    req.startFolder = projectFolder_;
-    req.initialName = path_;
-    req.overwritePrompt = true;
-    const auto chosen = host_.SaveFileName(req);
-    if (!chosen || chosen->size() < 4) return false;
-    SetShowPath(*chosen);
-    SetProjectFolderFromFile(*chosen);
-    return WriteShow(*chosen);
-}
-
-void Document::SetScriptSaver(std::function<bool()> isModified, std::function<void()> save,
-                              std::function<QString()> path) {
-    scriptModified_ = std::move(isModified);
-    saveScript_ = std::move(save);
-    scriptPath_ = std::move(path);
-}
-
-void Document::CloseShow() {
-    for (ShowNode* scene : root_->children) {
-        if (scene->set && scene->set->dirty &&
-            AskSave(FromRecordText(scene->set->path), QStringLiteral("Set File")))
-            SaveSet(true, scene);
-    }
-    if (modified_ && AskSave(path_, QStringLiteral("Show File"))) WriteShow(path_);
-    if (scriptModified_ && scriptModified_() &&
-        AskSave(scriptPath_ ? scriptPath_() : QString(), QStringLiteral("Script File")) &&
-        saveScript_)
-        saveScript_();
+    readRoot.ReleaseChildren();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Scenes and tracks
 
-KeyFrame Document::NewTrackKey(NodeKind kind) const {
+KeyFrame Document::NewTrackKey(NodeKind kind, const StagePlace& place) const {
     if (kind == NodeKind::Camera) return DefaultCameraKey(settings_.rostrumMode);
-    const StageViewArea area = host_.VisibleStageArea();
     KeyFrame key;
-    key.eastWest() = static_cast<float>(area.centreX);
-    key.northSouth() = static_cast<float>(area.centreY);
-    key.width() = static_cast<float>(area.clientHeight * 0.25);
-    key.height() = static_cast<float>(area.clientHeight / 6.0);
+    key.eastWest() = static_cast<float>(place.centreX);
+    key.northSouth() = static_cast<float>(place.centreY);
+    key.width() = static_cast<float>(place.clientHeight * 0.25);
+    key.height() = static_cast<float>(place.clientHeight / 6.0);
     return key;
 }
 
-bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) {
+void Document::GiveTrackItsFile(ShowNode& node, const QString& file) {
+    switch (node.kind) {
+        case NodeKind::Actor:
+            if (!file.isEmpty()) {
+                GiveFile(node, file);
+                loader_->AssignActorPicture(*this, file, node, true);
+            } else if (const auto chosen = AskOpen(filters::Pictures(), QString())) {
+                node.SetFileName(ToRecordText(*chosen));
+                if (loader_->AssignActorPicture(*this, *chosen, node, true)) {
+                    node.SetName(DisplayName(ToRecordText(*chosen)));
+                    SetProjectFolderFromFile(*chosen);
+                }
+            }
+            break;
+        case NodeKind::SoundTrack:
+            if (const auto chosen = AskOpen(filters::kWave, QStringLiteral("wav"))) {
+                SetProjectFolderFromFile(*chosen);
+                if (const auto frames = loader_->LoadSound(*this, *chosen, node)) {
+                    EndAfter(node, *frames);
+                    GiveFile(node, *chosen);
+                }
+            }
+            break;
+        case NodeKind::Movie:
+            if (const auto chosen = AskOpen(filters::kAvi, QStringLiteral("avi"))) {
+                SetProjectFolderFromFile(*chosen);
+                if (const auto frames = loader_->MovieFrameCount(*chosen)) {
+                    EndAfter(node, *frames);
+                    GiveFile(node, *chosen);
+                }
+            }
+            break;
+        case NodeKind::Script:
+            if (const auto chosen = AskOpen(filters::kScript, QString())) {
+                SetProjectFolderFromFile(*chosen);
+                if (loader_->LoadScript(*this, *chosen, node)) GiveFile(node, *chosen);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+bool Document::AddTrack(NodeKind kind, int start, int end, const StagePlace& place,
+                        const QString& file) {
     if (kind != NodeKind::Camera) PushUndo(nullptr);
     ShowNode* scene = SceneAt(start);
     if (!scene || int64_t(start) > int64_t(scene->endFrame) - 8) return false;
@@ -443,49 +281,9 @@ bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) 
         delete node;
         return false;
     }
-    node->AddKey(NewTrackKey(kind), 0);
+    node->AddKey(NewTrackKey(kind, place), 0);
     node->keyColor = settings_.defaultKeyColor;
-
-    switch (kind) {
-        case NodeKind::Actor:
-            if (!file.isEmpty()) {
-                GiveFile(*node, file);
-                loader_->AssignActorPicture(*this, file, *node, true);
-            } else if (const auto chosen = AskOpen(pictureFilter_, QString())) {
-                node->SetFileName(ToRecordText(*chosen));
-                if (loader_->AssignActorPicture(*this, *chosen, *node, true)) {
-                    node->SetName(DisplayName(ToRecordText(*chosen)));
-                    SetProjectFolderFromFile(*chosen);
-                }
-            }
-            break;
-        case NodeKind::SoundTrack:
-            if (const auto chosen = AskOpen(kWaveFilter, QStringLiteral("wav"))) {
-                SetProjectFolderFromFile(*chosen);
-                if (const auto frames = loader_->LoadSound(*this, *chosen, *node)) {
-                    EndAfter(*node, *frames);
-                    GiveFile(*node, *chosen);
-                }
-            }
-            break;
-        case NodeKind::Movie:
-            if (const auto chosen = AskOpen(kAviFilter, QStringLiteral("avi"))) {
-                SetProjectFolderFromFile(*chosen);
-                if (const auto frames = loader_->MovieFrameCount(*chosen)) {
-                    EndAfter(*node, *frames);
-                    GiveFile(*node, *chosen);
-                }
-            }
-            break;
-        case NodeKind::Script:
-            if (const auto chosen = AskOpen(kScriptFilter, QString())) {
-                SetProjectFolderFromFile(*chosen);
-                if (loader_->LoadScript(*this, *chosen, *node)) GiveFile(*node, *chosen);
-            }
-            break;
-        default:
-            break;
-    }
+    GiveTrackItsFile(*node, file);
 
     if (settings_.rostrumMode && kind != NodeKind::Camera && node->KeyCount() > 0) {
         KeyFrame& k = node->keys[0];
@@ -493,11 +291,9 @@ bool Document::AddTrack(NodeKind kind, int start, int end, const QString& file) 
         k.northSouth() = static_cast<float>(k.height() * 0.5);
     }
 
-    NotifyLayout();
     node->setSelected(true);
-    NotifySelection();
     EvaluateNode(*node, start, false);
-    NotifyRedraw();
+    Notify(DocumentChange::kNodes | DocumentChange::kSelection | DocumentChange::kRedraw, {node});
     return true;
 }
 
@@ -522,23 +318,18 @@ ShowNode* Document::NewScene(int length) {
     for (int i = 0; i < 4; ++i)
         AppendCamera(*scene, settings_.rostrumMode, settings_.defaultKeyColor);
 
-    UpdateViewsAtFrame(start, false, false);
-    NotifyLayout();
+    UpdateViewsAtFrame(start);
+    Notify(DocumentChange::kNodes, {scene});
     return scene;
 }
 
 void Document::DeleteSelectedScenes() {
     PushUndo(nullptr);
-    for (int i = root_->childCount() - 1; i >= 0; --i) {
-        if (!root_->children[i]->selected()) continue;
-        if (root_->children[i] == currentScene_) currentScene_ = nullptr;
-        root_->RemoveChild(i);
-    }
+    for (int i = root_->childCount() - 1; i >= 0; --i)
+        if (root_->children[i]->selected()) root_->RemoveChild(i);
     host_.Beep(BeepKind::Asterisk);
-    if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
-    NotifySelection();
-    NotifyLayout();
-    NotifyRedraw();
+    if (currentScene()) UpdateViewsAtFrame(currentFrame_);
+    Notify(DocumentChange::kNodes | DocumentChange::kSelection | DocumentChange::kRedraw);
 }
 
 void Document::DeleteSelectedTracks() {
@@ -552,34 +343,32 @@ void Document::DeleteSelectedTracks() {
         scene->RemoveChild(i);
     }
     host_.Beep(BeepKind::Asterisk);
-    NotifySelection();
-    NotifyLayout();
-    NotifyRedraw();
+    Notify(DocumentChange::kNodes | DocumentChange::kSelection | DocumentChange::kRedraw, {scene});
 }
 
-bool Document::AddActorCommand(const QString& file) {
+bool Document::AddActorCommand(const StagePlace& place, const QString& file) {
     ShowNode* scene = SceneForCommand();
     if (!scene) return false;
-    const bool ok = AddTrack(NodeKind::Actor, scene->startFrame, scene->endFrame, file);
+    const bool ok = AddTrack(NodeKind::Actor, scene->startFrame, scene->endFrame, place, file);
     if (ok) host_.Beep(BeepKind::Asterisk);
     return ok;
 }
 
-bool Document::AddSoundCommand() {
+bool Document::AddSoundCommand(const StagePlace& place) {
     if (!SceneForCommand()) return false;
     const int start = currentFrame_;
-    const bool ok = AddTrack(NodeKind::SoundTrack, start, start + (settings_.frameRate + 50) / 100);
+    const bool ok =
+        AddTrack(NodeKind::SoundTrack, start, start + (settings_.frameRate + 50) / 100, place);
     if (ok) host_.Beep(BeepKind::Asterisk);
     return ok;
 }
 
-bool Document::AddScriptCommand() {
+bool Document::AddScriptCommand(const StagePlace& place) {
     ShowNode* scene = SceneForCommand();
     if (!scene) return false;
-    const bool ok = AddTrack(NodeKind::Script, scene->startFrame, scene->endFrame);
+    const bool ok = AddTrack(NodeKind::Script, scene->startFrame, scene->endFrame, place);
     if (ok) {
-        for (auto* l : listeners_)
-            l->ShowScriptWindow();
+        Notify(DocumentChange::kScript, {scene->children.back()});
         host_.Beep(BeepKind::Asterisk);
     }
     return ok;
@@ -588,21 +377,21 @@ bool Document::AddScriptCommand() {
 bool Document::AddCameraCommand() {
     ShowNode* scene = SceneForCommand();
     if (!scene) return false;
-    const bool ok = AddTrack(NodeKind::Camera, scene->startFrame, scene->endFrame);
+    const bool ok = AddTrack(NodeKind::Camera, scene->startFrame, scene->endFrame, StagePlace{});
     if (ok) host_.Beep(BeepKind::Asterisk);
     return ok;
 }
 
 void Document::AddNewSceneCommand() {
     NewScene(kNewSceneLength);
-    NotifyRedraw();
+    Notify(DocumentChange::kRedraw);
 }
 
 void Document::ConstantMotionCommand() {
     modified_ = true;
     ShowNode* scene = nullptr;
     if (settings_.rostrumMode) {
-        scene = SceneAt(currentFrame_);
+        scene = currentScene();
     } else {
         for (ShowNode* s : root_->children)
             if (s->selected()) {
@@ -615,11 +404,13 @@ void Document::ConstantMotionCommand() {
         host_.Beep(BeepKind::Exclamation);
         return;
     }
-    // Every frame of the move is measured: a long camera path takes a while.
-    host_.SetWaitCursor(true);
-    ConstantMotion(*camera, 0, kConstantMotionEnd);
-    host_.SetWaitCursor(false);
-    UpdateViewsAtFrame(currentFrame_, false, true);
+    {
+        // Every frame of the move is measured: a long camera path takes a while.
+        WaitCursor wait(host_);
+        ConstantMotion(*camera, 0, kConstantMotionEnd);
+    }
+    Notify(DocumentChange::kKeys, {camera});
+    UpdateViewsAtFrame(currentFrame_, Refresh::kViews);
 }
 
 void Document::ToggleScaleKeys() {
@@ -632,133 +423,63 @@ void Document::ToggleScaleKeys() {
 
 void Document::PushUndo(ShowNode* node) {
     modified_ = true;
-    if (!node) return;
-    undoIndex_ = (undoIndex_ + 1) % kUndoSlots;
-    UndoSlot& slot = undo_[undoIndex_];
-    slot.snapshot->ReleaseChildren();
-    slot.snapshot->CopyFrom(*node);
-    slot.target = node;
-    slot.targetSerial = node->serial();
-    slot.childSerials.clear();
-    for (const ShowNode* c : node->children)
-        slot.childSerials.push_back(c->serial());
-    undoCount_ = std::min(undoCount_ + 1, kUndoSlots - 1);
-    redoCount_ = 0;
-    redoSlots_.clear();
+    if (node) undo_.Push(*node);
 }
 
-bool Document::SlotRestorable(const UndoSlot& slot) const {
-    if (!slot.target) return false;
-    // The snapshot shares its children with the tree at the time it was taken: restoring it is
-    // safe only while the target and every one of those children are still alive, and no
-    // child has joined since.
-    std::unordered_map<const ShowNode*, uint64_t> live;
-    CollectLive(*root_, live);
-    auto alive = [&live](const ShowNode* n, uint64_t serial) {
-        const auto it = live.find(n);
-        return it != live.end() && it->second == serial;
-    };
-    if (!alive(slot.target, slot.targetSerial)) return false;
-    const auto& kids = slot.snapshot->children;
-    if (kids.size() != slot.childSerials.size()) return false;
-    for (size_t i = 0; i < kids.size(); ++i)
-        if (!alive(kids[i], slot.childSerials[i])) return false;
-    // Children added since would lose their owner: the target must hold the same children,
-    // in any order.
-    std::vector<const ShowNode*> then(kids.begin(), kids.end());
-    std::vector<const ShowNode*> now(slot.target->children.begin(), slot.target->children.end());
-    std::sort(then.begin(), then.end());
-    std::sort(now.begin(), now.end());
-    return then == now;
-}
-
-void Document::SwapSlotWithTarget(UndoSlot& slot) {
-    ShowNode* target = slot.target;
-    auto current = std::make_unique<ShowNode>();
-    current->CopyFrom(*target);
-    ShowNode* parent = target->parent;
-    const uint64_t serial = target->serial();
-    target->CopyFrom(*slot.snapshot);
-    target->parent = parent;
-    for (ShowNode* c : target->children)
-        c->parent = target;
-    slot.snapshot->ReleaseChildren();
-    slot.snapshot = std::move(current);
-    slot.targetSerial = serial;
-    slot.childSerials.clear();
-    for (const ShowNode* c : slot.snapshot->children)
-        slot.childSerials.push_back(c->serial());
+void Document::AfterUndoStep(ShowNode* changed) {
+    if (currentScene()) UpdateViewsAtFrame(currentFrame_);
+    std::vector<const ShowNode*> nodes;
+    if (changed) nodes.push_back(changed);
+    Notify(DocumentChange::kNodes | DocumentChange::kRange | DocumentChange::kKeys |
+               DocumentChange::kPanels | DocumentChange::kRedraw,
+           std::move(nodes));
 }
 
 void Document::Undo() {
-    if (undoIndex_ < 0 || undoCount_ == 0) return;
-    UndoSlot& slot = undo_[undoIndex_];
-    const int undone = undoIndex_;
-    const bool restorable = SlotRestorable(slot);
-    if (restorable) {
-        SwapSlotWithTarget(slot);
-    } else {
-        slot.target = nullptr;  // its node is gone: never restore this entry
-    }
-    undoIndex_ = undoIndex_ - 1;
-    if (undoIndex_ < 0) undoIndex_ = undoCount_ >= 2 ? kUndoSlots - 1 : 0;
-    redoCount_ = std::min(redoCount_ + 1, kUndoSlots - 1);
-    undoCount_ = std::max(undoCount_ - 1, 0);
-    redoSlots_.push_back(restorable ? undone : -1);
-    if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
-    NotifyLayout();
-    NotifyRedraw();
+    if (undo_.undoCount() == 0) return;
+    AfterUndoStep(undo_.Undo(*root_));
 }
 
 void Document::Redo() {
-    if (redoCount_ <= 0 || redoSlots_.empty()) return;
-    const int slotIndex = redoSlots_.back();
-    redoSlots_.pop_back();
-    --redoCount_;
-    if (slotIndex < 0) return;  // the undo it stands for restored nothing
-    UndoSlot& slot = undo_[slotIndex];
-    if (SlotRestorable(slot)) SwapSlotWithTarget(slot);
-    undoIndex_ = slotIndex;
-    undoCount_ = std::min(undoCount_ + 1, kUndoSlots - 1);
+    if (undo_.redoCount() == 0) return;
+    ShowNode* changed = undo_.Redo(*root_);
     modified_ = true;
-    if (SceneAt(currentFrame_)) UpdateViewsAtFrame(currentFrame_, false, false);
-    NotifyLayout();
-    NotifyRedraw();
+    AfterUndoStep(changed);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Frames and keys
 
-void Document::UpdateViewsAtFrame(int frame, bool halfFrame, bool refresh) {
+void Document::UpdateViewsAtFrame(int frame, Refresh refresh, FrameInstant instant) {
     ShowNode* scene = SceneAt(frame);
     if (!scene) return;
     currentFrame_ = frame;
+    const bool halfFrame = instant == FrameInstant::kHalf;
     EvaluateNode(*scene, frame, halfFrame);
     for (ShowNode* c : scene->children)
         EvaluateNode(*c, frame, halfFrame);
     if (ShowNode* camera = ActiveTrack(scene); camera && camera != scene)
         monitorCamera_.pose = camera->pose;
-    for (auto* l : listeners_) {
-        l->CurrentFrameChanged(frame);
-        l->ScriptFollowFrame(frame);
-    }
-    if (refresh) NotifyRedraw();
+    uint32_t aspects = DocumentChange::kFrame;
+    if (refresh == Refresh::kViews) aspects |= DocumentChange::kRedraw;
+    Notify(aspects);
 }
 
-void Document::SetKeyFrames(int frame, bool force) {
+void Document::SetKeyFrames(int frame, KeyForce keyForce) {
+    const bool force = keyForce == KeyForce::kSelectedToo;
     const int tolerance =
         settings::Get(profile_, settings::kTimelineScale, settings_.frameRate) / 8;
     ShowNode* scene = SceneAt(frame);
     if (!scene) return;
     ShowNode* camera = ActiveTrack(scene);
-    bool added = false;
+    std::vector<const ShowNode*> keyed;
     PushUndo(camera);
     if (camera && camera != scene) {
         KeyFrame key = monitorCamera_.pose;
         if (!KeysEqual(key, camera->pose) || (scene->selected() && force)) {
             if (currentFrame_ < 5) currentFrame_ = 0;
             key.frame = static_cast<int32_t>(int64_t(currentFrame_) - scene->startFrame);
-            added |= camera->AddKey(key, tolerance);
+            if (camera->AddKey(key, tolerance)) keyed.push_back(camera);
         }
     }
     for (ShowNode* child : scene->children) {
@@ -767,16 +488,17 @@ void Document::SetKeyFrames(int frame, bool force) {
         EvaluateNode(*child, currentFrame_, false);
         if (!KeysEqual(kept, child->pose) || (child->selected() && force)) {
             kept.frame = static_cast<int32_t>(int64_t(currentFrame_) - child->startFrame);
-            added |= child->AddKey(kept, tolerance);
+            if (child->AddKey(kept, tolerance)) keyed.push_back(child);
         }
     }
-    if (added) {
+    if (!keyed.empty()) {
         host_.Beep(BeepKind::Asterisk);
-        UpdateViewsAtFrame(currentFrame_, false, true);
+        Notify(DocumentChange::kKeys, keyed);
+        UpdateViewsAtFrame(currentFrame_, Refresh::kViews);
     }
 }
 
-int Document::FindAdjacentKey(int frame, bool previous) const {
+int Document::FindAdjacentKey(int frame, KeyDirection direction) const {
     ShowNode* track = ActiveTrack(FirstSelected());
     if (!track || track->KeyCount() == 0) return frame;
     const ShowNode& t = *track;
@@ -789,7 +511,8 @@ int Document::FindAdjacentKey(int frame, bool previous) const {
     auto clampInt = [](int64_t v) {
         return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
     };
-    if (!previous)
+    // Past the last key the next one is the first again, and before the first the last.
+    if (direction == KeyDirection::kNext)
         return clampInt(next != INT64_MIN ? next : int64_t(t.startFrame) + t.keys.front().frame);
     return clampInt(prev != INT64_MIN ? prev : int64_t(t.startFrame) + t.keys.back().frame);
 }
@@ -831,165 +554,14 @@ void Document::FitMoves(ShowNode& actor, int oldWidth, int oldHeight, ShowNode* 
 }
 
 // ---------------------------------------------------------------------------------------------
-// Files that moved
-
-bool Document::LookupFile(NodeKind kind, QString& path) {
-    const std::string stored = ToRecordText(path);
-    if (FileExists(stored)) return true;
-    const std::string bare = BareName(stored);
-    if (!bare.empty()) {
-        for (const QString& folder : {projectFolder_, readingFolder_}) {
-            if (folder.isEmpty()) continue;
-            const std::string candidate = JoinFolder(ToRecordText(folder), bare);
-            if (FileExists(candidate)) {
-                path = FromRecordText(candidate);
-                return true;
-            }
-        }
-    }
-
-    host_.SetStatusText(QStringLiteral("Looking for: ") + path);
-    bool found = false;
-    if (host_.AskFindMissingFile(path)) {
-        FileDialogRequest req;
-        req.startFolder = projectFolder_;
-        req.initialName = FromRecordText(bare);
-        switch (kind) {
-            case NodeKind::Actor:
-                req.defaultExtension = QStringLiteral("bmp");
-                req.filter = pictureFilter_;
-                break;
-            case NodeKind::Movie:
-                req.defaultExtension = QStringLiteral("avi");
-                req.filter = kAviFilter;
-                break;
-            case NodeKind::SoundTrack:
-                req.defaultExtension = QStringLiteral("wav");
-                req.filter = kWaveFilter;
-                break;
-            case NodeKind::Scene:
-                req.defaultExtension = QStringLiteral("set");
-                req.filter = kSetLookupFilter;
-                break;
-            default:
-                req.filter = kAllFilter;
-                break;
-        }
-        if (const auto chosen = host_.OpenFileName(req)) {
-            path = *chosen;
-            modified_ = true;
-            SetProjectFolderFromFile(*chosen);
-            found = true;
-        }
-    }
-    host_.SetStatusText(QString());
-    return found;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Sets and panels
-
-bool Document::ReadSet(Set& set, const QString& path, bool append, bool skipLookup) {
-    QString p = path;
-    if (!skipLookup) LookupFile(NodeKind::Scene, p);
-    std::FILE* f = std::fopen(ToRecordText(p).c_str(), "rb");
-    if (!f) return false;
-    if (!append) set.Clear();
-    set.SetPath(ToRecordText(p));
-    std::vector<SetPanel> panels;
-    const bool ok = ReadSetStream(f, panels);
-    std::fclose(f);
-    if (!ok) return false;
-    set.dirty = 0;
-    for (const SetPanel& read : panels) {
-        SetPanel& panel = set.AddPanel(read);
-        const size_t len = strnlen(panel.imagePath, kPanelPathBytes - 1);
-        if (len < 5) {
-            panel.textureSlot = -1;
-            continue;
-        }
-        if (!skipLookup) {
-            const std::string before(panel.imagePath, len);
-            QString image = FromRecordText(before);
-            LookupFile(NodeKind::Actor, image);
-            const std::string after = ToRecordText(image);
-            if (after != before) {
-                SetBoundedText(panel.imagePath, after);
-                set.dirty = 1;
-            }
-        }
-        if (!loader_->LoadPanelPicture(*this, panel)) panel.textureSlot = -1;
-    }
-    return true;
-}
-
-bool Document::WriteSet(Set& set, const QString& path) {
-    if (!WriteSetFile(ToRecordText(path), set.panels)) {
-        host_.Message(QStringLiteral("Couldn't write SET file"));
-        return false;
-    }
-    set.SetPath(ToRecordText(path));
-    set.dirty = 0;
-    return true;
-}
-
-bool Document::OpenSet(const QString* path, ShowNode* scene, bool append, bool skipLookup) {
-    if (!scene) return false;
-    QString chosen;
-    if (!path) {
-        FileDialogRequest req;
-        req.filter = kSetFilter;
-        req.startFolder = projectFolder_;
-        const auto picked = host_.OpenFileName(req);
-        if (!picked) return false;
-        SetProjectFolderFromFile(*picked);
-        chosen = *picked;
-    } else {
-        chosen = *path;
-    }
-    if (chosen.isEmpty()) return false;
-    host_.SetWaitCursor(true);
-    if (!scene->set) scene->set = std::make_unique<Set>();
-    const bool ok = ReadSet(*scene->set, chosen, append, skipLookup);
-    scene->SetFileName(scene->set->path);
-    host_.SetWaitCursor(false);
-    NotifyStage();
-    return ok;
-}
-
-bool Document::SaveSet(bool askName, ShowNode* scene) {
-    if (!scene || !scene->set) return false;
-    QString name = FromRecordText(scene->GetFileName());
-    if (name.isEmpty() || askName) {
-        FileDialogRequest req;
-        req.filter = kSetFilter;
-        req.defaultExtension = QStringLiteral("set");
-        req.startFolder = projectFolder_;
-        req.initialName = name;
-        req.overwritePrompt = true;
-        const auto picked = host_.SaveFileName(req);
-        if (!picked) return false;
-        SetProjectFolderFromFile(*picked);
-        name = *picked;
-    }
-    scene->SetFileName(ToRecordText(name));
-    return WriteSet(*scene->set, name);
-}
-
-void Document::NewSet(ShowNode* scene) {
-    if (!scene || !scene->set) return;
-    if (!Confirm()) return;
-    scene->set->Clear();
-    scene->SetFileName("");
-    NotifyStage();
-}
+// Panels
 
 ShowNode* Document::CurrentSceneWithSet() {
-    ShowNode* scene = SceneAt(currentFrame_);
+    ShowNode* scene = currentScene();
     return scene && scene->set ? scene : nullptr;
 }
 
-void Document::NewPanel(bool wall) {
+void Document::NewPanel(PanelKind kind, const StagePlace& place) {
     ShowNode* scene = SceneForCommand();
     if (!scene) return;
     PushUndo(scene);
@@ -997,8 +569,7 @@ void Document::NewPanel(bool wall) {
     Set& set = *scene->set;
     set.SelectAll(false);
 
-    const StageViewArea area = host_.VisibleStageArea();
-    const double x = area.centreX, y = area.centreY;
+    const double x = place.centreX, y = place.centreY;
     SetPanel panel;
     const float left = static_cast<float>((x - 2048.0) * 0.005);
     const float right = static_cast<float>((x - 1952.0) * 0.005);
@@ -1006,7 +577,7 @@ void Document::NewPanel(bool wall) {
     panel.cornerEastWest[1] = right;
     panel.cornerEastWest[2] = right;
     panel.cornerEastWest[3] = left;
-    if (wall) {
+    if (kind == PanelKind::kWall) {
         panel.cornerUpDown[0] = panel.cornerUpDown[1] = 0.48f;
         for (float& v : panel.cornerNorthSouth)
             v = static_cast<float>((y - 2000.0) * 0.005);
@@ -1021,7 +592,7 @@ void Document::NewPanel(bool wall) {
     panel.textureSlot = -1;
     panel.keyColor = settings_.defaultKeyColor;
 
-    if (const auto chosen = AskOpen(pictureFilter_, QString())) {
+    if (const auto chosen = AskOpen(filters::Pictures(), QString())) {
         SetBoundedText(panel.imagePath, ToRecordText(*chosen));
         if (loader_->LoadPanelPicture(*this, panel))
             SetProjectFolderFromFile(*chosen);
@@ -1030,8 +601,7 @@ void Document::NewPanel(bool wall) {
     }
     set.AddPanel(panel);
     set.dirty = 1;
-    NotifySelection();
-    NotifyStage();
+    Notify(DocumentChange::kPanels, {scene});
 }
 
 void Document::CopyPanels() {
@@ -1056,7 +626,7 @@ void Document::RemoveSelectedPanels() {
     Set& set = *scene->set;
     for (int i = set.panelCount() - 1; i >= 0; --i)
         if (set.panels[i].selected) set.DeletePanel(i);
-    NotifyStage();
+    Notify(DocumentChange::kPanels, {scene});
 }
 
 void Document::PastePanels() {
@@ -1067,8 +637,7 @@ void Document::PastePanels() {
     for (const SetPanel& p : panelClipboard_)
         set.AddPanel(p);
     set.dirty = 1;
-    NotifySelection();
-    NotifyStage();
+    Notify(DocumentChange::kPanels, {scene});
 }
 
 }  // namespace quillon

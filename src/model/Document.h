@@ -1,12 +1,11 @@
 #pragma once
 // The application's one document: it owns the show (node tree, sets, captions, panel clipboard,
-// undo ring) and carries out every operation that changes the show as a whole. It talks to the
-// user only through DocumentHost, tells views of changes through DocumentListener and loads
-// media through MediaLoader.
+// undo ring) and carries out every operation that changes the show as a whole: scenes and
+// tracks, turning poses into keys, undo, panels, and making a frame current. Files, with their
+// prompts and dialogs, are ShowFiles' work. It talks to the user only through DocumentHost,
+// tells views what changed through DocumentListener and loads media through MediaLoader.
 
 #include <QString>
-#include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +17,7 @@
 #include "MonitorCamera.h"
 #include "Settings.h"
 #include "ShowNode.h"
+#include "UndoRing.h"
 
 namespace quillon {
 
@@ -26,9 +26,27 @@ class Profile;
 // Hundredths of every channel compared without sign, plus hold and act.
 bool KeysEqual(const KeyFrame& a, const KeyFrame& b);
 
+// Where on the stage plan new tracks and panels go: the centre of the part of the plan the user
+// looks at, in stage units, and the plan's client height in pixels (new cards are sized from
+// it). The caller says; the default is the middle of the stage in a 400-pixel view.
+struct StagePlace {
+    double centreX = 2000.0;
+    double centreY = 2000.0;
+    int clientHeight = 400;
+};
+
+// What a frame change redraws besides the monitor: nothing more, or the stage and timeline.
+enum class Refresh { kNone, kViews };
+// The instant a frame is evaluated at: the frame itself or half a frame later (the second
+// field of an interlaced frame).
+enum class FrameInstant { kWhole, kHalf };
+// "Add or Reset KeyFrame": keys only what moved, or also every selected track (Shift).
+enum class KeyForce { kMovedOnly, kSelectedToo };
+enum class KeyDirection { kNext, kPrevious };
+enum class PanelKind { kFloor, kWall };
+
 class Document {
   public:
-    static constexpr int kUndoSlots = 16;
     static constexpr int kNewSceneLength = 300;
     static constexpr int kConstantMotionEnd = 2592000;
 
@@ -39,11 +57,14 @@ class Document {
 
     void AddListener(DocumentListener* listener);
     void RemoveListener(DocumentListener* listener);
+    // Tells every listener. Views and dialogs that change records in place call it too.
+    void NotifyChanged(const DocumentChange& change);
     // The loader stays owned by the caller; nullptr restores the loader that loads nothing.
     void SetMediaLoader(MediaLoader* loader);
     MediaLoader& mediaLoader() { return *loader_; }
     DocumentHost& host() { return host_; }
     Profile& profile() { return profile_; }
+    const Profile& profile() const { return profile_; }
 
     // --- show state ---
     ShowNode& root() { return *root_; }
@@ -52,13 +73,12 @@ class Document {
     bool modified() const { return modified_; }
     void SetModified(bool on) { modified_ = on; }
     std::vector<std::string>& captions() { return captions_; }
+    const std::vector<std::string>& captions() const { return captions_; }
     int activeCamera() const { return activeCamera_; }
     void SetActiveCamera(int index);
-    ShowNode* currentScene() const { return currentScene_; }
     const QString& projectFolder() const { return projectFolder_; }
     // Makes the folder of a chosen file the project folder and writes it to the profile.
     void SetProjectFolderFromFile(const QString& file);
-    const QString& pictureFilter() const { return pictureFilter_; }
     const DocumentSettings& settings() const { return settings_; }
     DocumentSettings& settings() { return settings_; }
 
@@ -67,80 +87,78 @@ class Document {
     int frameRate() const { return settings_.frameRate; }
     bool rostrumMode() const { return settings_.rostrumMode; }
     MonitorCamera& monitorCamera() { return monitorCamera_; }
+    const MonitorCamera& monitorCamera() const { return monitorCamera_; }
     // The stage's set lock: copy and paste leave a locked set alone.
     bool setLocked() const { return setLocked_; }
     void SetSetLocked(bool on);
 
-    // --- lookups ---
-    ShowNode* SceneAt(int frame);
-    ShowNode* SelectedActorAt(int frame);
+    // --- lookups (they change nothing) ---
+    ShowNode* SceneAt(int frame) const;
+    // The scene that holds the current frame.
+    ShowNode* currentScene() const { return SceneAt(currentFrame_); }
+    ShowNode* SelectedActorAt(int frame) const;
     ShowNode* FirstSelected() const;
+    // A scene stands for its active camera; any other node for itself.
     ShowNode* ActiveTrack(ShowNode* node) const;
-    Set* SetOfSceneAt(int frame);
+    Set* SetOfSceneAt(int frame) const;
     int TotalFrames() const;
 
-    // --- show files ---
+    // --- the show as a whole ---
+    // Empties the undo ring, goes to frame 0, forgets the path and the captions, and with
+    // withScene replaces every scene by one new scene; clears modified.
     void Reset(bool withScene);
-    void NewShow();
-    void OpenShow();
-    bool ReadShow(const QString& path);
-    bool WriteShow(const QString& path);
-    bool SaveShow();
-    bool SaveShowAs();
-    // The close prompts: dirty sets, the show, then the script.
-    void CloseShow();
+    // The path and the window title: "Quillon", with " - " and the path cut at its first "."
+    // and upper-cased when there is a path.
     void SetShowPath(const QString& path);
     QString WindowTitle() const { return title_; }
-    // Set by the script window when its text has unsaved changes; CloseShow asks about it.
-    void SetScriptSaver(std::function<bool()> isModified, std::function<void()> save,
-                        std::function<QString()> path);
+    // Replaces every scene by those of a show just read (root's children are taken over) and
+    // empties the undo ring.
+    void AdoptScenes(ShowNode& readRoot);
 
     // --- prompts ---
-    bool AskSave(const QString& name, const QString& label);
-    bool Confirm();
+    void ShowError(const QString& text);
+    // The text followed by "  [ code ]".
     void ShowError(const QString& text, long code);
     void ShowKeyInfo(const ShowNode& node, int index, const KeyFrame& key);
 
     // --- scenes and tracks ---
-    bool AddTrack(NodeKind kind, int start, int end, const QString& file = QString());
+    // A track of kind over start .. end in the scene at start, its first key placed at place;
+    // a file, when given, is its picture (actors); otherwise the kind's file dialog asks.
+    // False when no scene holds start or start lies within the scene's last 8 frames.
+    bool AddTrack(NodeKind kind, int start, int end, const StagePlace& place,
+                  const QString& file = QString());
     ShowNode* NewScene(int length);
     void DeleteSelectedScenes();
     void DeleteSelectedTracks();
     // Menu commands that act on the scene at the current frame (warning beep when none).
-    bool AddActorCommand(const QString& file = QString());
-    bool AddSoundCommand();
-    bool AddScriptCommand();
+    bool AddActorCommand(const StagePlace& place, const QString& file = QString());
+    bool AddSoundCommand(const StagePlace& place);
+    bool AddScriptCommand(const StagePlace& place);
     bool AddCameraCommand();
     void AddNewSceneCommand();
     void ConstantMotionCommand();
     void ToggleScaleKeys();
 
     // --- undo ---
+    // Marks the show modified and, for a node, snapshots it before it changes.
     void PushUndo(ShowNode* node);
     void Undo();
     void Redo();
-    int undoCount() const { return undoCount_; }
-    int redoCount() const { return redoCount_; }
-    int undoIndex() const { return undoIndex_; }
+    int undoCount() const { return undo_.undoCount(); }
+    int redoCount() const { return undo_.redoCount(); }
+    int undoIndex() const { return undo_.index(); }
 
     // --- keys and frames ---
-    void UpdateViewsAtFrame(int frame, bool halfFrame, bool refresh);
-    void SetKeyFrames(int frame, bool force);
-    int FindAdjacentKey(int frame, bool previous) const;
+    // Makes frame current when a scene holds it: evaluates the scene and its tracks, copies
+    // the active camera's pose to the monitor camera and tells the views.
+    void UpdateViewsAtFrame(int frame, Refresh refresh = Refresh::kNone,
+                            FrameInstant instant = FrameInstant::kWhole);
+    void SetKeyFrames(int frame, KeyForce force);
+    int FindAdjacentKey(int frame, KeyDirection direction) const;
     void FitMoves(ShowNode& actor, int oldWidth, int oldHeight, ShowNode* camera);
 
-    // --- files that moved ---
-    bool LookupFile(NodeKind kind, QString& path);
-    // Set to the folder of the show being read, so files moved together with it are found.
-    const QString& readingFolder() const { return readingFolder_; }
-
-    // --- sets and panels ---
-    bool ReadSet(Set& set, const QString& path, bool append, bool skipLookup);
-    bool WriteSet(Set& set, const QString& path);
-    bool OpenSet(const QString* path, ShowNode* scene, bool append, bool skipLookup);
-    bool SaveSet(bool askName, ShowNode* scene);
-    void NewSet(ShowNode* scene);
-    void NewPanel(bool wall);
+    // --- panels ---
+    void NewPanel(PanelKind kind, const StagePlace& place);
     void CopyPanels();
     void CutPanels();
     void PastePanels();
@@ -149,23 +167,14 @@ class Document {
     const std::vector<SetPanel>& panelClipboard() const { return panelClipboard_; }
 
   private:
-    struct UndoSlot {
-        std::unique_ptr<ShowNode> snapshot;
-        ShowNode* target = nullptr;
-        uint64_t targetSerial = 0;
-        std::vector<uint64_t> childSerials;
-    };
-    bool SlotRestorable(const UndoSlot& slot) const;
-    void SwapSlotWithTarget(UndoSlot& slot);
-    void ClearUndo();
     ShowNode* SceneForCommand();
-    void NotifyRedraw();
-    void NotifyLayout();
-    void NotifyStage();
-    void NotifySelection();
+    void Notify(uint32_t aspects, std::vector<const ShowNode*> nodes = {});
     std::optional<QString> AskOpen(const QString& filter, const QString& ext);
-    KeyFrame NewTrackKey(NodeKind kind) const;
+    KeyFrame NewTrackKey(NodeKind kind, const StagePlace& place) const;
+    // Step 5 of adding a track: the kind's file, given or chosen, and what it loads.
+    void GiveTrackItsFile(ShowNode& node, const QString& file);
     ShowNode* CurrentSceneWithSet();
+    void AfterUndoStep(ShowNode* changed);
 
     Profile& profile_;
     DocumentHost& host_;
@@ -177,29 +186,17 @@ class Document {
     QString title_ = QStringLiteral("Quillon");
     bool modified_ = false;
     std::unique_ptr<ShowNode> root_;
-    ShowNode* currentScene_ = nullptr;
     int activeCamera_ = 0;
     std::vector<std::string> captions_;
     QString projectFolder_;
-    QString pictureFilter_;
-    QString readingFolder_;
     DocumentSettings settings_;
     int currentFrame_ = 0;
     MonitorCamera monitorCamera_;
     bool setLocked_ = false;
-
-    std::array<UndoSlot, kUndoSlots> undo_;
-    int undoIndex_ = -1;
-    int undoCount_ = 0;
-    int redoCount_ = 0;
-    std::vector<int> redoSlots_;  // slots undone, most recent last
+    UndoRing undo_;
 
     std::vector<SetPanel> panelClipboard_;
     bool clipboardUsed_ = false;
-
-    std::function<bool()> scriptModified_;
-    std::function<void()> saveScript_;
-    std::function<QString()> scriptPath_;
 };
 
 }  // namespace quillon

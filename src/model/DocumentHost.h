@@ -17,14 +17,6 @@ struct FileDialogRequest {
     bool overwritePrompt = false;
 };
 
-// The part of the stage plan the user is looking at, in stage units, and the plan's client
-// height in pixels: new tracks and panels are placed at its centre.
-struct StageViewArea {
-    double centreX = 2000.0;
-    double centreY = 2000.0;
-    int clientHeight = 400;
-};
-
 class DocumentHost {
   public:
     virtual ~DocumentHost() = default;
@@ -43,7 +35,6 @@ class DocumentHost {
     virtual void SetStatusText(const QString& text) = 0;
     virtual void SetWindowTitle(const QString& title) = 0;
     virtual void AddRecentFile(const QString& path) = 0;
-    virtual StageViewArea VisibleStageArea() const = 0;
 };
 
 // The wait cursor for the length of a scope, put back on every way out.

@@ -101,10 +101,11 @@ bool ShowNode::MoveChildBefore(ShowNode* child, ShowNode* before) {
     return true;
 }
 
-bool ShowNode::SetRange(int start, int end, bool stretchKeys, bool absolute, bool recurse) {
+bool ShowNode::SetRange(int start, int end, RangeValues values, KeyTiming keys,
+                        RangeChildren children) {
     int64_t s = start == -1 ? startFrame : start;
     int64_t e = end == -1 ? endFrame : end;
-    if (!absolute) {
+    if (values == RangeValues::kOffsets) {
         s += startFrame;
         e += endFrame;
     }
@@ -120,10 +121,10 @@ bool ShowNode::SetRange(int start, int end, bool stretchKeys, bool absolute, boo
     const int oldLength = length();
     startFrame = ClampToInt32(s);
     endFrame = ClampToInt32(e);
-    if (stretchKeys && length() != oldLength) ScaleKeys(*this, oldLength, length());
-    if (recurse)
-        for (ShowNode* c : children)
-            c->SetRange(start, end, stretchKeys, absolute, recurse);
+    if (keys == KeyTiming::kStretch && length() != oldLength) ScaleKeys(*this, oldLength, length());
+    if (children == RangeChildren::kFollow)
+        for (ShowNode* c : this->children)
+            c->SetRange(start, end, values, keys, children);
     return true;
 }
 

@@ -32,6 +32,11 @@ class NodeMedia {
     virtual int Height() const = 0;
 };
 
+// How SetRange reads its numbers and what it does to keys and children.
+enum class RangeValues { kOffsets, kAbsolute };
+enum class KeyTiming { kKeep, kStretch };
+enum class RangeChildren { kLeave, kFollow };
+
 constexpr int kNodeTextBytes = 129;  // name and fileName: at most 128 characters
 constexpr uint16_t kSelected = 1;
 constexpr uint16_t kRangeEditable = 2;
@@ -90,9 +95,12 @@ class ShowNode {
     // Gives up the children without deleting them (undo snapshots share their children).
     void ReleaseChildren() { children.clear(); }
 
-    // Moves or stretches the range. start/end of -1 keep the current value; without absolute
-    // they are offsets. Refused (false) unless rangeEditable, or when the clamped range is empty.
-    bool SetRange(int start, int end, bool stretchKeys, bool absolute, bool recurse);
+    // Moves or stretches the range. start/end of -1 keep the current value; as kOffsets they
+    // are added to the present ends. kStretch rescales the key timing to the new length;
+    // kFollow gives every child the same change. Refused (false) unless rangeEditable, or when
+    // the range clamped into the parent's is empty.
+    bool SetRange(int start, int end, RangeValues values, KeyTiming keys = KeyTiming::kKeep,
+                  RangeChildren children = RangeChildren::kLeave);
 
     void SetName(std::string_view text);
     std::string GetName() const;

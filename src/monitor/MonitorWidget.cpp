@@ -92,9 +92,9 @@ void MonitorWidget::keyPressEvent(QKeyEvent* event) {
     if (text == "z" || text == "Z") {
         ToggleFullScreen();
     } else if (text == "p" || text == "P" || text == "r" || text == "R") {
-        if (playForwards) playForwards();
+        emit playRequested();
     } else if (text == "0" || text == "o" || text == "O") {
-        if (rewindAndPlay) rewindAndPlay();
+        emit rewindAndPlayRequested();
     } else {
         QOpenGLWidget::keyPressEvent(event);
     }

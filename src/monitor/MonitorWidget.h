@@ -3,7 +3,7 @@
 // through the frame renderer, paces swaps to half a frame period, draws the reticle over the
 // shown picture, and goes full screen (one pixel short of the screen each way) and back on
 // "z", "Z", a double click or the menu. "p" / "r" start playback forwards and "0" / "o" rewind
-// to frame 0 first, through the player hooks the shell sets.
+// to frame 0 first, through the signals the shell connects to the player.
 //
 // All contexts of the program share one group (Qt::AA_ShareOpenGLContexts), so the textures the
 // document uploads outside any paint are those this widget draws with.
@@ -33,10 +33,6 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
 
     FrameRenderer& renderer() { return *renderer_; }
 
-    // The player's start (forwards) and the rewind-then-start of the screen keys.
-    std::function<void()> playForwards;
-    std::function<void()> rewindAndPlay;
-
     bool fullScreen() const { return fullScreen_; }
     // Full screen when the widget is not already about as wide as the screen; back into its
     // pane otherwise. Renders the frame either way.
@@ -50,13 +46,16 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
     void SwapBuffers() override {}
     void PaintReticle(const ReticleShape& shape) override;
 
-    // DocumentListener: a new frame or a changed show is drawn at the next paint.
-    void CurrentFrameChanged(int) override { update(); }
-    void ViewsNeedRedraw() override { update(); }
-    void StageChanged() override { update(); }
+    // DocumentListener: whatever the camera sees differently is drawn at the next paint.
+    void DocumentChanged(const DocumentChange& change) override {
+        if (change.Has(DocumentChange::kPicture3d)) update();
+    }
 
   signals:
     void fullScreenChanged(bool on);
+    // The screen's play keys: play forwards ("p", "r"), or from frame 0 ("0", "o").
+    void playRequested();
+    void rewindAndPlayRequested();
 
   protected:
     void initializeGL() override;

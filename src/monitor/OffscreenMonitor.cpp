@@ -32,7 +32,7 @@ OffscreenMonitor::~OffscreenMonitor() {
 
 QImage OffscreenMonitor::RenderImage(int frame) {
     context_->MakeCurrent();
-    doc_.UpdateViewsAtFrame(frame, false, false);
+    doc_.UpdateViewsAtFrame(frame);
     renderer_->RenderFrame(false);
     if (!renderer_->drewLastFrame()) return {};
     const QSize size = context_->ClientSize();

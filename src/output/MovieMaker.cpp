@@ -78,7 +78,8 @@ bool MovieMaker::WriteFrame(long /*index*/) {
         // field, at the other instant, rows 1, 3, 5, ...
         for (int field = 0; field < 2; ++field) {
             const bool halfFrame = field == 0 ? mode == 2 : mode == 1;
-            doc_.UpdateViewsAtFrame(doc_.currentFrame(), halfFrame, false);
+            doc_.UpdateViewsAtFrame(doc_.currentFrame(), Refresh::kNone,
+                                    halfFrame ? FrameInstant::kHalf : FrameInstant::kWhole);
             source_.RenderFrame(false);
             source_.SwapNow();
             if (!ReadInto(read_)) return false;
@@ -102,7 +103,9 @@ bool MovieMaker::WriteHold(int count, const char* status, long& n) {
     return true;
 }
 
-bool MovieMaker::MakeMovie(int32_t start, int32_t end, bool reverse, int startHold, int endHold) {
+bool MovieMaker::MakeMovie(const MovieRange& range) {
+    const int32_t start = range.start, end = range.end;
+    const bool reverse = range.reverse;
     if (writer_.format == MovieFormat::kVrml) {
         WaitCursor wait(doc_.host());
         VrmlExporter exporter(doc_);
@@ -133,14 +136,14 @@ bool MovieMaker::MakeMovie(int32_t start, int32_t end, bool reverse, int startHo
     bool allWritten = true;
 
     auto show = [this](int32_t frame) {
-        doc_.UpdateViewsAtFrame(frame, false, false);
+        doc_.UpdateViewsAtFrame(frame);
         source_.RenderFrame(true);
         progress_.FrameShown(frame);
     };
 
     // The holds write to the chosen name while n still advances.
     show(reverse ? end : start);
-    if (!WriteHold(startHold, "Writing Start Hold", n)) allWritten = false;
+    if (!WriteHold(range.startHold, "Writing Start Hold", n)) allWritten = false;
 
     double position = start;
     bool completed = true;
@@ -173,7 +176,7 @@ bool MovieMaker::MakeMovie(int32_t start, int32_t end, bool reverse, int startHo
     // The end hold, like the start hold, goes to the name as chosen.
     if (targa) writer_.fileName = chosenName;
     show(reverse ? start : end);
-    if (!WriteHold(endHold, "Writing End Hold", n)) allWritten = false;
+    if (!WriteHold(range.endHold, "Writing End Hold", n)) allWritten = false;
 
     return completed && allWritten;
 }

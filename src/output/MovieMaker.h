@@ -17,6 +17,16 @@ namespace quillon {
 
 class Document;
 
+// The frames of a run: start .. end of the show (end excluded), forwards or reversed, with
+// copies of the first and last frame written before and after.
+struct MovieRange {
+    int32_t start = 0;
+    int32_t end = 0;
+    bool reverse = false;
+    int startHold = 0;
+    int endHold = 0;
+};
+
 // What the loop renders through.
 class MovieFrameSource {
   public:
@@ -57,11 +67,10 @@ class MovieMaker {
     // reading or writing fails.
     bool WriteFrame(long index);
 
-    // Renders start .. end (end excluded) at the writer's frame rate, reversed if asked, with
-    // startHold and endHold copies of the first and last frame. VRML output renders nothing:
-    // the world goes to the writer's fileName. True when the whole range was written; false
-    // when a write failed or the user stopped the main loop.
-    bool MakeMovie(int32_t start, int32_t end, bool reverse, int startHold, int endHold);
+    // Renders the range at the writer's frame rate. VRML output renders nothing: the world
+    // goes to the writer's fileName. True when the whole range was written; false when a write
+    // failed or the user stopped the main loop.
+    bool MakeMovie(const MovieRange& range);
 
     // The frame last assembled by WriteFrame (24-bit, bottom row first).
     const Picture& frame() const { return frame_; }

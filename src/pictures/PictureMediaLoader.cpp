@@ -67,7 +67,7 @@ bool PictureMediaLoader::AssignStill(Document& doc, const QString& path, ShowNod
         if (w > maxSize || h > maxSize)
             doc.ShowError(QString::fromLatin1(kMessageImageTooBig), maxSize);
         if (!PowerOfTwoWithin(w, 32, maxSize) || !PowerOfTwoWithin(h, 32, maxSize))
-            doc.ShowError(QString::fromLatin1(kMessageNotPowerOfTwo), -9999);
+            doc.ShowError(QString::fromLatin1(kMessageNotPowerOfTwo));
     }
     textures_.UploadTexture(actor, scratch_, doc.settings());
     return true;
@@ -140,7 +140,7 @@ bool PictureMediaLoader::AssignRostrum(Document& doc, const QString& path, ShowN
         if (doc.host().AskYesNo(QString::fromLatin1(kQuestionFitMoves)))
             doc.FitMoves(actor, oldWidth, oldHeight,
                          doc.ActiveTrack(doc.SceneAt(doc.currentFrame())));
-        doc.UpdateViewsAtFrame(0, false, true);
+        doc.UpdateViewsAtFrame(0, Refresh::kViews);
     }
     return true;
 }

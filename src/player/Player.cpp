@@ -67,7 +67,7 @@ void Player::Jog(int64_t step) {
     const int64_t last = int64_t(doc_.TotalFrames()) - 1;
     // An empty show has no last frame: frame 0 is the only place to go.
     const int frame = static_cast<int>(std::max<int64_t>(0, std::min(target, last)));
-    doc_.UpdateViewsAtFrame(frame, false, false);
+    doc_.UpdateViewsAtFrame(frame);
 }
 
 void Player::JogBack() {
@@ -115,7 +115,7 @@ void Player::NextCamera() {
     if (count < 1) return;
     doc_.SetActiveCamera((doc_.activeCamera() + 1) % count);
     // The monitor and the timeline's camera row show the new camera at once.
-    doc_.UpdateViewsAtFrame(doc_.currentFrame(), false, true);
+    doc_.UpdateViewsAtFrame(doc_.currentFrame(), Refresh::kViews);
 }
 
 void Player::ToggleMoveCamera() {

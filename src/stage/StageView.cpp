@@ -66,7 +66,7 @@ void StageView::InitialUpdate() {
     UpdateScrollBars();
     if (const QScreen* s = screen()) bitsPerPixel_ = s->depth();
     doc_.monitorCamera().scale = scale_;
-    doc_.UpdateViewsAtFrame(0, false, true);
+    doc_.UpdateViewsAtFrame(0, Refresh::kViews);
 }
 
 void StageView::SetReadout(StageReadout* readout) {
@@ -100,6 +100,12 @@ QPoint StageView::StageToClient(double eastWest, double northSouth) const {
 
 QPointF StageView::ClientToStage(QPoint client) const {
     return stage::ClientToStage(client, scrollPosition(), scale_);
+}
+
+StagePlace StageView::VisiblePlace() const {
+    const QSize client = viewport()->size();
+    const QPointF centre = ClientToStage(QPoint(client.width() / 2, client.height() / 2));
+    return StagePlace{centre.x(), centre.y(), client.height()};
 }
 
 // --- zoom and toggles ---
@@ -276,7 +282,7 @@ void StageView::FirstPaint() {
             Qt::QueuedConnection);
     }
     emit ScaleLabelRedrawRequested();
-    doc_.UpdateViewsAtFrame(doc_.currentFrame(), false, true);
+    doc_.UpdateViewsAtFrame(doc_.currentFrame(), Refresh::kViews);
     if (!startupEnabled_) {
         Layout(false);
         return;
@@ -322,25 +328,9 @@ void StageView::DrawStartupPicture(QPainter& painter) {
 
 // --- document changes ---
 
-void StageView::CurrentFrameChanged(int) {
-    UpdateReadout();
-    viewport()->update();
-}
-
-void StageView::ViewsNeedRedraw() {
-    viewport()->update();
-}
-
-void StageView::ShowLayoutChanged() {
-    viewport()->update();
-}
-
-void StageView::SelectionChanged() {
-    viewport()->update();
-}
-
-void StageView::StageChanged() {
-    viewport()->update();
+void StageView::DocumentChanged(const DocumentChange& change) {
+    if (change.Has(DocumentChange::kFrame | DocumentChange::kCamera)) UpdateReadout();
+    if (change.Has(~DocumentChange::kScript)) viewport()->update();
 }
 
 }  // namespace quillon

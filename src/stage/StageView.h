@@ -17,6 +17,7 @@
 
 #include "PictureImageCache.h"
 #include "StagePlanPainter.h"
+#include "model/Document.h"
 #include "model/DocumentListener.h"
 #include "model/KeyFrame.h"
 
@@ -71,6 +72,8 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
 
     QPoint StageToClient(double eastWest, double northSouth) const;
     QPointF ClientToStage(QPoint client) const;
+    // Where new tracks and panels go: the middle of the part of the plan in view.
+    StagePlace VisiblePlace() const;
 
     // Draws the plan (steps after the background: panels, actors, path, camera) on a painter
     // in client pixels.
@@ -108,12 +111,8 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // DocumentListener
-    void CurrentFrameChanged(int frame) override;
-    void ViewsNeedRedraw() override;
-    void ShowLayoutChanged() override;
-    void SelectionChanged() override;
-    void StageChanged() override;
+    // DocumentListener: the plan shows every aspect but the script's text.
+    void DocumentChanged(const DocumentChange& change) override;
 
   private:
     void FirstPaint();

@@ -110,7 +110,7 @@ void TimelineView::MoveCutLine(int frame) {
 
 void TimelineView::GoToFrame(int frame, bool updateStage) {
     Page(frame);
-    doc_.UpdateViewsAtFrame(std::max(frame, 0), false, updateStage);
+    doc_.UpdateViewsAtFrame(std::max(frame, 0), updateStage ? Refresh::kViews : Refresh::kNone);
     MoveCutLine(doc_.currentFrame());
     emit frameCounterChanged(doc_.currentFrame());
 }
@@ -137,25 +137,18 @@ void TimelineView::SetMovePlay(bool on) {
     emit movePlayChanged(on);
 }
 
-void TimelineView::CurrentFrameChanged(int frame) {
+void TimelineView::DocumentChanged(const DocumentChange& change) {
     // During play the view follows only with "Moving &Timeline" on; it catches up at the stop.
-    if (player_.playing() && !movePlay_) return;
-    if (!holdScroll_) Page(frame);
-    MoveCutLine(frame);
-}
-
-void TimelineView::ViewsNeedRedraw() {
-    Relayout();
-    viewport()->update();
-}
-
-void TimelineView::ShowLayoutChanged() {
-    Relayout();
-    viewport()->update();
-}
-
-void TimelineView::SelectionChanged() {
-    viewport()->update();
+    if (change.Has(DocumentChange::kFrame) && !(player_.playing() && !movePlay_)) {
+        if (!holdScroll_) Page(change.frame);
+        MoveCutLine(change.frame);
+    }
+    if (change.Has(DocumentChange::kTimelineLayout)) {
+        Relayout();
+        viewport()->update();
+    } else if (change.Has(DocumentChange::kSelection | DocumentChange::kPicture)) {
+        viewport()->update();
+    }
 }
 
 void TimelineView::paintEvent(QPaintEvent* event) {
@@ -192,7 +185,7 @@ void TimelineView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->modifiers() & Qt::ControlModifier) {
         // Ctrl: the frame becomes current and the views refresh, but the timeline stays put.
         QScopedValueRollback hold(holdScroll_, true);
-        doc_.UpdateViewsAtFrame(std::max(frame, 0), false, true);
+        doc_.UpdateViewsAtFrame(std::max(frame, 0), Refresh::kViews);
         MoveCutLine(doc_.currentFrame());
         emit frameCounterChanged(doc_.currentFrame());
     } else {

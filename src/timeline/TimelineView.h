@@ -44,11 +44,9 @@ class TimelineView : public QAbstractScrollArea, public DocumentListener {
     // What the painting reads besides the show.
     TimelineState State() const;
 
-    // --- DocumentListener ---
-    void CurrentFrameChanged(int frame) override;
-    void ViewsNeedRedraw() override;
-    void ShowLayoutChanged() override;
-    void SelectionChanged() override;
+    // --- DocumentListener: a frame change moves the cut line; bars, keys and ranges lay the
+    // view out again; a selection or a file repaints. Poses and panels do not show here.
+    void DocumentChanged(const DocumentChange& change) override;
 
   public slots:
     // Recomputes the total frames, the row height and the scroll sizes.

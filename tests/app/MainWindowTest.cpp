@@ -165,7 +165,7 @@ TEST_F(MainWindowTest, EnablingFollowsTheShow) {
     w.action(kCmdCopyPanel)->trigger();
     EXPECT_TRUE(w.action(kCmdPastePanel)->isEnabled());
     // "Add KeyFrame and advance 1 sec" at 30 fps: a key here, then 30 frames on.
-    app.doc.UpdateViewsAtFrame(0, false, false);
+    app.doc.UpdateViewsAtFrame(0);
     const float eastWest = app.doc.monitorCamera().pose.eastWest() + 100;
     app.doc.monitorCamera().pose.eastWest() = eastWest;
     w.action(kCmdAddKeyAdvance)->trigger();

@@ -19,6 +19,7 @@
 #include "app/PlayerPane.h"
 #include "model/Document.h"
 #include "model/Profile.h"
+#include "model/ShowFiles.h"
 #include "monitor/MonitorWidget.h"
 #include "player/Player.h"
 #include "timeline/TimelineView.h"
@@ -71,9 +72,9 @@ class MonitorPaneTest : public ::testing::Test {
 
 TEST_F(MonitorPaneTest, MonitorShowsTheFrameAndGoesFullScreen) {
     App app(Path("p.ini"));
-    ASSERT_TRUE(app.doc.ReadShow(kDemo));
+    ASSERT_TRUE(app.application.files().ReadShow(kDemo));
     MonitorWidget* monitor = app.window().monitor();
-    app.doc.UpdateViewsAtFrame(60, false, true);
+    app.doc.UpdateViewsAtFrame(60, Refresh::kViews);
     QApplication::processEvents();
     // Mid-scene the courtyard is lit: the monitor's picture is not black.
     const QImage picture = monitor->grabFramebuffer();
@@ -121,7 +122,7 @@ TEST_F(MonitorPaneTest, MonitorShowsTheFrameAndGoesFullScreen) {
 
 TEST_F(MonitorPaneTest, PlayerPaneReadoutAndKeys) {
     App app(Path("p.ini"));
-    ASSERT_TRUE(app.doc.ReadShow(kDemo));
+    ASSERT_TRUE(app.application.files().ReadShow(kDemo));
     auto* pane = qobject_cast<PlayerPane*>(app.window().playerPane());
     ASSERT_NE(pane, nullptr);
     const QRect box = pane->TransportBox();
@@ -151,7 +152,7 @@ TEST_F(MonitorPaneTest, PlayerPaneReadoutAndKeys) {
 
 TEST_F(MonitorPaneTest, MakeMovieFromTheMenuWritesAnAvi) {
     App app(Path("p.ini"));
-    ASSERT_TRUE(app.doc.ReadShow(kDemo));
+    ASSERT_TRUE(app.application.files().ReadShow(kDemo));
     const QString movie = Path("take.avi");
     // The settings dialog: 160 x 120, frames 1:00 to 2:00, Motion JPEG; then the file dialog.
     QTimer::singleShot(300, [&] {

@@ -9,6 +9,7 @@
 #include "model/Document.h"
 #include "model/Profile.h"
 #include "model/Settings.h"
+#include "output/MovieJob.h"
 
 using namespace quillon;
 
@@ -87,28 +88,28 @@ TEST_F(SettingsValuesTest, PreferencesOkStoresAndWritesTheProfile) {
 }
 
 TEST_F(SettingsValuesTest, MovieSettingsFromAndToTheProfile) {
-    MovieSettings m = ReadMovieSettings(*doc);
+    MovieJob m = ReadMovieJob(*profile, doc->frameRate(), doc->TotalFrames());
     EXPECT_EQ(m.width, 720);
     EXPECT_EQ(m.height, 484);
     EXPECT_FLOAT_EQ(m.frameRate, 30.0f);  // the show's own rate
-    EXPECT_EQ(m.format, 0);
+    EXPECT_EQ(m.format, MovieFormat::kAvi);
     EXPECT_EQ(m.fieldMode, 0);
-    EXPECT_EQ(m.startFrame, 0);
-    EXPECT_EQ(m.endFrame, doc->TotalFrames());
+    EXPECT_EQ(m.range.start, 0);
+    EXPECT_EQ(m.range.end, doc->TotalFrames());
     m.width = 640;
     m.height = 480;
     m.frameRate = 29.97f;
-    m.format = 3;
+    m.format = MovieFormat::kTarga24;
     m.fieldMode = 2;
-    WriteMovieSettings(*profile, m);
+    WriteMovieJob(*profile, m);
     EXPECT_EQ(Stored("Movie", "Width"), 640);
     EXPECT_EQ(Stored("Movie", "Height"), 480);
     EXPECT_EQ(Stored("Movie", "FrameRate"), 2997);
     EXPECT_EQ(Stored("Movie", "Format"), 3);
     EXPECT_EQ(Stored("Movie", "FieldRender"), 2);
-    const MovieSettings back = ReadMovieSettings(*doc);
+    const MovieJob back = ReadMovieJob(*profile, doc->frameRate(), doc->TotalFrames());
     EXPECT_FLOAT_EQ(back.frameRate, 29.97f);
-    EXPECT_EQ(back.format, 3);
+    EXPECT_EQ(back.format, MovieFormat::kTarga24);
 }
 
 TEST_F(SettingsValuesTest, PartsListAddsEachEntryOnce) {
@@ -125,9 +126,9 @@ TEST_F(SettingsValuesTest, PartsListAddsEachEntryOnce) {
     SetBoundedText(reinterpret_cast<char(&)[kNodeTextBytes]>(wall.imagePath), "/pics/brick.png");
     scene.set->panels = {wall, wall};
     // An actor showing the panel's picture is not listed again; another one is.
-    ASSERT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 100));
+    ASSERT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 100, StagePlace{}));
     scene.children.back()->SetFileName("/pics/brick.png");
-    ASSERT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 100));
+    ASSERT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 100, StagePlace{}));
     scene.children.back()->SetFileName("/pics/hero.png");
     text = PartsListText(*doc, QDate(2027, 1, 31));
     EXPECT_EQ(text,

@@ -15,6 +15,7 @@
 #include "../model/ScriptedHost.h"
 #include "model/Document.h"
 #include "model/Profile.h"
+#include "model/ShowFiles.h"
 #include "pictures/PictureMediaLoader.h"
 #include "pictures/RecordingTextureUploader.h"
 
@@ -133,7 +134,7 @@ TEST_F(DemoTest, OpensFromACopiedFolderWithEveryPictureLoaded) {
     ASSERT_TRUE(QDir(Path("made")).removeRecursively());
 
     OpenedShow show(Path("open.ini"));
-    ASSERT_TRUE(show.doc->ReadShow(Path("moved/copy/demo.shw")));
+    ASSERT_TRUE(ShowFiles(*show.doc).ReadShow(Path("moved/copy/demo.shw")));
     EXPECT_TRUE(show.host.missing.isEmpty()) << show.host.missing.join(", ").toStdString();
     EXPECT_TRUE(show.host.openRequests.empty());
     EXPECT_TRUE(show.host.messages.isEmpty()) << show.host.messages.join(", ").toStdString();
@@ -247,7 +248,7 @@ TEST_F(DemoTest, CameraHoldsEasesAndScenesFade) {
     Profile profile(Path("eval.ini"));
     ScriptedHost host;
     Document doc(profile, host);
-    ASSERT_TRUE(doc.ReadShow(QStringLiteral(QUILLON_DEMO_DIR) + "/demo.shw"));
+    ASSERT_TRUE(ShowFiles(doc).ReadShow(QStringLiteral(QUILLON_DEMO_DIR) + "/demo.shw"));
     ASSERT_EQ(doc.root().childCount(), 2);
     ShowNode& street = *doc.root().children[0];
     ShowNode& shed = *doc.root().children[1];
@@ -256,11 +257,11 @@ TEST_F(DemoTest, CameraHoldsEasesAndScenesFade) {
     const int last = shed.endFrame - 1;
 
     auto camera = [&](int frame) {
-        doc.UpdateViewsAtFrame(frame, false, false);
+        doc.UpdateViewsAtFrame(frame);
         return doc.monitorCamera().pose;
     };
     auto fade = [&](int frame) {
-        doc.UpdateViewsAtFrame(frame, false, false);
+        doc.UpdateViewsAtFrame(frame);
         return doc.SceneAt(frame)->pose.transparency();
     };
     auto sameChannels = [](const KeyFrame& a, const KeyFrame& b) { return a.channel == b.channel; };
@@ -299,7 +300,7 @@ TEST_F(DemoTest, CameraHoldsEasesAndScenesFade) {
     ASSERT_EQ(walker.GetName(), "figure");
     ASSERT_EQ(walker.KeyCount(), 2);
     auto walkerAt = [&](int frame) {
-        doc.UpdateViewsAtFrame(frame, false, false);
+        doc.UpdateViewsAtFrame(frame);
         return walker.pose;
     };
     const float startX = walker.keys[0].eastWest(), endX = walker.keys[1].eastWest();

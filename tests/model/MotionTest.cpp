@@ -454,10 +454,10 @@ TEST(ScaleKeys, RunsFromSetRangeWhenStretching) {
     node.startFrame = 0;
     node.endFrame = 100;
     node.keys = MakeKeys({{0, 0.0f}, {30, 1.0f, 5}});
-    ASSERT_TRUE(node.SetRange(0, 50, true, true, false));
+    ASSERT_TRUE(node.SetRange(0, 50, RangeValues::kAbsolute, KeyTiming::kStretch));
     EXPECT_EQ(node.keys[1].frame, 15);
     EXPECT_EQ(node.keys[1].hold, 3);
-    ASSERT_TRUE(node.SetRange(0, 100, false, true, false));
+    ASSERT_TRUE(node.SetRange(0, 100, RangeValues::kAbsolute));
     EXPECT_EQ(node.keys[1].frame, 15);
 }
 

@@ -44,12 +44,10 @@ class ScriptedHost final : public DocumentHost {
     void SetStatusText(const QString& text) override { status.push_back(text); }
     void SetWindowTitle(const QString& t) override { title = t; }
     void AddRecentFile(const QString& path) override { recent.push_back(path); }
-    StageViewArea VisibleStageArea() const override { return area; }
 
     std::deque<bool> yesNo;
     std::deque<bool> findMissing;
     std::deque<std::optional<QString>> files;  // answers to open and save dialogs, in order
-    StageViewArea area;
 
     QStringList messages, questions, missing, texts, status, recent;
     std::vector<FileDialogRequest> openRequests, saveRequests;

@@ -185,26 +185,27 @@ TEST(ShowNode, SetRangeClampsIntoParentAndRecurses) {
     scene->AddChild(track, false);
 
     // Offsets move the scene and, with recurse, its track by the same amount.
-    EXPECT_TRUE(scene->SetRange(50, 50, false, false, true));
+    EXPECT_TRUE(
+        scene->SetRange(50, 50, RangeValues::kOffsets, KeyTiming::kKeep, RangeChildren::kFollow));
     EXPECT_EQ(scene->startFrame, 150);
     EXPECT_EQ(scene->endFrame, 450);
     EXPECT_EQ(track->startFrame, 150);
     EXPECT_EQ(track->endFrame, 450);
 
     // Clamped into the parent's range, swapped when reversed.
-    EXPECT_TRUE(scene->SetRange(1200, 900, false, true, false));
+    EXPECT_TRUE(scene->SetRange(1200, 900, RangeValues::kAbsolute));
     EXPECT_EQ(scene->startFrame, 900);
     EXPECT_EQ(scene->endFrame, 1000);
     // An empty result is refused.
-    EXPECT_FALSE(scene->SetRange(2000, 3000, false, true, false));
+    EXPECT_FALSE(scene->SetRange(2000, 3000, RangeValues::kAbsolute));
     EXPECT_EQ(scene->startFrame, 900);
     // -1 keeps the current value.
-    EXPECT_TRUE(scene->SetRange(-1, 950, false, true, false));
+    EXPECT_TRUE(scene->SetRange(-1, 950, RangeValues::kAbsolute));
     EXPECT_EQ(scene->startFrame, 900);
     EXPECT_EQ(scene->endFrame, 950);
     // Nothing happens unless the range is editable.
     scene->flags = 0;
-    EXPECT_FALSE(scene->SetRange(0, 10, false, true, false));
+    EXPECT_FALSE(scene->SetRange(0, 10, RangeValues::kAbsolute));
     EXPECT_EQ(scene->endFrame, 950);
 }
 

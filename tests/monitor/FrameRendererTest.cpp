@@ -97,7 +97,7 @@ class RendererTest : public ::testing::Test {
     }
     ShowNode& AddActor(const QString& picture, float eastWest, float northSouth, float width,
                        float height, float pan, float upDown = 0) {
-        EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300, picture));
+        EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300, StagePlace{}, picture));
         ShowNode& actor = *Scene().children.back();
         for (KeyFrame& k : actor.keys) {
             k.eastWest() = eastWest;
@@ -111,7 +111,7 @@ class RendererTest : public ::testing::Test {
     }
     // Renders the frame as the given camera sees it and reads it back, top row first.
     QImage Render(const KeyFrame& camera, int frame = 0) {
-        doc->UpdateViewsAtFrame(frame, false, false);
+        doc->UpdateViewsAtFrame(frame);
         doc->monitorCamera().pose = camera;
         FrameRenderer& r = monitor->renderer();
         r.RenderFrame(false);
@@ -376,7 +376,7 @@ TEST_F(RendererTest, SwapTicksAreHalfAFramePeriod) {
     // Swapped frames below 50 fps keep at least that far apart.
     doc->settings().frameRate = 3000;
     monitor->renderer().UpdateSwapTicks();
-    doc->UpdateViewsAtFrame(0, false, false);
+    doc->UpdateViewsAtFrame(0);
     monitor->renderer().RenderFrame(true);
     const int64_t first = monitor->renderer().lastSwapTime;
     monitor->renderer().RenderFrame(true);

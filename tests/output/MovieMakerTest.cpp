@@ -191,10 +191,10 @@ class MovieMakerTest : public ::testing::Test {
 };
 
 TEST_F(MovieMakerTest, TheFakeSourceSeesTheFrameAndTheHalfFrameInstant) {
-    doc->UpdateViewsAtFrame(17, false, false);
+    doc->UpdateViewsAtFrame(17);
     EXPECT_FLOAT_EQ(doc->monitorCamera().pose.eastWest(), 17.0f);
     EXPECT_FALSE(source->Half());
-    doc->UpdateViewsAtFrame(17, true, false);
+    doc->UpdateViewsAtFrame(17, Refresh::kNone, FrameInstant::kHalf);
     EXPECT_FLOAT_EQ(doc->monitorCamera().pose.eastWest(), 17.5f);
     EXPECT_TRUE(source->Half());
 }
@@ -202,7 +202,7 @@ TEST_F(MovieMakerTest, TheFakeSourceSeesTheFrameAndTheHalfFrameInstant) {
 TEST_F(MovieMakerTest, ThirtyFramesShowAtFifteenFramesMovieWritesEverySecondFrame) {
     writer.frameRate = 15.0f;
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(10, 30, false, 0, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 10, .end = 30}));
     writer.Close();
     const std::vector<int> want = {10, 12, 14, 16, 18, 20, 22, 24, 26, 28};
     EXPECT_EQ(source->readFrames, want);
@@ -213,7 +213,7 @@ TEST_F(MovieMakerTest, ThirtyFramesShowAtFifteenFramesMovieWritesEverySecondFram
 TEST_F(MovieMakerTest, TwentyFourFromThirtySkipsEveryFifthFrame) {
     writer.frameRate = 24.0f;
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(0, 11, false, 0, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 11}));
     writer.Close();
     const std::vector<int> want = {0, 1, 2, 3, 5, 6, 7, 8, 10};
     EXPECT_EQ(source->readFrames, want);
@@ -222,7 +222,7 @@ TEST_F(MovieMakerTest, TwentyFourFromThirtySkipsEveryFifthFrame) {
 
 TEST_F(MovieMakerTest, EveryFrameIsRenderedAndShownBeforeItIsRead) {
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(3, 6, false, 0, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 3, .end = 6}));
     // The start made current first, each frame, then the end.
     const std::vector<int> shown = {3, 3, 4, 5, 6};
     EXPECT_EQ(progress.shown, shown);
@@ -241,7 +241,7 @@ TEST_F(MovieMakerTest, EveryFrameIsRenderedAndShownBeforeItIsRead) {
 
 TEST_F(MovieMakerTest, ReversePlayRunsFromTheEndBackwards) {
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(0, 10, true, 0, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 10, .reverse = true}));
     writer.Close();
     // Frame start + end - position: the end frame first, start + 1 last.
     const std::vector<int> want = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
@@ -257,14 +257,14 @@ TEST_F(MovieMakerTest, ReversePlayRunsFromTheEndBackwards) {
 TEST_F(MovieMakerTest, ReversePlayAtHalfTheRate) {
     writer.frameRate = 15.0f;
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(20, 30, true, 0, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 20, .end = 30, .reverse = true}));
     const std::vector<int> want = {30, 28, 26, 24, 22};
     EXPECT_EQ(source->readFrames, want);
 }
 
 TEST_F(MovieMakerTest, StatusClimbsFromZeroToNinetyNinePercent) {
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(100, 200, false, 0, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 100, .end = 200}));
     ASSERT_EQ(host.status.size(), 101);
     // Equal rates step by exactly 1: frame 100 + i reads i percent.
     for (int i = 0; i < 100; ++i)
@@ -279,7 +279,7 @@ TEST_F(MovieMakerTest, StatusClimbsFromZeroToNinetyNinePercent) {
 TEST_F(MovieMakerTest, StatusFollowsThePositionAtAnotherRate) {
     writer.frameRate = 24.0f;
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(0, 10, false, 0, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 10}));
     // Positions 0, 1.25, 2.5, ... 8.75 of 10 frames.
     const QStringList want = {"0 Percent Done",  "12 Percent Done", "25 Percent Done",
                               "37 Percent Done", "50 Percent Done", "62 Percent Done",
@@ -289,7 +289,7 @@ TEST_F(MovieMakerTest, StatusFollowsThePositionAtAnotherRate) {
 
 TEST_F(MovieMakerTest, HoldsRepeatTheFirstAndLastFrames) {
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(0, 5, false, 3, 2));
+    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 5, .startHold = 3, .endHold = 2}));
     writer.Close();
     const std::vector<int> want = {0, 0, 0, 0, 1, 2, 3, 4, 5, 5};
     EXPECT_EQ(source->readFrames, want);
@@ -313,7 +313,8 @@ TEST_F(MovieMakerTest, HoldsRepeatTheFirstAndLastFrames) {
 
 TEST_F(MovieMakerTest, ReversePlayHoldsTheEndFirstAndTheStartLast) {
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(0, 4, true, 1, 2));
+    EXPECT_TRUE(
+        maker->MakeMovie({.start = 0, .end = 4, .reverse = true, .startHold = 1, .endHold = 2}));
     const std::vector<int> want = {4, 4, 3, 2, 1, 0, 0};
     EXPECT_EQ(source->readFrames, want);
 }
@@ -321,7 +322,7 @@ TEST_F(MovieMakerTest, ReversePlayHoldsTheEndFirstAndTheStartLast) {
 TEST_F(MovieMakerTest, AStopDuringTheStartHoldSkipsTheRestOfItOnly) {
     progress.stopOn = {2};
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(0, 5, false, 5, 1));
+    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 5, .startHold = 5, .endHold = 1}));
     writer.Close();
     const std::vector<int> want = {0, 0, 0, 1, 2, 3, 4, 5};
     EXPECT_EQ(source->readFrames, want);
@@ -333,7 +334,7 @@ TEST_F(MovieMakerTest, AStopDuringTheStartHoldSkipsTheRestOfItOnly) {
 TEST_F(MovieMakerTest, AStopDuringTheEndHoldKeepsTheResult) {
     progress.stopOn = {4};  // after the first of three end-hold frames
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(0, 3, false, 0, 3));
+    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 3, .endHold = 3}));
     const std::vector<int> want = {0, 1, 2, 3};
     EXPECT_EQ(source->readFrames, want);
 }
@@ -341,7 +342,7 @@ TEST_F(MovieMakerTest, AStopDuringTheEndHoldKeepsTheResult) {
 TEST_F(MovieMakerTest, AStopInTheMainLoopEndsItEarlyAndLeavesAPlayableMovie) {
     progress.stopOn = {5};  // before the fifth main-loop frame
     ASSERT_TRUE(OpenWriter());
-    EXPECT_FALSE(maker->MakeMovie(0, 30, false, 0, 2));
+    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 30, .endHold = 2}));
     // The end frame is still made current and the end hold still written.
     const std::vector<int> want = {0, 1, 2, 3, 30, 30};
     EXPECT_EQ(source->readFrames, want);
@@ -359,7 +360,7 @@ TEST_F(MovieMakerTest, AStopInTheMainLoopEndsItEarlyAndLeavesAPlayableMovie) {
 TEST_F(MovieMakerTest, AFailedReadEndsTheLoopWithFalse) {
     source->failRead = 4;
     ASSERT_TRUE(OpenWriter());
-    EXPECT_FALSE(maker->MakeMovie(0, 20, false, 0, 0));
+    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 20}));
     writer.Close();
     const std::vector<int> written = {0, 1, 2};
     EXPECT_EQ(AviFrames(writer.fileName), written);
@@ -372,12 +373,12 @@ TEST_F(MovieMakerTest, AFailedReadEndsTheLoopWithFalse) {
 TEST_F(MovieMakerTest, AFailedReadInTheLastFrameStillFails) {
     source->failRead = 10;
     ASSERT_TRUE(OpenWriter());
-    EXPECT_FALSE(maker->MakeMovie(0, 10, false, 0, 0));
+    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10}));
 }
 
 TEST_F(MovieMakerTest, AFailedWriteEndsTheLoopWithFalse) {
     // Never opened: the writer refuses every frame.
-    EXPECT_FALSE(maker->MakeMovie(0, 20, false, 0, 0));
+    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 20}));
     EXPECT_EQ(source->reads, 1);
     EXPECT_EQ(host.waitCursor, "+-");
     EXPECT_EQ(progress.events, "BE");
@@ -386,7 +387,7 @@ TEST_F(MovieMakerTest, AFailedWriteEndsTheLoopWithFalse) {
 TEST_F(MovieMakerTest, AFailedStartHoldWriteEndsTheHoldAndFailsTheRun) {
     writer.format = MovieFormat::kTarga24;
     writer.fileName = dir.filePath("missing/take.tga");  // a folder that does not exist
-    EXPECT_FALSE(maker->MakeMovie(0, 3, false, 4, 0));
+    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 3, .startHold = 4}));
     // One hold frame tried, then the main loop tried its first frame.
     EXPECT_EQ(source->reads, 2);
     EXPECT_EQ(host.status.count(QStringLiteral("Writing Start Hold")), 1);
@@ -396,7 +397,7 @@ TEST_F(MovieMakerTest, TargaFramesAreNumberedFromZero) {
     writer.format = MovieFormat::kTarga24;
     writer.fileName = dir.filePath("take.tga");
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(40, 44, false, 0, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 40, .end = 44}));
     const QStringList want = {"take0000.tga", "take0001.tga", "take0002.tga", "take0003.tga"};
     EXPECT_EQ(QDir(dir.path()).entryList({"*.tga"}, QDir::Files, QDir::Name), want);
     for (int i = 0; i < 4; ++i) {
@@ -412,7 +413,7 @@ TEST_F(MovieMakerTest, TargaHoldsWriteToTheChosenNameWhileTheNumberAdvances) {
     writer.format = MovieFormat::kTarga16;
     writer.fileName = dir.filePath("take0010.tga");
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(5, 8, false, 2, 1));
+    EXPECT_TRUE(maker->MakeMovie({.start = 5, .end = 8, .startHold = 2, .endHold = 1}));
     const QStringList want = {"take0010.tga", "take0012.tga", "take0013.tga", "take0014.tga"};
     EXPECT_EQ(QDir(dir.path()).entryList({"*.tga"}, QDir::Files, QDir::Name), want);
     const int shows[] = {8, 5, 6, 7};  // the chosen name holds the end hold, written last
@@ -429,7 +430,7 @@ TEST_F(MovieMakerTest, ATargaFrameHoldsTheReadPixelsBottomRowFirst) {
     writer.format = MovieFormat::kTarga24;
     writer.fileName = dir.filePath("shot7.tga");
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(21, 23, false, 0, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 21, .end = 23}));
     // The second frame: show frame 22, read 2.
     const QByteArray bytes = ReadFileBytes(dir.filePath("shot0008.tga"));
     ASSERT_EQ(bytes.size(), 18 + kWidth * kHeight * 3);
@@ -452,7 +453,7 @@ TEST_F(MovieMakerTest, ATargaFrameHoldsTheReadPixelsBottomRowFirst) {
 
 TEST_F(MovieMakerTest, WriteFrameKeepsBlueGreenRedOfEveryPixelAndClearsRowPadding) {
     ASSERT_TRUE(OpenWriter());
-    doc->UpdateViewsAtFrame(9, false, false);
+    doc->UpdateViewsAtFrame(9);
     ASSERT_TRUE(maker->WriteFrame(0));
     const Picture& f = maker->frame();
     ASSERT_EQ(f.Width(), kWidth);
@@ -478,7 +479,7 @@ TEST_F(MovieMakerTest, WriteFrameKeepsBlueGreenRedOfEveryPixelAndClearsRowPaddin
 TEST_F(MovieMakerTest, OddFirstTakesTheBottomRowFromHalfAFrameLater) {
     writer.fieldMode = 2;
     ASSERT_TRUE(OpenWriter());
-    doc->UpdateViewsAtFrame(12, false, false);
+    doc->UpdateViewsAtFrame(12);
     ASSERT_TRUE(maker->WriteFrame(0));
     // Two renders without swap, each shown by SwapNow, at the later instant first.
     ASSERT_EQ(source->renders.size(), 2u);
@@ -504,7 +505,7 @@ TEST_F(MovieMakerTest, OddFirstTakesTheBottomRowFromHalfAFrameLater) {
 TEST_F(MovieMakerTest, EvenFirstTakesTheBottomRowFromTheFramesOwnInstant) {
     writer.fieldMode = 1;
     ASSERT_TRUE(OpenWriter());
-    doc->UpdateViewsAtFrame(12, false, false);
+    doc->UpdateViewsAtFrame(12);
     ASSERT_TRUE(maker->WriteFrame(0));
     ASSERT_EQ(source->renders.size(), 2u);
     EXPECT_FALSE(source->renders[0].half);
@@ -521,7 +522,7 @@ TEST_F(MovieMakerTest, EvenFirstTakesTheBottomRowFromTheFramesOwnInstant) {
 TEST_F(MovieMakerTest, FieldsInAWholeRunReadTwicePerFrame) {
     writer.fieldMode = 2;
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(0, 3, false, 1, 0));
+    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 3, .startHold = 1}));
     writer.Close();
     const std::vector<int> frames = {0, 0, 0, 0, 1, 1, 2, 2};
     EXPECT_EQ(source->readFrames, frames);
@@ -537,13 +538,14 @@ TEST_F(MovieMakerTest, AStepThatCannotEndTheLoopIsRefused) {
     for (float rate : {0.0f, -24.0f, std::numeric_limits<float>::quiet_NaN(),
                        std::numeric_limits<float>::max()}) {
         writer.frameRate = rate;
-        EXPECT_FALSE(maker->MakeMovie(0, 10, false, 1, 1)) << rate;
+        EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10, .startHold = 1, .endHold = 1}))
+            << rate;
     }
     writer.frameRate = 30.0f;
     doc->settings().frameRate = 0;
-    EXPECT_FALSE(maker->MakeMovie(0, 10, false, 1, 1));
+    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10, .startHold = 1, .endHold = 1}));
     doc->settings().frameRate = -3000;
-    EXPECT_FALSE(maker->MakeMovie(0, 10, false, 1, 1));
+    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10, .startHold = 1, .endHold = 1}));
     EXPECT_EQ(source->renders.size(), 0u);
     EXPECT_EQ(source->reads, 0);
     EXPECT_TRUE(host.status.isEmpty());
@@ -555,7 +557,7 @@ TEST_F(MovieMakerTest, AStepThatCannotEndTheLoopIsRefused) {
 
 TEST_F(MovieMakerTest, AnEmptyRangeWritesOnlyTheHolds) {
     ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie(7, 7, false, 1, 1));
+    EXPECT_TRUE(maker->MakeMovie({.start = 7, .end = 7, .startHold = 1, .endHold = 1}));
     const std::vector<int> want = {7, 7};
     EXPECT_EQ(source->readFrames, want);
 }
@@ -563,7 +565,7 @@ TEST_F(MovieMakerTest, AnEmptyRangeWritesOnlyTheHolds) {
 TEST_F(MovieMakerTest, VrmlOutputWritesTheWorldUnderTheWaitCursor) {
     writer.format = MovieFormat::kVrml;
     writer.fileName = dir.filePath("world.wrl");
-    EXPECT_TRUE(maker->MakeMovie(0, 10, false, 2, 2));
+    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 10, .startHold = 2, .endHold = 2}));
     EXPECT_TRUE(QFileInfo(writer.fileName).size() > 0);
     EXPECT_EQ(host.waitCursor, "+-");
     EXPECT_EQ(source->renders.size(), 0u);
@@ -574,7 +576,7 @@ TEST_F(MovieMakerTest, VrmlOutputWritesTheWorldUnderTheWaitCursor) {
 TEST_F(MovieMakerTest, AVrmlWorldThatCannotBeWrittenFails) {
     writer.format = MovieFormat::kVrml;
     writer.fileName = dir.filePath("missing/world.wrl");
-    EXPECT_FALSE(maker->MakeMovie(0, 10, false, 0, 0));
+    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10}));
     EXPECT_EQ(host.waitCursor, "+-");
 }
 

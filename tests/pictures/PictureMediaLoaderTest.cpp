@@ -13,6 +13,7 @@
 #include "model/Document.h"
 #include "model/Profile.h"
 #include "model/SetFile.h"
+#include "model/ShowFiles.h"
 #include "pictures/PictureMedia.h"
 #include "pictures/PictureMediaLoader.h"
 #include "pictures/RecordingTextureUploader.h"
@@ -53,7 +54,7 @@ class PictureLoaderTest : public ::testing::Test {
     }
     // Adds an actor for the file as "Add Actor" with a chosen file does.
     ShowNode& AddActor(const QString& path) {
-        EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300, path));
+        EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300, StagePlace{}, path));
         return *Scene().children.back();
     }
 
@@ -210,7 +211,7 @@ TEST_F(PictureLoaderTest, ReplacingRostrumArtworkOffersToFitTheMoves) {
         // 1024 x 512 in two tiles, the corner at the origin.
         ASSERT_FLOAT_EQ(actor.keys[0].eastWest(), 512.0f);
         ASSERT_FLOAT_EQ(actor.keys[0].northSouth(), 256.0f);
-        doc->UpdateViewsAtFrame(50, false, false);
+        doc->UpdateViewsAtFrame(50);
         host.questions.clear();
         host.yesNo = {yes};
         ASSERT_TRUE(loader.AssignActorPicture(*doc, large, actor, true));
@@ -282,7 +283,8 @@ TEST_F(PictureLoaderTest, PanelsAndReset) {
     // A set read from its file loads its panels' pictures.
     ASSERT_TRUE(WriteSetFile(Path("room.set").toStdString(), {panel, missing}));
     Set set;
-    ASSERT_TRUE(doc->ReadSet(set, Path("room.set"), false, true));
+    ASSERT_TRUE(
+        ShowFiles(*doc).ReadSet(set, Path("room.set"), SetLoad::kReplace, FileLookup::kAsStored));
     ASSERT_EQ(set.panelCount(), 2);
     EXPECT_EQ(set.panels[0].textureSlot, 0);
     EXPECT_EQ(set.panels[1].textureSlot, -1);

@@ -103,7 +103,7 @@ TEST_F(PlayerTest, JogAmountIsClampedToSixtySecondsAndWritten) {
 
 TEST_F(PlayerTest, JogsStayInsideTheShow) {
     doc->NewScene(300);  // frames 300 .. 599
-    doc->UpdateViewsAtFrame(0, false, false);
+    doc->UpdateViewsAtFrame(0);
     player->ApplyJogAmount(250);
     player->JogBack();
     EXPECT_EQ(doc->currentFrame(), 0);
@@ -147,23 +147,23 @@ TEST_F(PlayerTest, RangeMarksSwapWhenReversed) {
     int changes = 0;
     QObject::connect(player.get(), &Player::rangeChanged, [&] { ++changes; });
 
-    doc->UpdateViewsAtFrame(100, false, false);
+    doc->UpdateViewsAtFrame(100);
     player->MarkRangeStart();  // the end mark (0) lies before 100: 0 .. 100
     EXPECT_TRUE(player->rangeOn());
     EXPECT_EQ(player->rangeStart(), 0);
     EXPECT_EQ(player->rangeEnd(), 100);
 
-    doc->UpdateViewsAtFrame(40, false, false);
+    doc->UpdateViewsAtFrame(40);
     player->MarkRangeStart();
     EXPECT_EQ(player->rangeStart(), 40);
     EXPECT_EQ(player->rangeEnd(), 100);
 
-    doc->UpdateViewsAtFrame(20, false, false);
+    doc->UpdateViewsAtFrame(20);
     player->MarkRangeEnd();  // before the start mark: swapped
     EXPECT_EQ(player->rangeStart(), 20);
     EXPECT_EQ(player->rangeEnd(), 40);
 
-    doc->UpdateViewsAtFrame(200, false, false);
+    doc->UpdateViewsAtFrame(200);
     player->MarkRangeStart();  // past the end mark: the old end becomes the start
     EXPECT_EQ(player->rangeStart(), 40);
     EXPECT_EQ(player->rangeEnd(), 200);

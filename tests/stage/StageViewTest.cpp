@@ -123,7 +123,7 @@ class StageViewTest : public ::testing::Test {
     }
     // Poses for frame 0, then the camera moved far off the part of the plan tests look at.
     void Evaluate() {
-        doc->UpdateViewsAtFrame(0, false, false);
+        doc->UpdateViewsAtFrame(0);
         ParkCamera();
     }
     // Above and left of the plan: every line of the symbol runs away from the plan.
@@ -133,7 +133,7 @@ class StageViewTest : public ::testing::Test {
     }
     ShowNode& AddActor(float eastWest, float northSouth, float width, float pan,
                        bool selected = false) {
-        EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300));
+        EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300, StagePlace{}));
         ShowNode& actor = *Scene().children.back();
         KeyFrame& k = actor.keys[0];
         k.eastWest() = eastWest;
@@ -471,7 +471,7 @@ TEST_F(StageViewTest, NarrowAndOutOfRangeActors) {
     Make();
     AddActor(300, 200, 10, 0);  // 5 pixels wide on the stage, drawn 32 wide
     ShowNode& late = AddActor(300, 400, 100, 0);
-    ASSERT_TRUE(late.SetRange(100, 300, false, true, false));
+    ASSERT_TRUE(late.SetRange(100, 300, RangeValues::kAbsolute));
     Evaluate();
     ASSERT_EQ(late.pose.act, 0xFFFF);
     const QImage image = Render();
@@ -544,7 +544,7 @@ TEST_F(StageViewTest, CameraPathInItsColourAndTheToggle) {
     second.frame = 16;
     second.eastWest() = 400;
     ASSERT_TRUE(camera.AddKey(second, 0));
-    doc->UpdateViewsAtFrame(0, false, false);
+    doc->UpdateViewsAtFrame(0);
 
     QImage image = Render();
     EXPECT_EQ(At(image, 250, 300), kGrey);  // -1: no path
@@ -720,7 +720,7 @@ TEST_F(StageViewTest, PositionLineAndReadoutFollowTheCamera) {
     k.northSouth() = 1500;
     k.upDown() = 60;
     k.width() = 25;
-    doc->UpdateViewsAtFrame(0, false, true);
+    doc->UpdateViewsAtFrame(0, Refresh::kViews);
     EXPECT_EQ(shown, "EW 2000  NS 1500  Wid 35  ");
     EXPECT_EQ(view->positionText(), shown);
     EXPECT_EQ(readout.values().values.eastWest(), 2000);

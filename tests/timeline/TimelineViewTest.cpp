@@ -81,7 +81,7 @@ class TimelineTest : public ::testing::Test {
         AddTrack(s1, NodeKind::SoundTrack, 10, 100, "Hum");
         doc->NewScene(300);
         AddTrack(Scene(1), NodeKind::Script, 300, 600, "Lines");
-        doc->UpdateViewsAtFrame(0, false, false);
+        doc->UpdateViewsAtFrame(0);
     }
     ShowNode& Scene(int i) { return *doc->root().children[i]; }
     void MakeView(QSize size = QSize(480, 300)) {
@@ -237,7 +237,7 @@ TEST_F(TimelineTest, BandsBarsAndMarksAtComputedPixels) {
     al.setSelected(true);
     ShowNode& camera = *Scene(0).children[0];
     ASSERT_TRUE(camera.AddKey(KeyAt(150), 0));
-    doc->UpdateViewsAtFrame(280, false, false);
+    doc->UpdateViewsAtFrame(280);
     MakeView(QSize(700, 300));
     const QImage image = Grab();
     const int below = 150;  // under every row, above the band labels
@@ -307,7 +307,7 @@ TEST_F(TimelineTest, ShortBarsLockedTracksAndLongNames) {
     ShowNode& locked = AddTrack(Scene(0), NodeKind::Actor, 0, 300, "Locked");
     locked.flags &= ~kRangeEditable;
     AddTrack(Scene(0), NodeKind::Actor, 0, 300, "After");
-    doc->UpdateViewsAtFrame(280, false, false);
+    doc->UpdateViewsAtFrame(280);
     MakeView(QSize(700, 300));
     const QImage image = Grab();
     // 5 frames: x(100) .. x(105) + 1 is 11 pixels, no icon; 6 frames is 13 pixels, with icon.
@@ -331,10 +331,10 @@ TEST_F(TimelineTest, ShortBarsLockedTracksAndLongNames) {
 
 TEST_F(TimelineTest, RangeMarksOnlyWhileTheRangeIsOn) {
     MakeView();
-    doc->UpdateViewsAtFrame(60, false, false);
-    player->MarkRangeEnd();                      // 0 .. 60, range on
-    player->ToggleRange();                       // off again
-    doc->UpdateViewsAtFrame(200, false, false);  // the cut line away from the marks
+    doc->UpdateViewsAtFrame(60);
+    player->MarkRangeEnd();        // 0 .. 60, range on
+    player->ToggleRange();         // off again
+    doc->UpdateViewsAtFrame(200);  // the cut line away from the marks
     QImage image = Grab();
     // Where the marks would be: the start bracket's upright at x(0 - 2) + 3, the end's at
     // x(60) - 2 + 3.
@@ -354,7 +354,7 @@ TEST_F(TimelineTest, CutLineMoveRepaintsOnlyTheOldAndNewStrips) {
     PaintRecorder recorder;
     view->viewport()->installEventFilter(&recorder);
     const QRect before = view->CutLine();
-    doc->UpdateViewsAtFrame(100, false, false);
+    doc->UpdateViewsAtFrame(100);
     const QRect after = view->CutLine();
     EXPECT_EQ(after.left(), X(100));
     EXPECT_EQ(view->cutLineFrame(), 100);
@@ -421,7 +421,7 @@ TEST_F(TimelineTest, WithoutMovingTimelinePlayLeavesTheViewUntilStop) {
     EXPECT_EQ(settings::Get(*profile, settings::kMovePlay), 0);
     player->SetPlaying(true);
     player->StoreMode(kPlayForwards);
-    doc->UpdateViewsAtFrame(400, false, false);
+    doc->UpdateViewsAtFrame(400);
     EXPECT_EQ(view->cutLineFrame(), 0);
     EXPECT_EQ(view->horizontalScrollBar()->value(), 0);
     player->SetPlaying(false);
@@ -432,7 +432,7 @@ TEST_F(TimelineTest, WithoutMovingTimelinePlayLeavesTheViewUntilStop) {
 
     view->SetMovePlay(true);
     player->SetPlaying(true);
-    doc->UpdateViewsAtFrame(20, false, false);
+    doc->UpdateViewsAtFrame(20);
     EXPECT_EQ(view->cutLineFrame(), 20);
 }
 

@@ -1,0 +1,48 @@
+// The "&Actors" menu ("Pictures" in picture mode): new tracks, texture options, the script
+// window and deleting tracks.
+#include "CommandContext.h"
+#include "CommandIds.h"
+#include "CommandRegistry.h"
+#include "app/MainWindow.h"
+#include "model/Document.h"
+#include "model/Settings.h"
+#include "stage/StageView.h"
+
+namespace quillon {
+
+void RegisterActorCommands(CommandContext& c) {
+    c.commands.Add({
+        {.id = kCmdAddActor,
+         .text = "Add &Actor\tCtrl+I",
+         .shortcuts = {QKeySequence("Ctrl+I")},
+         .run = [&c] { c.doc.AddActorCommand(c.stage.VisiblePlace()); }},
+        {.id = kCmdAddSound, .text = "Add &Sound "},
+        {.id = kCmdAddScript, .text = "Add S&cript"},
+        {.id = kCmdSmoothFiltering,
+         .text = "Smooth Filtering",
+         .run =
+             [&c] {
+                 const bool on = !c.doc.settings().filtering;
+                 c.doc.settings().filtering = on;
+                 settings::Write(c.profile, settings::kFiltering, on);
+             },
+         .checked = [&c] { return c.doc.settings().filtering; }},
+        {.id = kCmdFeatherEdges,
+         .text = "&Feather Edges",
+         .run =
+             [&c] {
+                 const bool on = !c.doc.settings().featherActors;
+                 c.doc.settings().featherActors = on;
+                 settings::Write(c.profile, settings::kFeatherActors, on);
+                 c.window.RedrawAll();
+             },
+         .checked = [&c] { return c.doc.settings().featherActors; }},
+        {.id = kCmdShowScript, .text = "Show Script"},
+        {.id = kCmdDeleteActor,
+         .text = "Delete Actor",
+         .run = [&c] { c.doc.DeleteSelectedTracks(); },
+         .enabled = [&c] { return c.doc.FirstSelected() != nullptr; }},
+    });
+}
+
+}  // namespace quillon

@@ -1,0 +1,86 @@
+// The "&File" menu: shows, movies, the parts list, the recent files and Exit.
+#include <QDate>
+#include <QFileInfo>
+
+#include "CommandContext.h"
+#include "CommandIds.h"
+#include "CommandRegistry.h"
+#include "app/GuiHost.h"
+#include "app/MainWindow.h"
+#include "app/Prompts.h"
+#include "app/RecentFiles.h"
+#include "app/SettingsValues.h"
+#include "model/Document.h"
+#include "model/ShowFiles.h"
+#include "stage/StageView.h"
+
+namespace quillon {
+
+void RegisterFileCommands(CommandContext& c) {
+    CommandRegistry& r = c.commands;
+    r.Add({
+        {.id = kCmdNewShow,
+         .text = "&New Show\tCtrl+N",
+         .shortcuts = {QKeySequence("Ctrl+N")},
+         .run = [&c] { c.files.NewShow(); }},
+        {.id = kCmdOpenShow,
+         .text = "&Open Show...\tCtrl+O",
+         .shortcuts = {QKeySequence("Ctrl+O")},
+         .run = [&c] { c.files.OpenShow(); }},
+        {.id = kCmdSaveShow,
+         .text = "&Save Show\tCtrl+S",
+         .shortcuts = {QKeySequence("Ctrl+S")},
+         .run = [&c] { c.files.SaveShow(); },
+         .enabled = [&c] { return c.doc.modified(); }},
+        {.id = kCmdSaveShowAs,
+         .text = "Save Show &As...\tCtrl+H",
+         .shortcuts = {QKeySequence("Ctrl+H")},
+         .run = [&c] { c.files.SaveShowAs(); }},
+        {.id = kCmdPrint, .text = "&Print...\tCtrl+P"},
+        {.id = kCmdMakeMovie, .text = "&Make Movie", .run = [&c] { MakeMovie(c); }},
+        {.id = kCmdPartsList,
+         .text = "Make Parts &List",
+         .run = [&c] { ShowPartsList(&c.window, PartsListText(c.doc, QDate::currentDate())); }},
+        {.id = kCmdBatchRecord, .text = "Batch Record/AVI"},
+        {.id = kCmdExit, .text = "E&xit", .run = [&c] { c.window.close(); }},
+    });
+    // The recent files: their texts and visibility follow the list.
+    for (int i = 0; i < RecentFiles::kCount; ++i) {
+        r.Add({.id = kCmdRecent1 + i, .run = [&c, i] {
+                   const QStringList& files = c.recent.files();
+                   if (i < files.size()) OpenAnyFile(c, files[i]);
+               }});
+    }
+    auto showRecent = [&c] {
+        const QStringList& files = c.recent.files();
+        for (int i = 0; i < RecentFiles::kCount; ++i) {
+            QAction* a = c.commands.action(kCmdRecent1 + i);
+            a->setVisible(i < files.size());
+            if (i < files.size())
+                a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()));
+        }
+    };
+    QObject::connect(&c.recent, &RecentFiles::changed, &c.commands, showRecent);
+    showRecent();
+}
+
+void OpenAnyFile(CommandContext& c, const QString& path) {
+    const QString upper = path.toUpper();
+    if (upper.contains(QStringLiteral(".SHW"))) {
+        if (!c.files.CloseShow()) return;
+        if (c.files.ReadShow(path)) c.recent.Add(path);
+    } else if (upper.contains(QStringLiteral(".SET"))) {
+        ShowNode* scene = c.doc.currentScene();
+        if (scene) c.files.OpenSet(scene, SetLoad::kReplace, path);
+    } else {
+        ShowNode* scene = c.doc.currentScene();
+        if (scene)
+            c.doc.AddTrack(NodeKind::Actor, scene->startFrame, scene->endFrame,
+                           c.stage.VisiblePlace(), path);
+    }
+    c.doc.UpdateViewsAtFrame(0, Refresh::kViews);
+    c.host.Beep(BeepKind::Asterisk);
+    c.window.RedrawAll();
+}
+
+}  // namespace quillon

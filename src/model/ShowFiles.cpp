@@ -1,0 +1,297 @@
+#include "ShowFiles.h"
+
+#include <cstring>
+
+#include "Document.h"
+#include "FileFilters.h"
+#include "Paths.h"
+#include "SetFile.h"
+#include "ShowFile.h"
+
+namespace quillon {
+
+namespace {
+
+template <typename Fn>
+void ForEachNodeAfterRoot(ShowNode& root, Fn&& fn) {
+    for (ShowNode* c : root.children) {
+        fn(*c);
+        ForEachNodeAfterRoot(*c, fn);
+    }
+}
+
+}  // namespace
+
+ShowFiles::ShowFiles(Document& doc) : doc_(doc), host_(doc.host()) {}
+
+bool ShowFiles::AskSave(const QString& name, const QString& label) {
+    return host_.AskYesNo(QStringLiteral("Save changes to ") + (name.isEmpty() ? label : name) +
+                          QStringLiteral("?"));
+}
+
+bool ShowFiles::Confirm() {
+    return host_.AskYesNo(QStringLiteral("Are you sure?"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shows
+
+void ShowFiles::NewShow() {
+    if (doc_.modified() && !Confirm()) return;
+    doc_.Reset(true);
+    doc_.NotifyChanged({.aspects = DocumentChange::kShow | DocumentChange::kRedraw});
+}
+
+void ShowFiles::OpenShow() {
+    if (doc_.modified() && AskSave(doc_.path(), QStringLiteral("Show File"))) SaveShow();
+    doc_.SetModified(false);
+    FileDialogRequest req;
+    req.filter = filters::kShow;
+    req.defaultExtension = QStringLiteral("shw");
+    req.startFolder = doc_.projectFolder();
+    const auto chosen = host_.OpenFileName(req);
+    if (!chosen) return;
+    host_.AddRecentFile(*chosen);
+    ReadShow(*chosen);
+}
+
+bool ShowFiles::ReadShow(const QString& path) {
+    if (doc_.modified() && AskSave(doc_.path(), QStringLiteral("Show File")))
+        WriteShow(doc_.path());
+
+    ShowReadOptions options;
+    options.rostrumMode = doc_.settings().rostrumMode;
+    options.defaultKeyColor = doc_.settings().defaultKeyColor;
+    ShowFileContents contents;
+    // A file that is not a show at all leaves the open show as it was, like one that cannot be
+    // opened; a truncated show keeps every whole record.
+    if (ReadShowFile(ToRecordText(path), contents, options) != ShowReadResult::Ok) {
+        host_.Message(QStringLiteral("Couldn't read file"));
+        return false;
+    }
+
+    doc_.SetModified(false);
+    WaitCursor wait(host_);
+    doc_.AdoptScenes(*contents.root);
+
+    bool scriptLoaded = false;
+    readingFolder_ = FromRecordText(FolderOf(ToRecordText(path)));
+    MediaLoader& loader = doc_.mediaLoader();
+    ForEachNodeAfterRoot(doc_.root(), [&](ShowNode& node) {
+        const std::string file = node.GetFileName();
+        if (DisplayName(file).empty()) return;
+        QString found = FromRecordText(file);
+        LookupFile(node.kind, found);
+        node.SetFileName(ToRecordText(found));
+        switch (node.kind) {
+            case NodeKind::Actor:
+                loader.AssignActorPicture(doc_, found, node, false);
+                break;
+            case NodeKind::Scene:
+                if (!node.set) node.set = std::make_unique<Set>();
+                if (!ReadSet(*node.set, found, SetLoad::kReplace, FileLookup::kLookUp))
+                    node.set.reset();
+                break;
+            case NodeKind::Script:
+                scriptLoaded |= loader.LoadScript(doc_, found, node);
+                break;
+            default:
+                break;
+        }
+    });
+    readingFolder_.clear();
+
+    if (contents.hasCaptionSection) doc_.captions() = std::move(contents.captions);
+
+    doc_.SetShowPath(path);
+    doc_.UpdateViewsAtFrame(0);
+    uint32_t aspects = DocumentChange::kShow | DocumentChange::kRedraw;
+    if (scriptLoaded) aspects |= DocumentChange::kScript;
+    doc_.NotifyChanged({.aspects = aspects});
+    doc_.SetProjectFolderFromFile(path);
+    return true;
+}
+
+bool ShowFiles::WriteShow(const QString& path) {
+    if (doc_.path().size() < 4) return SaveShowAs();
+    if (!WriteShowFile(ToRecordText(path), doc_.root(), doc_.captions())) {
+        host_.Message(QStringLiteral("Couldn't write file"));
+        return false;
+    }
+    doc_.SetModified(false);
+    for (ShowNode* scene : doc_.root().children) {
+        if (scene->set && scene->set->dirty && !scene->GetFileName().empty())
+            WriteSet(*scene->set, FromRecordText(scene->GetFileName()));
+    }
+    host_.AddRecentFile(path);
+    return true;
+}
+
+bool ShowFiles::SaveShow() {
+    return WriteShow(doc_.path());
+}
+
+bool ShowFiles::SaveShowAs() {
+    FileDialogRequest req;
+    req.filter = filters::kShow;
+    req.defaultExtension = QStringLiteral("shw");
+    req.startFolder = doc_.projectFolder();
+    req.initialName = doc_.path();
+    req.overwritePrompt = true;
+    const auto chosen = host_.SaveFileName(req);
+    if (!chosen || chosen->size() < 4) return false;
+    doc_.SetShowPath(*chosen);
+    doc_.SetProjectFolderFromFile(*chosen);
+    return WriteShow(*chosen);
+}
+
+bool ShowFiles::CloseShow() {
+    for (ShowNode* scene : doc_.root().children) {
+        if (scene->set && scene->set->dirty &&
+            AskSave(FromRecordText(scene->set->path), QStringLiteral("Set File")))
+            SaveSet(scene, SetName::kAsk);
+    }
+    if (doc_.modified() && AskSave(doc_.path(), QStringLiteral("Show File")) && !SaveShow())
+        return false;
+    if (script_ && script_->modified() && AskSave(script_->path(), QStringLiteral("Script File")))
+        script_->Save();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files that moved
+
+bool ShowFiles::LookupFile(NodeKind kind, QString& path) {
+    const std::string stored = ToRecordText(path);
+    if (FileExists(stored)) return true;
+    const std::string bare = BareName(stored);
+    if (!bare.empty()) {
+        for (const QString& folder : {doc_.projectFolder(), readingFolder_}) {
+            if (folder.isEmpty()) continue;
+            const std::string candidate = JoinFolder(ToRecordText(folder), bare);
+            if (FileExists(candidate)) {
+                path = FromRecordText(candidate);
+                return true;
+            }
+        }
+    }
+
+    host_.SetStatusText(QStringLiteral("Looking for: ") + path);
+    bool found = false;
+    if (host_.AskFindMissingFile(path)) {
+        const FileDialogRequest req =
+            filters::ForMissingFile(kind, doc_.projectFolder(), FromRecordText(bare));
+        if (const auto chosen = host_.OpenFileName(req)) {
+            path = *chosen;
+            doc_.SetModified(true);
+            doc_.SetProjectFolderFromFile(*chosen);
+            found = true;
+        }
+    }
+    host_.SetStatusText(QString());
+    return found;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sets
+
+bool ShowFiles::ReadSet(Set& set, const QString& path, SetLoad load, FileLookup lookup) {
+    const bool lookUp = lookup == FileLookup::kLookUp;
+    QString p = path;
+    if (lookUp) LookupFile(NodeKind::Scene, p);
+    std::FILE* f = std::fopen(ToRecordText(p).c_str(), "rb");
+    if (!f) return false;
+    if (load == SetLoad::kReplace) set.Clear();
+    set.SetPath(ToRecordText(p));
+    std::vector<SetPanel> panels;
+    const bool ok = ReadSetStream(f, panels);
+    std::fclose(f);
+    if (!ok) return false;
+    set.dirty = 0;
+    MediaLoader& loader = doc_.mediaLoader();
+    for (const SetPanel& read : panels) {
+        SetPanel& panel = set.AddPanel(read);
+        const size_t len = strnlen(panel.imagePath, kPanelPathBytes - 1);
+        if (len < 5) {
+            panel.textureSlot = -1;
+            continue;
+        }
+        if (lookUp) {
+            const std::string before(panel.imagePath, len);
+            QString image = FromRecordText(before);
+            LookupFile(NodeKind::Actor, image);
+            const std::string after = ToRecordText(image);
+            if (after != before) {
+                SetBoundedText(panel.imagePath, after);
+                set.dirty = 1;
+            }
+        }
+        if (!loader.LoadPanelPicture(doc_, panel)) panel.textureSlot = -1;
+    }
+    return true;
+}
+
+bool ShowFiles::WriteSet(Set& set, const QString& path) {
+    if (!WriteSetFile(ToRecordText(path), set.panels)) {
+        host_.Message(QStringLiteral("Couldn't write SET file"));
+        return false;
+    }
+    set.SetPath(ToRecordText(path));
+    set.dirty = 0;
+    return true;
+}
+
+bool ShowFiles::OpenSet(ShowNode* scene, SetLoad load, const std::optional<QString>& path) {
+    if (!scene) return false;
+    QString chosen;
+    if (!path) {
+        FileDialogRequest req;
+        req.filter = filters::kSet;
+        req.startFolder = doc_.projectFolder();
+        const auto picked = host_.OpenFileName(req);
+        if (!picked) return false;
+        doc_.SetProjectFolderFromFile(*picked);
+        chosen = *picked;
+    } else {
+        chosen = *path;
+    }
+    if (chosen.isEmpty()) return false;
+    bool ok = false;
+    {
+        WaitCursor wait(host_);
+        if (!scene->set) scene->set = std::make_unique<Set>();
+        ok = ReadSet(*scene->set, chosen, load, FileLookup::kLookUp);
+        scene->SetFileName(scene->set->path);
+    }
+    doc_.NotifyChanged({.aspects = DocumentChange::kPanels, .nodes = {scene}});
+    return ok;
+}
+
+bool ShowFiles::SaveSet(ShowNode* scene, SetName askName) {
+    if (!scene || !scene->set) return false;
+    QString name = FromRecordText(scene->GetFileName());
+    if (name.isEmpty() || askName == SetName::kAsk) {
+        FileDialogRequest req;
+        req.filter = filters::kSet;
+        req.defaultExtension = QStringLiteral("set");
+        req.startFolder = doc_.projectFolder();
+        req.initialName = name;
+        req.overwritePrompt = true;
+        const auto picked = host_.SaveFileName(req);
+        if (!picked) return false;
+        doc_.SetProjectFolderFromFile(*picked);
+        name = *picked;
+    }
+    scene->SetFileName(ToRecordText(name));
+    return WriteSet(*scene->set, name);
+}
+
+void ShowFiles::NewSet(ShowNode* scene) {
+    if (!scene || !scene->set) return;
+    if (!Confirm()) return;
+    scene->set->Clear();
+    scene->SetFileName("");
+    doc_.NotifyChanged({.aspects = DocumentChange::kPanels, .nodes = {scene}});
+}
+
+}  // namespace quillon

@@ -1,0 +1,88 @@
+#pragma once
+// The show's files and the questions around them: new, open, save and close with their
+// prompts, the missing-file lookup, and the set files of the scenes. It works on the one
+// document and talks to the user only through the document's host; the GUI, the CLI and the
+// tests all open and save shows through it.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace quillon {
+
+class Document;
+class DocumentHost;
+class Set;
+class ShowNode;
+enum class NodeKind : uint8_t;
+
+// The script window's file, as the close questions see it. Registered by the script window.
+class ScriptFile {
+  public:
+    virtual ~ScriptFile() = default;
+    virtual bool modified() const = 0;
+    virtual QString path() const = 0;
+    virtual void Save() = 0;
+};
+
+// How a set file is read into a scene's set: in place of its panels, or after them.
+enum class SetLoad { kReplace, kAppend };
+// Whether the set's and its pictures' paths go through the missing-file lookup first.
+enum class FileLookup { kLookUp, kAsStored };
+// Whether saving a set asks for its name even when it has one.
+enum class SetName { kKeep, kAsk };
+
+class ShowFiles {
+  public:
+    explicit ShowFiles(Document& doc);
+
+    // The script window whose unsaved text the close questions offer to save; null for none.
+    void SetScriptFile(ScriptFile* script) { script_ = script; }
+
+    // --- shows ---
+    // "&New Show": after "Are you sure?" when the show is modified, a new show of one scene.
+    void NewShow();
+    // "&Open Show...": offers to save a modified show, then asks for a show to open.
+    void OpenShow();
+    // Replaces the show by the file's, looking for and loading every file it names. False,
+    // with "Couldn't read file" and the open show unchanged, when it cannot be read.
+    bool ReadShow(const QString& path);
+    // Writes the show and its changed sets to path (an untitled show asks for a name first).
+    // False, with "Couldn't write file" and the show still modified, when that fails.
+    bool WriteShow(const QString& path);
+    bool SaveShow();
+    bool SaveShowAs();
+    // The close questions, in order: each changed set, the show, the script. False when the
+    // user chose to save the show and that was cancelled or failed: the caller keeps the show.
+    bool CloseShow();
+
+    // --- prompts ---
+    // "Save changes to " + name + "?" (label when name is empty); true on Yes.
+    bool AskSave(const QString& name, const QString& label);
+    // "Are you sure?"; true on Yes.
+    bool Confirm();
+
+    // --- files that moved ---
+    // True with path unchanged when it exists, or with the path of the same bare name in the
+    // project folder (or the folder of the show being read); else the "File not Found !"
+    // question and a file dialog, whose choice replaces path and marks the show modified.
+    bool LookupFile(NodeKind kind, QString& path);
+
+    // --- sets ---
+    bool ReadSet(Set& set, const QString& path, SetLoad load, FileLookup lookup);
+    bool WriteSet(Set& set, const QString& path);
+    // Reads a set into the scene; without a path the user chooses the file.
+    bool OpenSet(ShowNode* scene, SetLoad load, const std::optional<QString>& path = std::nullopt);
+    bool SaveSet(ShowNode* scene, SetName name);
+    // "&New Set": after "Are you sure?", the scene's set is emptied and forgets its file.
+    void NewSet(ShowNode* scene);
+
+  private:
+    Document& doc_;
+    DocumentHost& host_;
+    ScriptFile* script_ = nullptr;
+    // While a show is read: its folder, where files moved along with it are found.
+    QString readingFolder_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,62 @@
+#include "MovieJob.h"
+
+#include <algorithm>
+
+#include "model/Profile.h"
+#include "model/Settings.h"
+
+namespace quillon {
+
+MovieJob ReadMovieJob(const Profile& profile, int showFrameRate, int totalFrames) {
+    MovieJob job;
+    job.height = settings::Get(profile, settings::kMovieHeight);
+    job.width = settings::Get(profile, settings::kMovieWidth);
+    const int fields = settings::Get(profile, settings::kFieldRender);
+    job.fieldMode = fields >= 0 && fields <= 2 ? fields : 0;
+    job.frameRate = settings::Get(profile, settings::kMovieFrameRate, showFrameRate) / 100.0f;
+    const int format = settings::Get(profile, settings::kMovieFormat);
+    job.format = format >= 0 && format <= 3 ? static_cast<MovieFormat>(format) : MovieFormat::kAvi;
+    job.codec = ReadMovieCodec(profile);
+    job.range.start = 0;
+    job.range.end = totalFrames;
+    return job;
+}
+
+void WriteMovieJob(Profile& profile, const MovieJob& job) {
+    settings::Write(profile, settings::kMovieHeight, job.height);
+    settings::Write(profile, settings::kMovieWidth, job.width);
+    settings::Write(profile, settings::kMovieFrameRate, int(job.frameRate * 100 + 0.5f));
+    settings::Write(profile, settings::kMovieFormat, static_cast<int>(job.format));
+    settings::Write(profile, settings::kFieldRender, job.fieldMode);
+    WriteMovieCodec(profile, job.codec);
+}
+
+MovieResult MakeMovie(Document& doc, MovieFrameSource& source, const MovieJob& job,
+                      MovieProgress& progress) {
+    MovieWriter writer;
+    writer.format = job.format;
+    writer.width = job.width;
+    writer.height = job.height;
+    writer.fieldMode = job.fieldMode;
+    writer.frameRate = job.frameRate;
+    writer.codec = job.codec;
+    writer.fileName = job.fileName;
+    MovieResult result;
+    if (!writer.Open()) {
+        result.outcome = MovieOutcome::kNotOpened;
+        return result;
+    }
+    MovieMaker maker(doc, source, writer, progress);
+    const bool whole = maker.MakeMovie(job.range);
+    writer.Close();
+    if (whole) {
+        result.outcome = MovieOutcome::kWritten;
+    } else if (progress.StopRequested()) {
+        result.outcome = MovieOutcome::kStopped;
+    } else {
+        result.outcome = MovieOutcome::kEndedEarly;
+    }
+    return result;
+}
+
+}  // namespace quillon
