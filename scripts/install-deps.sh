@@ -11,7 +11,7 @@ packages=(
   libgraphicsmagick++1-dev graphicsmagick
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
-  qt6-qpa-plugins xvfb xauth
+  qt6-qpa-plugins xvfb xauth xdotool x11-utils
 )
 
 missing=()

@@ -15,9 +15,28 @@ void GuiHost::Message(const QString& text) {
     QMessageBox::information(window_, QApplication::applicationDisplayName(), text);
 }
 
+void GuiHost::Error(const QString& text, const QString& details) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, window_);
+    box.setInformativeText(details);
+    box.exec();
+}
+
 bool GuiHost::AskYesNo(const QString& text) {
     return QMessageBox::question(window_, QApplication::applicationDisplayName(), text,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+Answer GuiHost::AskYesNoCancel(const QString& text) {
+    switch (QMessageBox::question(window_, QApplication::applicationDisplayName(), text,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+        case QMessageBox::Yes:
+            return Answer::kYes;
+        case QMessageBox::No:
+            return Answer::kNo;
+        default:
+            return Answer::kCancel;
+    }
 }
 
 QString GuiHost::QtFilter(const QString& filter) {

@@ -20,7 +20,9 @@ class GuiHost final : public DocumentHost {
     void setWindow(QMainWindow* window) { window_ = window; }
 
     void Message(const QString& text) override;
+    void Error(const QString& text, const QString& details) override;
     bool AskYesNo(const QString& text) override;
+    Answer AskYesNoCancel(const QString& text) override;
     std::optional<QString> OpenFileName(const FileDialogRequest& request) override;
     std::optional<QString> SaveFileName(const FileDialogRequest& request) override;
     bool AskFindMissingFile(const QString& path) override;

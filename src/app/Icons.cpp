@@ -117,11 +117,11 @@ QIcon ToolIcon(int id) {
         case kCmdPlayForwards:
             Arrow(p, true, QRectF(4, 2, 8, 11));
             break;
-        case kCmdZoomOut:
-            Glass(p, false);
-            break;
-        case kCmdZoomIn:
+        case kCmdTimelineSpread:  // a closer look: more pixels a frame
             Glass(p, true);
+            break;
+        case kCmdTimelineSqueeze:
+            Glass(p, false);
             break;
         default:
             break;

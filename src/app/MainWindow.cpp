@@ -120,9 +120,7 @@ void MainWindow::BuildPanes(PictureMediaLoader& media, GlTextureUploader& textur
 }
 
 void MainWindow::ShowRostrumMode(bool on) {
-    // In rostrum mode the panel buttons give way.
-    for (int id : {kCmdAddWallPanel, kCmdAddFloorPanel})
-        action(id)->setVisible(!on);
+    ShowPanelButtons(*toolBar_, *commands_, !on);
 }
 
 void MainWindow::UpdateCommands() {
@@ -217,9 +215,9 @@ void MainWindow::LayoutStatusBar() {
     for (int i = 0; i < 3; ++i)
         transport_[i]->setGeometry(cx / 2 - 50 + 20 * i, 4, 18, 14);
     scaleText_->setGeometry(cx / 2 - 50 + 40 + 18 + 4, 2, 140, 18);
-    zoomOut_->setGeometry(cx - 120, 4, 18, 14);
+    spread_->setGeometry(cx - 120, 4, 18, 14);
     readout_->setGeometry(cx - 100, 4, 60, 14);
-    zoomIn_->setGeometry(cx - 36, 4, 18, 14);
+    squeeze_->setGeometry(cx - 36, 4, 18, 14);
 }
 
 void MainWindow::PlaceStageReadout() {
@@ -268,12 +266,12 @@ void MainWindow::BuildStatusBar() {
         // The play loop arrives with playback; until then the buttons are shown, disabled.
         transport_[i]->setEnabled(false);
     }
-    zoomOut_ = new QToolButton(bar);
-    action(kCmdZoomOut)->setIcon(ToolIcon(kCmdZoomOut));
-    zoomOut_->setDefaultAction(action(kCmdZoomOut));
-    zoomIn_ = new QToolButton(bar);
-    action(kCmdZoomIn)->setIcon(ToolIcon(kCmdZoomIn));
-    zoomIn_->setDefaultAction(action(kCmdZoomIn));
+    spread_ = new QToolButton(bar);
+    action(kCmdTimelineSpread)->setIcon(ToolIcon(kCmdTimelineSpread));
+    spread_->setDefaultAction(action(kCmdTimelineSpread));
+    squeeze_ = new QToolButton(bar);
+    action(kCmdTimelineSqueeze)->setIcon(ToolIcon(kCmdTimelineSqueeze));
+    squeeze_->setDefaultAction(action(kCmdTimelineSqueeze));
     readout_ = new QLabel(bar);
     readout_->setObjectName("positionReadout");
     readout_->setAlignment(Qt::AlignCenter);

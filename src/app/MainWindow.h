@@ -102,8 +102,8 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     MonitorWidget* monitor_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QToolButton* transport_[3] = {};
-    QToolButton* zoomOut_ = nullptr;
-    QToolButton* zoomIn_ = nullptr;
+    QToolButton* spread_ = nullptr;
+    QToolButton* squeeze_ = nullptr;
     QLabel* readout_ = nullptr;
     QLabel* scaleText_ = nullptr;
     StageView* stageView_ = nullptr;

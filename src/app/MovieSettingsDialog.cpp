@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include "SettingsValues.h"
 #include "model/Document.h"
@@ -48,11 +49,39 @@ MovieSettingsDialog::MovieSettingsDialog(Document& doc, QWidget* parent)
     form->addRow(buttons);
 }
 
+namespace {
+
+constexpr double kMostFramesPerSecond = 1000.0;
+constexpr int kMostPixels = 4096;
+
+}  // namespace
+
+QString MovieSettingsDialog::Refusal() const {
+    bool ok = false;
+    const double fps = rate_->text().trimmed().toDouble(&ok);
+    if (!ok || !(fps > 0.0) || fps > kMostFramesPerSecond)
+        return QStringLiteral(
+            "Frame Rate: type a number of frames per second above 0 and up to "
+            "1000.");
+    for (const QLineEdit* side : {width_, height_}) {
+        const int pixels = side->text().trimmed().toInt(&ok);
+        if (!ok || pixels < 1 || pixels > kMostPixels)
+            return QStringLiteral(
+                "Image Width and Image Height: type whole numbers of pixels "
+                "from 1 to 4096.");
+    }
+    return QString();
+}
+
 void MovieSettingsDialog::accept() {
+    // A movie that could not be made is refused here, before anything is stored.
+    if (const QString refusal = Refusal(); !refusal.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), refusal);
+        return;
+    }
     const int rate = doc_.frameRate();
     job_.range.start = int32_t(ParseTimecode(start_->text().toStdString(), rate));
     job_.range.end = int32_t(ParseTimecode(end_->text().toStdString(), rate));
-    // Unparsable numbers count as 0; the movie maker refuses what it cannot make.
     job_.frameRate = rate_->text().trimmed().toFloat();
     job_.width = width_->text().trimmed().toInt();
     job_.height = height_->text().trimmed().toInt();

@@ -20,7 +20,11 @@ class MovieSettingsDialog final : public QDialog {
     MovieSettingsDialog(Document& doc, QWidget* parent = nullptr);
     // The movie after OK (no file name yet).
     const MovieJob& job() const { return job_; }
+    // OK: refused with a message (and nothing stored) while the rate or the size is one no
+    // movie can have; otherwise the settings are written to the profile.
     void accept() override;
+    // Why OK would be refused, or nothing.
+    QString Refusal() const;
 
     // The fields, for tests and scripted use.
     QComboBox* formatBox() const { return format_; }

@@ -40,6 +40,8 @@ PlayerPane::PlayerPane(Document& doc, Player& player, MonitorWidget& monitor,
     : QWidget(parent), doc_(doc), player_(player), monitor_(monitor), timeline_(timeline) {
     setFocusPolicy(Qt::StrongFocus);
     doc_.AddListener(this);
+    // The frame counter hides while the monitor fills the screen and shows again after.
+    connect(&monitor_, &MonitorWidget::fullScreenChanged, this, [this] { update(ReadoutBox()); });
 }
 
 PlayerPane::~PlayerPane() {

@@ -3,28 +3,19 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QSurfaceFormat>
 
 #include "Application.h"
 #include "model/Profile.h"
+#include "monitor/MonitorFormat.h"
 #include "monitor/MonitorWidget.h"
 
 using namespace quillon;
 
 int main(int argc, char** argv) {
-    // The monitor's pixel format: double-buffered RGBA with a 16-bit depth buffer, legacy
-    // OpenGL, swaps on the vertical blank. Every context shares the textures.
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setDepthBufferSize(16);
-    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-    format.setSwapInterval(1);
-    QSurfaceFormat::setDefaultFormat(format);
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    UseMonitorFormat();
     QApplication qapp(argc, argv);
+    // The name only: a display name set here would be appended to every window title on X11.
     QApplication::setApplicationName(QStringLiteral("Quillon"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
 
     Profile profile;
     Application app(profile, Application::PictureModeFor(QString::fromLocal8Bit(argv[0])));

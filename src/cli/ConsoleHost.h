@@ -15,7 +15,11 @@ namespace quillon {
 class ConsoleHost final : public DocumentHost {
   public:
     void Message(const QString& text) override { messages.push_back(text); }
+    void Error(const QString& text, const QString& details) override {
+        messages.push_back(details.isEmpty() ? text : text + QStringLiteral(": ") + details);
+    }
     bool AskYesNo(const QString&) override { return false; }
+    Answer AskYesNoCancel(const QString&) override { return Answer::kNo; }
     std::optional<QString> OpenFileName(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> SaveFileName(const FileDialogRequest&) override { return std::nullopt; }
     // Nobody is there to look for it: the file is noted and the show goes on without it.

@@ -145,6 +145,7 @@ std::string TextModeEncode(std::string_view bytes) {
 
 bool TextModeReader::Fill() {
     if (!file_) return false;
+    base_ += pos_;
     // Keep an unconsumed trailing CR at the front so a CR LF split across reads still pairs.
     if (pos_ < len_) {
         std::memmove(buf_, buf_ + pos_, len_ - pos_);

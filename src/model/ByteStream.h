@@ -74,6 +74,8 @@ class TextModeReader {
     bool ReadLine(std::string& line, size_t maxBytes);
     // First raw byte of the file, without consuming it; -1 when the file is empty.
     int PeekByte();
+    // Raw (untranslated) bytes consumed so far: where in the file a read stopped.
+    size_t BytesRead() const { return base_ + pos_; }
 
   private:
     int Get();  // next translated byte or -1
@@ -84,6 +86,7 @@ class TextModeReader {
     unsigned char* buf_ = nullptr;
     size_t pos_ = 0;
     size_t len_ = 0;
+    size_t base_ = 0;  // raw offset of buf_[0] in the file
 };
 
 }  // namespace quillon

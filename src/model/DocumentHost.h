@@ -8,6 +8,7 @@
 namespace quillon {
 
 enum class BeepKind { Exclamation, Asterisk };
+enum class Answer { kYes, kNo, kCancel };
 
 struct FileDialogRequest {
     QString filter;            // "Description|*.ext;*.ext|...||" as the menus give it
@@ -22,8 +23,13 @@ class DocumentHost {
     virtual ~DocumentHost() = default;
     // Modal message with OK only.
     virtual void Message(const QString& text) = 0;
+    // A failure: the message with the stop icon, and under it what went wrong where (the file
+    // and the reason).
+    virtual void Error(const QString& text, const QString& details) = 0;
     // Yes/No question; true on Yes.
     virtual bool AskYesNo(const QString& text) = 0;
+    // Yes/No/Cancel question, for the questions that may call off what asked them.
+    virtual Answer AskYesNoCancel(const QString& text) = 0;
     virtual std::optional<QString> OpenFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> SaveFileName(const FileDialogRequest& request) = 0;
     // The "File not Found !" dialog for path; true on Yes (the user wants to look for it).

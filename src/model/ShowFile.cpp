@@ -1,5 +1,7 @@
 #include "ShowFile.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "ByteStream.h"
@@ -131,7 +133,11 @@ bool WriteShowFile(const std::string& path, const ShowNode& root,
 ShowReadResult ReadShowFile(const std::string& path, ShowFileContents& out,
                             const ShowReadOptions& options) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return ShowReadResult::CannotOpen;
+    if (!f) {
+        out = ShowFileContents{};
+        out.failure = std::strerror(errno);
+        return ShowReadResult::CannotOpen;
+    }
     const ShowReadResult result = ReadShowStream(f, out, options);
     std::fclose(f);
     return result;
@@ -154,10 +160,24 @@ namespace {
 ShowReadResult ReadShow(TextModeReader& in, ShowFileContents& out, const ShowReadOptions& options) {
     out = ShowFileContents{};
     const int version = in.PeekByte();
-    if (version < 1 || version > 3) return ShowReadResult::NotAShowFile;
+    if (version < 0) {
+        out.failure = "the file is empty";
+        return ShowReadResult::NotAShowFile;
+    }
+    if (version < 1 || version > 3) {
+        char why[80];
+        std::snprintf(why, sizeof why,
+                      "not a show file (its first byte is %d, not a version 1 to 3)", version);
+        out.failure = why;
+        return ShowReadResult::NotAShowFile;
+    }
 
     Record rootRec;
-    if (!ReadRecord(in, version, rootRec)) return ShowReadResult::NotAShowFile;
+    if (!ReadRecord(in, version, rootRec)) {
+        out.failure = "truncated at byte " + std::to_string(in.BytesRead()) +
+                      ", inside the show's first record";
+        return ShowReadResult::NotAShowFile;
+    }
     out.version = version;
     out.root = std::move(rootRec.node);
 

@@ -24,6 +24,9 @@ struct ShowFileContents {
     std::vector<std::string> captions;
     bool hasCaptionSection = false;  // a line followed the node section
     bool truncated = false;          // the node section ended before every declared record
+    // Why a read failed, in a few words ("not a show file", "truncated at byte 12", the
+    // system's reason for a file that cannot be opened); empty after a read that worked.
+    std::string failure;
 };
 
 struct ShowReadOptions {

@@ -42,17 +42,30 @@ void ShowFiles::NewShow() {
     doc_.NotifyChanged({.aspects = DocumentChange::kShow | DocumentChange::kRedraw});
 }
 
-void ShowFiles::OpenShow() {
-    if (doc_.modified() && AskSave(doc_.path(), QStringLiteral("Show File"))) SaveShow();
+bool ShowFiles::OfferToSave() {
+    if (doc_.modified() && AskSave(doc_.path(), QStringLiteral("Show File")) && !SaveShow())
+        return false;
+    // Asked once: reading the new show must not ask again.
     doc_.SetModified(false);
+    return true;
+}
+
+void ShowFiles::OpenShow() {
+    if (!OfferToSave()) return;
     FileDialogRequest req;
     req.filter = filters::kShow;
     req.defaultExtension = QStringLiteral("shw");
     req.startFolder = doc_.projectFolder();
     const auto chosen = host_.OpenFileName(req);
     if (!chosen) return;
-    host_.AddRecentFile(*chosen);
-    ReadShow(*chosen);
+    if (ReadShow(*chosen)) host_.AddRecentFile(*chosen);
+}
+
+bool ShowFiles::OpenShowFile(const QString& path) {
+    if (!OfferToSave()) return false;
+    if (!ReadShow(path)) return false;
+    host_.AddRecentFile(path);
+    return true;
 }
 
 bool ShowFiles::ReadShow(const QString& path) {
@@ -66,7 +79,8 @@ bool ShowFiles::ReadShow(const QString& path) {
     // A file that is not a show at all leaves the open show as it was, like one that cannot be
     // opened; a truncated show keeps every whole record.
     if (ReadShowFile(ToRecordText(path), contents, options) != ShowReadResult::Ok) {
-        host_.Message(QStringLiteral("Couldn't read file"));
+        host_.Error(QStringLiteral("Couldn't read file"),
+                    path + QStringLiteral(": ") + FromRecordText(contents.failure));
         return false;
     }
 
@@ -78,8 +92,10 @@ bool ShowFiles::ReadShow(const QString& path) {
     readingFolder_ = FromRecordText(FolderOf(ToRecordText(path)));
     MediaLoader& loader = doc_.mediaLoader();
     ForEachNodeAfterRoot(doc_.root(), [&](ShowNode& node) {
+        // Any name is looked for; a folder that starts with "." (~/.local, a hidden project
+        // folder) cuts the display name to nothing but the file is there all the same.
         const std::string file = node.GetFileName();
-        if (DisplayName(file).empty()) return;
+        if (file.empty()) return;
         QString found = FromRecordText(file);
         LookupFile(node.kind, found);
         node.SetFileName(ToRecordText(found));
@@ -146,15 +162,27 @@ bool ShowFiles::SaveShowAs() {
 }
 
 bool ShowFiles::CloseShow() {
+    auto ask = [this](const QString& name, const char* label) {
+        return host_.AskYesNoCancel(QStringLiteral("Save changes to ") +
+                                    (name.isEmpty() ? QString::fromLatin1(label) : name) +
+                                    QStringLiteral("?"));
+    };
     for (ShowNode* scene : doc_.root().children) {
-        if (scene->set && scene->set->dirty &&
-            AskSave(FromRecordText(scene->set->path), QStringLiteral("Set File")))
-            SaveSet(scene, SetName::kAsk);
+        if (!scene->set || !scene->set->dirty) continue;
+        const Answer a = ask(FromRecordText(scene->set->path), "Set File");
+        if (a == Answer::kCancel) return false;
+        if (a == Answer::kYes) SaveSet(scene, SetName::kAsk);
     }
-    if (doc_.modified() && AskSave(doc_.path(), QStringLiteral("Show File")) && !SaveShow())
-        return false;
-    if (script_ && script_->modified() && AskSave(script_->path(), QStringLiteral("Script File")))
-        script_->Save();
+    if (doc_.modified()) {
+        const Answer a = ask(doc_.path(), "Show File");
+        if (a == Answer::kCancel) return false;
+        if (a == Answer::kYes && !SaveShow()) return false;
+    }
+    if (script_ && script_->modified()) {
+        const Answer a = ask(script_->path(), "Script File");
+        if (a == Answer::kCancel) return false;
+        if (a == Answer::kYes) script_->Save();
+    }
     return true;
 }
 
@@ -162,8 +190,12 @@ bool ShowFiles::CloseShow() {
 // Files that moved
 
 bool ShowFiles::LookupFile(NodeKind kind, QString& path) {
+    return Resolve(kind, path) != Found::kMissing;
+}
+
+ShowFiles::Found ShowFiles::Resolve(NodeKind kind, QString& path) {
     const std::string stored = ToRecordText(path);
-    if (FileExists(stored)) return true;
+    if (FileExists(stored)) return Found::kAsStored;
     const std::string bare = BareName(stored);
     if (!bare.empty()) {
         for (const QString& folder : {doc_.projectFolder(), readingFolder_}) {
@@ -171,13 +203,13 @@ bool ShowFiles::LookupFile(NodeKind kind, QString& path) {
             const std::string candidate = JoinFolder(ToRecordText(folder), bare);
             if (FileExists(candidate)) {
                 path = FromRecordText(candidate);
-                return true;
+                return Found::kBeside;
             }
         }
     }
 
     host_.SetStatusText(QStringLiteral("Looking for: ") + path);
-    bool found = false;
+    Found found = Found::kMissing;
     if (host_.AskFindMissingFile(path)) {
         const FileDialogRequest req =
             filters::ForMissingFile(kind, doc_.projectFolder(), FromRecordText(bare));
@@ -185,7 +217,7 @@ bool ShowFiles::LookupFile(NodeKind kind, QString& path) {
             path = *chosen;
             doc_.SetModified(true);
             doc_.SetProjectFolderFromFile(*chosen);
-            found = true;
+            found = Found::kChosen;
         }
     }
     host_.SetStatusText(QString());
@@ -219,11 +251,15 @@ bool ShowFiles::ReadSet(Set& set, const QString& path, SetLoad load, FileLookup 
         if (lookUp) {
             const std::string before(panel.imagePath, len);
             QString image = FromRecordText(before);
-            LookupFile(NodeKind::Actor, image);
+            const Found found = Resolve(NodeKind::Actor, image);
             const std::string after = ToRecordText(image);
             if (after != before) {
                 SetBoundedText(panel.imagePath, after);
-                set.dirty = 1;
+                // A bare name found beside the show or in the project folder is found there
+                // again next time: the set is no different. A stored folder that moved, or a
+                // file the user chose, must be saved.
+                const bool bareNameAgain = found == Found::kBeside && FolderOf(before).empty();
+                if (!bareNameAgain) set.dirty = 1;
             }
         }
         if (!loader.LoadPanelPicture(doc_, panel)) panel.textureSlot = -1;

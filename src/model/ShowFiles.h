@@ -44,6 +44,11 @@ class ShowFiles {
     void NewShow();
     // "&Open Show...": offers to save a modified show, then asks for a show to open.
     void OpenShow();
+    // Opening a named show (the command line, a dropped file, a recent file): the same one
+    // question about a modified show as "&Open Show..." asks, then ReadShow. A show whose save
+    // the user asked for and that was cancelled or failed stays open. True when the file was
+    // read; only then it joins the recent files.
+    bool OpenShowFile(const QString& path);
     // Replaces the show by the file's, looking for and loading every file it names. False,
     // with "Couldn't read file" and the open show unchanged, when it cannot be read.
     bool ReadShow(const QString& path);
@@ -52,8 +57,9 @@ class ShowFiles {
     bool WriteShow(const QString& path);
     bool SaveShow();
     bool SaveShowAs();
-    // The close questions, in order: each changed set, the show, the script. False when the
-    // user chose to save the show and that was cancelled or failed: the caller keeps the show.
+    // The close questions, in order: each changed set, the show, the script, each with Yes, No
+    // and Cancel. False when the user cancelled, or chose to save the show and that was
+    // cancelled or failed: the caller keeps the show.
     bool CloseShow();
 
     // --- prompts ---
@@ -67,6 +73,10 @@ class ShowFiles {
     // project folder (or the folder of the show being read); else the "File not Found !"
     // question and a file dialog, whose choice replaces path and marks the show modified.
     bool LookupFile(NodeKind kind, QString& path);
+    // How a lookup ended: the path as stored, the same bare name found in a folder it is looked
+    // for in, a file the user chose, or nothing.
+    enum class Found { kAsStored, kBeside, kChosen, kMissing };
+    Found Resolve(NodeKind kind, QString& path);
 
     // --- sets ---
     bool ReadSet(Set& set, const QString& path, SetLoad load, FileLookup lookup);
@@ -78,6 +88,10 @@ class ShowFiles {
     void NewSet(ShowNode* scene);
 
   private:
+    // A modified show is offered for saving; false when the user wanted it saved and that did
+    // not happen.
+    bool OfferToSave();
+
     Document& doc_;
     DocumentHost& host_;
     ScriptFile* script_ = nullptr;

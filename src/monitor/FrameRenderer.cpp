@@ -89,9 +89,11 @@ void FrameRenderer::RenderFrame(bool swap) {
         if (child->Is(NodeKind::Actor)) DrawActor(*child, fade);
     }
     if (!swap) return;
-    if (doc_.frameRate() < kUnpacedFrameRate) {
+    if (doc_.frameRate() < kUnpacedFrameRate && paceSwaps && surface_.PacesSwaps()) {
+        const int64_t before = Now();
         while (Now() - lastSwapTime <= swapTicks) {
         }
+        pacedNanoseconds += Now() - before;
     }
     Swap();
     glDisable(GL_ALPHA_TEST);

@@ -39,6 +39,11 @@ class FrameRenderer final : public MovieFrameSource {
     bool showReticle = false;
     int64_t lastSwapTime = 0;  // steady-clock nanoseconds right after the last swap
     int64_t swapTicks = 100;   // least nanoseconds between two swaps
+    // Nanoseconds spent waiting for the pacing since the renderer was made.
+    int64_t pacedNanoseconds = 0;
+    // Off while the frames shown are a movie's being made: they come as fast as they are
+    // written, not at the show's rate.
+    bool paceSwaps = true;
     // The stage view's "Draw &Grid Floor" and "Draw &Set" toggles.
     bool drawGridFloor = false;
     bool drawSet = true;

@@ -19,6 +19,9 @@ class MonitorSurface {
     virtual ~MonitorSurface() = default;
     virtual QSize ClientSize() const = 0;
     virtual void SwapBuffers() = 0;
+    // Whether swaps are paced to half a frame period. A screen is; a framebuffer no one watches
+    // is not, so offscreen renders run as fast as the machine allows.
+    virtual bool PacesSwaps() const { return true; }
     // Draws the reticle over the picture just shown. Surfaces that show nothing ignore it.
     virtual void PaintReticle(const ReticleShape& /*shape*/) {}
 };

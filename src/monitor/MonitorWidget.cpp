@@ -16,14 +16,24 @@ namespace quillon {
 
 MonitorWidget::MonitorWidget(Document& doc, PictureMediaLoader& media, GlTextureUploader& textures,
                              QWidget* parent)
-    : QOpenGLWidget(parent), doc_(doc) {
+    : QOpenGLWidget(parent), doc_(doc), media_(media), textures_(textures) {
     renderer_ = std::make_unique<FrameRenderer>(doc, media, textures, *this);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(1, 1);
     doc_.AddListener(this);
 }
 
+MonitorWidget::MonitorWidget(MonitorWidget& owner, PictureMediaLoader& media,
+                             GlTextureUploader& textures)
+    : MonitorWidget(owner.doc_, media, textures, nullptr) {
+    owner_ = &owner;
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setCursor(Qt::BlankCursor);
+}
+
 MonitorWidget::~MonitorWidget() {
+    delete fullScreenWindow_;
     doc_.RemoveListener(this);
 }
 
@@ -44,6 +54,14 @@ void MonitorWidget::resizeGL(int width, int height) {
 }
 
 void MonitorWidget::paintGL() {
+    if (owner_) {
+        // The full-screen window draws with the pane's settings.
+        const FrameRenderer& r = *owner_->renderer_;
+        renderer_->showReticle = r.showReticle;
+        renderer_->drawGridFloor = r.drawGridFloor;
+        renderer_->drawSet = r.drawSet;
+        renderer_->paceSwaps = r.paceSwaps;
+    }
     // A change of frame rate takes effect at the next repaint.
     renderer_->UpdateSwapTicks();
     renderer_->RenderFrame(true);
@@ -57,33 +75,37 @@ void MonitorWidget::PaintReticle(const ReticleShape& shape) {
 void MonitorWidget::ToggleReticle() {
     renderer_->showReticle = !renderer_->showReticle;
     update();
+    if (fullScreenWindow_) fullScreenWindow_->update();
 }
 
 void MonitorWidget::ToggleFullScreen() {
+    if (owner_) return owner_->ToggleFullScreen();
     const QRect screen =
         (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->geometry();
-    if (!fullScreen_ && screen.width() - 4 >= width()) {
-        pane_ = parentWidget();
-        setParent(nullptr);
-        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    if (!fullScreenWindow_ && screen.width() - 4 >= width()) {
+        fullScreenWindow_ = new MonitorWidget(*this, media_, textures_);
+        // The keys of the screen window start play and rewind as the pane's do.
+        connect(fullScreenWindow_, &MonitorWidget::playRequested, this,
+                &MonitorWidget::playRequested);
+        connect(fullScreenWindow_, &MonitorWidget::rewindAndPlayRequested, this,
+                &MonitorWidget::rewindAndPlayRequested);
         // One pixel short of the screen in each direction.
-        setGeometry(screen.x(), screen.y(), screen.width() - 1, screen.height() - 1);
-        setCursor(Qt::BlankCursor);
-        show();
-        raise();
-        activateWindow();
+        fullScreenWindow_->setGeometry(screen.x(), screen.y(), screen.width() - 1,
+                                       screen.height() - 1);
+        fullScreenWindow_->show();
+        fullScreenWindow_->raise();
+        fullScreenWindow_->activateWindow();
+        fullScreenWindow_->setFocus();
+    } else if (fullScreenWindow_) {
+        MonitorWidget* closing = fullScreenWindow_;
+        fullScreenWindow_ = nullptr;
+        closing->hide();
+        // Not now: this may run inside the closing window's own key or mouse handler.
+        closing->deleteLater();
+        window()->activateWindow();
         setFocus();
-        fullScreen_ = true;
-    } else if (fullScreen_) {
-        hide();
-        setWindowFlags(Qt::Widget);
-        setParent(pane_);
-        if (pane_ && pane_->layout()) pane_->layout()->addWidget(this);
-        unsetCursor();
-        show();
-        fullScreen_ = false;
     }
-    emit fullScreenChanged(fullScreen_);
+    emit fullScreenChanged(fullScreen());
     update();
 }
 
@@ -118,9 +140,11 @@ MonitorMovieSource::MonitorMovieSource(MonitorWidget& monitor, Document& doc,
     renderer_->drawGridFloor = monitor.renderer().drawGridFloor;
     renderer_->drawSet = monitor.renderer().drawSet;
     monitor_.doneCurrent();
+    monitor_.renderer().paceSwaps = false;
 }
 
 MonitorMovieSource::~MonitorMovieSource() {
+    monitor_.renderer().paceSwaps = true;
     monitor_.makeCurrent();
     fbo_.reset();
     monitor_.doneCurrent();

@@ -5,8 +5,11 @@
 // "z", "Z", a double click or the menu. "p" / "r" start playback forwards and "0" / "o" rewind
 // to frame 0 first, through the signals the shell connects to the player.
 //
-// All contexts of the program share one group (Qt::AA_ShareOpenGLContexts), so the textures the
-// document uploads outside any paint are those this widget draws with.
+// Full screen is a window of its own, a second monitor widget that the pane's widget makes and
+// closes again; the pane's widget never leaves its pane, so its surface and its place in the
+// window stay as they are. All contexts of the program share one group
+// (Qt::AA_ShareOpenGLContexts), so the textures the document uploads outside any paint are those
+// both widgets draw with.
 
 #include <QOpenGLWidget>
 #include <functional>
@@ -33,9 +36,12 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
 
     FrameRenderer& renderer() { return *renderer_; }
 
-    bool fullScreen() const { return fullScreen_; }
+    bool fullScreen() const { return fullScreenWindow_ != nullptr; }
+    // The full-screen window while there is one.
+    MonitorWidget* fullScreenWindow() const { return fullScreenWindow_; }
     // Full screen when the widget is not already about as wide as the screen; back into its
-    // pane otherwise. Renders the frame either way.
+    // pane otherwise. Renders the frame either way. The full-screen window's own toggle hands
+    // over to the pane's widget.
     void ToggleFullScreen();
     // The reticle toggle: flips it and redraws.
     void ToggleReticle();
@@ -65,10 +71,15 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
+    // The full-screen window of owner: draws what the pane's widget draws.
+    MonitorWidget(MonitorWidget& owner, PictureMediaLoader& media, GlTextureUploader& textures);
+
     Document& doc_;
+    PictureMediaLoader& media_;
+    GlTextureUploader& textures_;
     std::unique_ptr<FrameRenderer> renderer_;
-    QWidget* pane_ = nullptr;  // the pane the widget leaves for full screen
-    bool fullScreen_ = false;
+    MonitorWidget* owner_ = nullptr;             // set in a full-screen window
+    MonitorWidget* fullScreenWindow_ = nullptr;  // owned; set while the pane's widget is full
 };
 
 // The frames of a movie made in the window: rendered by a renderer of their own into a
@@ -87,6 +98,8 @@ class MonitorMovieSource final : public MovieFrameSource, public MonitorSurface 
 
     QSize ClientSize() const override { return size_; }
     void SwapBuffers() override {}
+    // A movie's frames go to a framebuffer: nothing to pace.
+    bool PacesSwaps() const override { return false; }
 
   private:
     MonitorWidget& monitor_;

@@ -29,6 +29,7 @@ class OffscreenContext final : public MonitorSurface {
     QSize ClientSize() const override { return size_; }
     // Nothing is shown: finishes the drawing so the framebuffer can be read.
     void SwapBuffers() override;
+    bool PacesSwaps() const override { return false; }
     // The renderer and its version, for messages.
     QString RendererName() const;
 

@@ -237,6 +237,22 @@ void StageView::scrollContentsBy(int, int) {
     viewport()->update();
 }
 
+void StageView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Shift) verticalMode_ = true;
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void StageView::keyReleaseEvent(QKeyEvent* event) {
+    verticalMode_ = false;
+    QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void StageView::focusOutEvent(QFocusEvent* event) {
+    // The Shift release goes to whoever has the focus by then.
+    verticalMode_ = false;
+    QAbstractScrollArea::focusOutEvent(event);
+}
+
 void StageView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     StagePlanPainter plan(painter, CurrentPlanView());

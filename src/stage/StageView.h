@@ -65,6 +65,10 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     bool showGrid() const { return showGrid_; }
     int bitsPerPixel() const { return bitsPerPixel_; }
     bool startupPictureShowing() const { return startupShowing_; }
+    // Vertical mode: on while Shift is held down in the plan, off at any key release. Drags
+    // then raise and lower, and "Add or Reset KeyFrame" keys the selected tracks even when
+    // nothing moved.
+    bool verticalMode() const { return verticalMode_; }
     // The status-bar position line last made, "EW %-4d  NS %-4d  Wid %-4d".
     const QString& positionText() const { return positionText_; }
     // How the plan is looked at now (scale, scroll, modes) for drawing its parts elsewhere.
@@ -109,6 +113,9 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // DocumentListener: the plan shows every aspect but the script's text.
@@ -137,6 +144,7 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     bool startupEnabled_ = true;
     bool startupShowing_ = false;
     bool pictureMode_ = false;
+    bool verticalMode_ = false;
     int maxTextureSize_ = 0;
     QTimer startupTimer_;
     QString positionText_;

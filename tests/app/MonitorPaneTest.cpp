@@ -13,7 +13,9 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest/QTest>
 
+#include "WindowTestKit.h"
 #include "app/Application.h"
 #include "app/MovieSettingsDialog.h"
 #include "app/PlayerPane.h"
@@ -26,40 +28,9 @@
 
 using namespace quillon;
 
+using namespace quillon::testkit;
+
 namespace {
-
-const QString kDemo = QStringLiteral(QUILLON_SOURCE_DIR "/data/demo/demo.shw");
-
-struct App {
-    explicit App(const QString& profilePath) : profile(profilePath), application(profile, false) {
-        QString error;
-        EXPECT_TRUE(application.Start(&error)) << error.toStdString();
-        // Without the stage's start-up picture, whose end (after 3 s or at the first key)
-        // centres the camera on the plan.
-        application.SetStartupPicture(false);
-        application.Show({});
-        QApplication::processEvents();
-    }
-    Profile profile;
-    Application application;
-    Document& doc = application.doc();
-    MainWindow& window() { return application.window(); }
-};
-
-void Key(QWidget* w, int key, const QString& text = QString(),
-         Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-    QApplication::sendEvent(w, &press);
-    QApplication::processEvents();
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (done()) return true;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return done();
-}
 
 class MonitorPaneTest : public ::testing::Test {
   protected:
@@ -72,49 +43,53 @@ class MonitorPaneTest : public ::testing::Test {
 
 TEST_F(MonitorPaneTest, MonitorShowsTheFrameAndGoesFullScreen) {
     App app(Path("p.ini"));
-    ASSERT_TRUE(app.application.files().ReadShow(kDemo));
-    MonitorWidget* monitor = app.window().monitor();
+    ASSERT_TRUE(app.files.ReadShow(kDemo));
+    MonitorWidget* monitor = app.window->monitor();
+    auto* pane = qobject_cast<PlayerPane*>(app.window->playerPane());
     app.doc.UpdateViewsAtFrame(60, Refresh::kViews);
-    QApplication::processEvents();
-    // Mid-scene the courtyard is lit: the monitor's picture is not black.
-    const QImage picture = monitor->grabFramebuffer();
-    ASSERT_FALSE(picture.isNull());
-    int lit = 0;
-    for (int y = 0; y < picture.height(); y += 7)
-        for (int x = 0; x < picture.width(); x += 7)
-            lit += qGray(picture.pixel(x, y)) > 40;
-    EXPECT_GT(lit, 10);
+    // Mid-scene the courtyard is lit: the monitor's picture is not black, on the screen too.
+    EXPECT_GT(LitPixels(monitor->grabFramebuffer()), 10);
+    WaitFor([&] { return LitPixels(OnScreen(monitor)) > 10; }, 2000);
+    EXPECT_GT(LitPixels(OnScreen(monitor)), 10) << "on screen";
+    const QImage counter = pane->grab(pane->ReadoutBox()).toImage();
 
+    // "z" and a double click, each twice: full screen one pixel short of the screen, and back.
     const QRect screen = monitor->screen()->geometry();
     const QRect inPane = monitor->geometry();
-    Key(monitor, Qt::Key_Z, "z");
-    ASSERT_TRUE(monitor->fullScreen());
-    WaitFor([&] { return monitor->isWindow() && monitor->width() == screen.width() - 1; });
-    EXPECT_EQ(monitor->width(), screen.width() - 1);
-    EXPECT_EQ(monitor->height(), screen.height() - 1);
-    {
-        const QImage full = monitor->grabFramebuffer();
-        int litFull = 0;
-        for (int y = 0; y < full.height(); y += 7)
-            for (int x = 0; x < full.width(); x += 7)
-                litFull += qGray(full.pixel(x, y)) > 40;
-        EXPECT_GT(litFull, 10) << "full screen";
+    for (const char* how : {"z", "double click"}) {
+        SCOPED_TRACE(how);
+        // Through the X server, as a user presses the key or double-clicks.
+        auto toggle = [&](QWidget* target) {
+            if (std::string(how) != "z") return XClick(target, target->rect().center(), 2);
+            // The pane's monitor takes the focus with a click; the full-screen window has it.
+            if (target == monitor) XClick(target, target->rect().center());
+            XInput({"key", "z"});
+        };
+        toggle(monitor);
+        ASSERT_TRUE(monitor->fullScreen());
+        MonitorWidget* full = monitor->fullScreenWindow();
+        ASSERT_NE(full, nullptr);
+        EXPECT_TRUE(full->isWindow());
+        EXPECT_EQ(full->geometry(),
+                  QRect(screen.x(), screen.y(), screen.width() - 1, screen.height() - 1));
+        WaitFor([&] { return LitPixels(OnScreen(full)) > 10; }, 2000);
+        EXPECT_GT(LitPixels(OnScreen(full)), 10) << "full screen";
+        // "x" does nothing; the second toggle, in the full-screen window, ends it.
+        Key(full, Qt::Key_X, "x");
+        EXPECT_TRUE(monitor->fullScreen());
+        toggle(full);
+        EXPECT_FALSE(monitor->fullScreen());
+        EXPECT_FALSE(monitor->isWindow());
+        EXPECT_EQ(monitor->geometry(), inPane);
+        // Back in its pane it still draws the frame with the show's textures, frame steps too,
+        // and the frame counter is drawn again.
+        app.doc.UpdateViewsAtFrame(61, Refresh::kViews);
+        WaitFor([&] { return LitPixels(OnScreen(monitor)) > 10; }, 2000);
+        EXPECT_GT(LitPixels(OnScreen(monitor)), 10) << "on screen after full screen";
+        app.doc.UpdateViewsAtFrame(60, Refresh::kViews);
+        QApplication::processEvents();
+        EXPECT_EQ(pane->grab(pane->ReadoutBox()).toImage(), counter);
     }
-    // "x" does nothing; the second toggle brings it back into its pane.
-    Key(monitor, Qt::Key_X, "x");
-    EXPECT_TRUE(monitor->fullScreen());
-    Key(monitor, Qt::Key_Z, "Z");
-    EXPECT_FALSE(monitor->fullScreen());
-    EXPECT_FALSE(monitor->isWindow());
-    WaitFor([&] { return monitor->size() == inPane.size(); });
-    EXPECT_EQ(monitor->size(), inPane.size());
-    // Back in its pane it still draws the frame with the show's textures.
-    const QImage again = monitor->grabFramebuffer();
-    int litAgain = 0;
-    for (int y = 0; y < again.height(); y += 7)
-        for (int x = 0; x < again.width(); x += 7)
-            litAgain += qGray(again.pixel(x, y)) > 40;
-    EXPECT_GT(litAgain, 10);
     // "o" rewinds to frame 0 (play waits for the play loop).
     Key(monitor, Qt::Key_O, "o");
     EXPECT_EQ(app.doc.currentFrame(), 0);
@@ -122,8 +97,8 @@ TEST_F(MonitorPaneTest, MonitorShowsTheFrameAndGoesFullScreen) {
 
 TEST_F(MonitorPaneTest, PlayerPaneReadoutAndKeys) {
     App app(Path("p.ini"));
-    ASSERT_TRUE(app.application.files().ReadShow(kDemo));
-    auto* pane = qobject_cast<PlayerPane*>(app.window().playerPane());
+    ASSERT_TRUE(app.files.ReadShow(kDemo));
+    auto* pane = qobject_cast<PlayerPane*>(app.window->playerPane());
     ASSERT_NE(pane, nullptr);
     const QRect box = pane->TransportBox();
     EXPECT_EQ(box.left(), 4);
@@ -143,16 +118,16 @@ TEST_F(MonitorPaneTest, PlayerPaneReadoutAndKeys) {
     Key(pane, Qt::Key_Minus, "-", Qt::KeypadModifier);
     EXPECT_EQ(app.doc.currentFrame(), 0);
     Key(pane, Qt::Key_Right);  // by the jog amount, 1 by default
-    EXPECT_EQ(app.doc.currentFrame(), app.window().player()->jogAmount());
+    EXPECT_EQ(app.doc.currentFrame(), app.window->player()->jogAmount());
     Key(pane, Qt::Key_PageDown);
-    EXPECT_EQ(app.doc.currentFrame(), 1 + app.window().timelineView()->scale());
+    EXPECT_EQ(app.doc.currentFrame(), 1 + app.window->timelineView()->scale());
     EXPECT_EQ(pane->ReadoutText(),
               QStringLiteral("00:00:01:01 "));  // 31 frames at 30 fps (scale 30)
 }
 
 TEST_F(MonitorPaneTest, MakeMovieFromTheMenuWritesAnAvi) {
     App app(Path("p.ini"));
-    ASSERT_TRUE(app.application.files().ReadShow(kDemo));
+    ASSERT_TRUE(app.files.ReadShow(kDemo));
     const QString movie = Path("take.avi");
     // The settings dialog: 160 x 120, frames 1:00 to 2:00, Motion JPEG; then the file dialog.
     QTimer::singleShot(300, [&] {
@@ -164,7 +139,7 @@ TEST_F(MonitorPaneTest, MakeMovieFromTheMenuWritesAnAvi) {
         dialog->heightEdit()->setText("120");
         dialog->codecBox()->setCurrentIndex(1);
         // Then the file dialog, once it is up.
-        auto* poll = new QTimer(&app.window());
+        auto* poll = new QTimer(app.window);
         QObject::connect(poll, &QTimer::timeout, [poll, movie] {
             auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!files) return;
@@ -179,7 +154,7 @@ TEST_F(MonitorPaneTest, MakeMovieFromTheMenuWritesAnAvi) {
         poll->start(100);
         dialog->accept();
     });
-    app.window().action(kCmdMakeMovie)->trigger();
+    app.window->action(kCmdMakeMovie)->trigger();
     ASSERT_TRUE(QFile::exists(movie));
     QProcess probe;
     probe.start("ffprobe", {"-v", "error", "-count_frames", "-show_entries",

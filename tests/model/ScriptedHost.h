@@ -16,12 +16,23 @@ namespace quillon {
 class ScriptedHost final : public DocumentHost {
   public:
     void Message(const QString& text) override { messages.push_back(text); }
-    bool AskYesNo(const QString& text) override {
+    void Error(const QString& text, const QString& detail) override {
+        messages.push_back(text);
+        details.push_back(detail);
+    }
+    bool AskYesNo(const QString& text) override { return AskYesNoCancel(text) == Answer::kYes; }
+    // Answers from `answers` first, then from yesNo; No when both are empty.
+    Answer AskYesNoCancel(const QString& text) override {
         questions.push_back(text);
-        if (yesNo.empty()) return false;
+        if (!answers.empty()) {
+            const Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        if (yesNo.empty()) return Answer::kNo;
         const bool a = yesNo.front();
         yesNo.pop_front();
-        return a;
+        return a ? Answer::kYes : Answer::kNo;
     }
     std::optional<QString> OpenFileName(const FileDialogRequest& r) override {
         openRequests.push_back(r);
@@ -46,10 +57,11 @@ class ScriptedHost final : public DocumentHost {
     void AddRecentFile(const QString& path) override { recent.push_back(path); }
 
     std::deque<bool> yesNo;
+    std::deque<Answer> answers;
     std::deque<bool> findMissing;
     std::deque<std::optional<QString>> files;  // answers to open and save dialogs, in order
 
-    QStringList messages, questions, missing, texts, status, recent;
+    QStringList messages, details, questions, missing, texts, status, recent;
     std::vector<FileDialogRequest> openRequests, saveRequests;
     std::vector<BeepKind> beeps;
     std::string waitCursor;  // '+' and '-' for each SetWaitCursor, in order

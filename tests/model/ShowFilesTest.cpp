@@ -300,3 +300,70 @@ TEST_F(ShowFilesTest, ClosePromptsInOrderAndACancelledSaveKeepsTheShow) {
     EXPECT_TRUE(files->CloseShow());
     EXPECT_EQ(script.saves, 1);
 }
+
+TEST_F(ShowFilesTest, AFailedOpenSaysWhyAndStaysOutOfTheRecentFiles) {
+    doc->SetShowPath(Path("good.shw"));
+    ASSERT_TRUE(files->WriteShow(Path("good.shw")));
+    host.recent.clear();
+    Touch(Path("junk.shw"), QByteArray("\x07 not a show"));
+    Touch(Path("empty.shw"), QByteArray());
+    Touch(Path("short.shw"), QByteArray("\x03\x01\x00", 3));
+    const std::pair<QString, QString> failures[] = {
+        {Path("junk.shw"), "not a show file"},
+        {Path("empty.shw"), "empty"},
+        {Path("short.shw"), "truncated at byte 3"},
+        {Path("none.shw"), "No such file"},
+    };
+    for (const auto& [path, reason] : failures) {
+        host.files = {path};
+        files->OpenShow();
+        EXPECT_EQ(host.messages.back(), "Couldn't read file");
+        EXPECT_TRUE(host.details.back().startsWith(path)) << host.details.back().toStdString();
+        EXPECT_TRUE(host.details.back().contains(reason)) << host.details.back().toStdString();
+    }
+    EXPECT_TRUE(host.recent.isEmpty());
+    host.files = {Path("good.shw")};
+    files->OpenShow();
+    EXPECT_EQ(host.recent, QStringList({Path("good.shw")}));
+    EXPECT_TRUE(files->OpenShowFile(Path("good.shw")));
+    EXPECT_FALSE(files->OpenShowFile(Path("junk.shw")));
+    EXPECT_EQ(host.recent, QStringList({Path("good.shw"), Path("good.shw")}));
+}
+
+TEST_F(ShowFilesTest, FilesInHiddenFoldersAreLoaded) {
+    // A name whose display name is empty (cut at the "." of ".hidden") is still a file.
+    const QString folder = Path(".hidden/show");
+    QDir().mkpath(folder);
+    SetPanel panel;
+    ASSERT_TRUE(WriteSetFile((folder + "/stage.set").toStdString(), {panel, panel}));
+    Scene().SetFileName((folder + "/stage.set").toStdString());
+    doc->SetShowPath(folder + "/x.shw");
+    ASSERT_TRUE(files->WriteShow(folder + "/x.shw"));
+    Document other(*profile, host);
+    ASSERT_TRUE(ShowFiles(other).ReadShow(folder + "/x.shw"));
+    ASSERT_NE(other.root().children[0]->set, nullptr);
+    EXPECT_EQ(other.root().children[0]->set->panelCount(), 2);
+}
+
+TEST_F(ShowFilesTest, ABareNameFoundBesideTheShowLeavesItsSetUnchanged) {
+    Touch(Path("show/wall.tga"));
+    SetPanel bare, moved;
+    std::strcpy(bare.imagePath, "wall.tga");
+    std::strcpy(moved.imagePath, "/gone/art/wall.tga");
+    const struct {
+        SetPanel panel;
+        uint8_t dirty;
+    } cases[] = {{bare, 0}, {moved, 1}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteSetFile(Path("show/stage.set").toStdString(), {c.panel}));
+        Scene().SetFileName("stage.set");
+        doc->SetShowPath(Path("show/x.shw"));
+        ASSERT_TRUE(files->WriteShow(Path("show/x.shw")));
+        Document other(*profile, host);
+        ASSERT_TRUE(ShowFiles(other).ReadShow(Path("show/x.shw")));
+        const Set& set = *other.root().children[0]->set;
+        EXPECT_EQ(std::string(set.panels[0].imagePath), Path("show/wall.tga").toStdString());
+        EXPECT_EQ(set.dirty, c.dirty) << c.panel.imagePath;
+        EXPECT_FALSE(other.modified());
+    }
+}

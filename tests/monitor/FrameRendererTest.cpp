@@ -369,16 +369,32 @@ TEST(Reticle, PaintsBlackOverWhite) {
     EXPECT_EQ(image.pixel(32, 24), qRgb(50, 50, 50));
 }
 
-TEST_F(RendererTest, SwapTicksAreHalfAFramePeriod) {
+TEST_F(RendererTest, SwapsArePacedOnAScreenButNotOffscreen) {
     doc->settings().frameRate = 2400;
     monitor->renderer().UpdateSwapTicks();
     EXPECT_EQ(monitor->renderer().swapTicks, 1000000000LL / 48);
-    // Swapped frames below 50 fps keep at least that far apart.
     doc->settings().frameRate = 3000;
-    monitor->renderer().UpdateSwapTicks();
     doc->UpdateViewsAtFrame(0);
-    monitor->renderer().RenderFrame(true);
-    const int64_t first = monitor->renderer().lastSwapTime;
-    monitor->renderer().RenderFrame(true);
-    EXPECT_GT(monitor->renderer().lastSwapTime - first, 1000000000LL / 60);
+    // On a surface someone watches, swapped frames below 50 fps keep half a frame apart.
+    struct Screen final : MonitorSurface {
+        explicit Screen(QSize s) : size(s) {}
+        QSize ClientSize() const override { return size; }
+        void SwapBuffers() override {}
+        QSize size;
+    } screen(monitor->context().ClientSize());
+    FrameRenderer paced(*doc, monitor->media(), monitor->textures(), screen);
+    paced.UpdateSwapTicks();
+    paced.RenderFrame(true);
+    const int64_t first = paced.lastSwapTime;
+    paced.RenderFrame(true);
+    EXPECT_GT(paced.lastSwapTime - first, 1000000000LL / 60);
+    EXPECT_GT(paced.pacedNanoseconds, 0);
+    // Offscreen nothing is watched: 30 swapped frames at 30 fps wait for nothing.
+    FrameRenderer& offscreen = monitor->renderer();
+    offscreen.UpdateSwapTicks();
+    for (int frame = 0; frame < 30; ++frame) {
+        doc->UpdateViewsAtFrame(frame);
+        offscreen.RenderFrame(true);
+    }
+    EXPECT_LT(offscreen.pacedNanoseconds, 1000000000LL / 60);
 }

@@ -14,12 +14,16 @@ void RegisterActorCommands(CommandContext& c) {
     c.commands.Add({
         {.id = kCmdAddActor,
          .text = "Add &Actor\tCtrl+I",
+         .prompt = "Add a picture or movie to the current scene",
          .shortcuts = {QKeySequence("Ctrl+I")},
          .run = [&c] { c.doc.AddActorCommand(c.stage.VisiblePlace()); }},
-        {.id = kCmdAddSound, .text = "Add &Sound "},
-        {.id = kCmdAddScript, .text = "Add S&cript"},
+        {.id = kCmdAddSound,
+         .text = "Add &Sound ",
+         .prompt = "Add a sound track at the current frame"},
+        {.id = kCmdAddScript, .text = "Add S&cript", .prompt = "Add a script to the current scene"},
         {.id = kCmdSmoothFiltering,
          .text = "Smooth Filtering",
+         .prompt = "Smooth the pictures as they are drawn",
          .run =
              [&c] {
                  const bool on = !c.doc.settings().filtering;
@@ -29,6 +33,7 @@ void RegisterActorCommands(CommandContext& c) {
          .checked = [&c] { return c.doc.settings().filtering; }},
         {.id = kCmdFeatherEdges,
          .text = "&Feather Edges",
+         .prompt = "Soften the keyed edges of actor pictures",
          .run =
              [&c] {
                  const bool on = !c.doc.settings().featherActors;
@@ -37,9 +42,10 @@ void RegisterActorCommands(CommandContext& c) {
                  c.window.RedrawAll();
              },
          .checked = [&c] { return c.doc.settings().featherActors; }},
-        {.id = kCmdShowScript, .text = "Show Script"},
+        {.id = kCmdShowScript, .text = "Show Script", .prompt = "Show or hide the script window"},
         {.id = kCmdDeleteActor,
          .text = "Delete Actor",
+         .prompt = "Delete the selected tracks of the current scene",
          .run = [&c] { c.doc.DeleteSelectedTracks(); },
          .enabled = [&c] { return c.doc.FirstSelected() != nullptr; }},
     });

@@ -68,8 +68,10 @@ enum CommandId : int {
     kCmdPlayBackwards = 150,
     kCmdStop = 151,
     kCmdPlayForwards = 152,
-    kCmdZoomOut = 197,
-    kCmdZoomIn = 198,
+    // The status bar's timeline zoom: 197 halves the frames per band and so spreads the timeline
+    // out (a closer look), 198 doubles them and squeezes it.
+    kCmdTimelineSpread = 197,
+    kCmdTimelineSqueeze = 198,
 };
 
 // Not a command: a separator in a menu or tool-bar layout.

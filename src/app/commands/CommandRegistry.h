@@ -21,9 +21,9 @@ namespace quillon {
 struct Command {
     int id = 0;
     QString text;
-    QList<QKeySequence> shortcuts;
     // Shown in the status bar while the item or button is under the pointer.
     QString prompt;
+    QList<QKeySequence> shortcuts;
     // The tool-bar button's tip; the text without "&" and accelerator when empty.
     QString toolTip;
     // What the command does; without it the command belongs to a part still to come and stays

@@ -21,32 +21,45 @@ void RegisterFileCommands(CommandContext& c) {
     r.Add({
         {.id = kCmdNewShow,
          .text = "&New Show\tCtrl+N",
+         .prompt = "Create a new show",
          .shortcuts = {QKeySequence("Ctrl+N")},
          .run = [&c] { c.files.NewShow(); }},
         {.id = kCmdOpenShow,
          .text = "&Open Show...\tCtrl+O",
+         .prompt = "Open an existing show",
          .shortcuts = {QKeySequence("Ctrl+O")},
          .run = [&c] { c.files.OpenShow(); }},
         {.id = kCmdSaveShow,
          .text = "&Save Show\tCtrl+S",
+         .prompt = "Save the show",
          .shortcuts = {QKeySequence("Ctrl+S")},
          .run = [&c] { c.files.SaveShow(); },
          .enabled = [&c] { return c.doc.modified(); }},
         {.id = kCmdSaveShowAs,
          .text = "Save Show &As...\tCtrl+H",
+         .prompt = "Save the show under a new name",
          .shortcuts = {QKeySequence("Ctrl+H")},
          .run = [&c] { c.files.SaveShowAs(); }},
-        {.id = kCmdPrint, .text = "&Print...\tCtrl+P"},
-        {.id = kCmdMakeMovie, .text = "&Make Movie", .run = [&c] { MakeMovie(c); }},
+        {.id = kCmdPrint, .text = "&Print...\tCtrl+P", .prompt = "Print the storyboard"},
+        {.id = kCmdMakeMovie,
+         .text = "&Make Movie",
+         .prompt = "Make a movie, a Targa sequence or a VRML world of the show",
+         .run = [&c] { MakeMovie(c); }},
         {.id = kCmdPartsList,
          .text = "Make Parts &List",
+         .prompt = "List the files this show uses",
          .run = [&c] { ShowPartsList(&c.window, PartsListText(c.doc, QDate::currentDate())); }},
-        {.id = kCmdBatchRecord, .text = "Batch Record/AVI"},
-        {.id = kCmdExit, .text = "E&xit", .run = [&c] { c.window.close(); }},
+        {.id = kCmdBatchRecord,
+         .text = "Batch Record/AVI",
+         .prompt = "Record a list of shows to tape or to AVI files"},
+        {.id = kCmdExit,
+         .text = "E&xit",
+         .prompt = "Quit the application; offers to save the show",
+         .run = [&c] { c.window.close(); }},
     });
     // The recent files: their texts and visibility follow the list.
     for (int i = 0; i < RecentFiles::kCount; ++i) {
-        r.Add({.id = kCmdRecent1 + i, .run = [&c, i] {
+        r.Add({.id = kCmdRecent1 + i, .prompt = "Open this show", .run = [&c, i] {
                    const QStringList& files = c.recent.files();
                    if (i < files.size()) OpenAnyFile(c, files[i]);
                }});
@@ -67,8 +80,7 @@ void RegisterFileCommands(CommandContext& c) {
 void OpenAnyFile(CommandContext& c, const QString& path) {
     const QString upper = path.toUpper();
     if (upper.contains(QStringLiteral(".SHW"))) {
-        if (!c.files.CloseShow()) return;
-        if (c.files.ReadShow(path)) c.recent.Add(path);
+        c.files.OpenShowFile(path);
     } else if (upper.contains(QStringLiteral(".SET"))) {
         ShowNode* scene = c.doc.currentScene();
         if (scene) c.files.OpenSet(scene, SetLoad::kReplace, path);

@@ -12,9 +12,10 @@ namespace quillon {
 
 void RegisterHelpCommands(CommandContext& c) {
     c.commands.Add({
-        {.id = kCmdGetHelp, .text = "Get &Help"},
+        {.id = kCmdGetHelp, .text = "Get &Help", .prompt = "Open the user guide"},
         {.id = kCmdAbout,
          .text = "&About",
+         .prompt = "Program information",
          .run =
              [&c] {
                  QMessageBox box(&c.window);
@@ -25,6 +26,7 @@ void RegisterHelpCommands(CommandContext& c) {
              }},
         {.id = kCmdTestFrameRate,
          .text = "&Test Frame Rate",
+         .prompt = "Measure the frame rate of the next play",
          .run = [&c] { c.player.RequestFrameRateTest(); }},
     });
 }

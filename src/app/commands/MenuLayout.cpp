@@ -87,4 +87,29 @@ void BuildToolBar(QToolBar& bar, CommandRegistry& commands) {
     }
 }
 
+void ShowPanelButtons(QToolBar& bar, CommandRegistry& commands, bool shown) {
+    static const char* const kStandsFor = "quillonStandsFor";
+    for (int id : {kCmdAddWallPanel, kCmdAddFloorPanel}) {
+        QAction* button = commands.action(id);
+        const QList<QAction*> actions = bar.actions();
+        const bool present = actions.contains(button);
+        if (shown == present) continue;
+        if (!shown) {
+            const qsizetype at = actions.indexOf(button);
+            QAction* next = at + 1 < actions.size() ? actions[at + 1] : nullptr;
+            QAction* gap = next ? bar.insertSeparator(next) : bar.addSeparator();
+            gap->setProperty(kStandsFor, id);
+            bar.removeAction(button);
+            continue;
+        }
+        for (QAction* a : actions) {
+            if (a->property(kStandsFor).toInt() != id) continue;
+            bar.insertAction(a, button);
+            bar.removeAction(a);
+            a->deleteLater();
+            break;
+        }
+    }
+}
+
 }  // namespace quillon

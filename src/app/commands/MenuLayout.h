@@ -12,5 +12,8 @@ class CommandRegistry;
 
 void BuildMenuBar(QMenuBar& bar, CommandRegistry& commands, bool pictureMode);
 void BuildToolBar(QToolBar& bar, CommandRegistry& commands);
+// Rostrum mode turns the tool bar's panel buttons into separators; the commands themselves,
+// their menu items and their shortcuts stay.
+void ShowPanelButtons(QToolBar& bar, CommandRegistry& commands, bool shown);
 
 }  // namespace quillon

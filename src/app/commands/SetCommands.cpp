@@ -46,6 +46,7 @@ void RegisterSetCommands(CommandContext& c) {
          .run = [&c] { c.files.OpenSet(c.doc.currentScene(), SetLoad::kAppend); }},
         {.id = kCmdSnapToGrid,
          .text = "Snap to Grid\tCtrl-G",
+         .prompt = "Snap set panels to the grid",
          .shortcuts = {QKeySequence("Ctrl+G")},
          .toolTip = "Snap to Grid",
          .run =
@@ -56,6 +57,7 @@ void RegisterSetCommands(CommandContext& c) {
          .checked = [&c] { return c.window.gridSnap(); }},
         {.id = kCmdDrawSet,
          .text = "Draw &Set",
+         .prompt = "Draw the set on the stage and in the monitor",
          .run =
              [&c] {
                  c.stage.ToggleShowSet();
@@ -65,6 +67,7 @@ void RegisterSetCommands(CommandContext& c) {
          .checked = [&c] { return c.stage.showSet(); }},
         {.id = kCmdColorKey,
          .text = "Color Key",
+         .prompt = "Make the key colour of set panel pictures transparent",
          .run =
              [&c] {
                  const bool on = !c.doc.settings().colorKeying;
@@ -75,25 +78,30 @@ void RegisterSetCommands(CommandContext& c) {
          .checked = [&c] { return c.doc.settings().colorKeying; }},
         {.id = kCmdCutPanel,
          .text = "Cu&t Panel\tCtrl-X",
+         .prompt = "Remove the selected panels to the clipboard",
          .shortcuts = {QKeySequence("Ctrl+X"), QKeySequence("Shift+Delete")},
          .run = [&c] { c.doc.CutPanels(); },
          .enabled = [&c] { return AnyPanelSelected(c.doc); }},
         {.id = kCmdCopyPanel,
          .text = "&Copy Panel\tCtrl-C",
+         .prompt = "Copy the selected panels to the clipboard",
          .shortcuts = {QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Insert")},
          .run = [&c] { c.doc.CopyPanels(); }},
         {.id = kCmdPastePanel,
          .text = "&Paste Panel\tCtrl-V",
+         .prompt = "Paste the copied panels into the current set",
          .shortcuts = {QKeySequence("Ctrl+V"), QKeySequence("Shift+Insert")},
          .run = [&c] { c.doc.PastePanels(); },
          .enabled = [&c] { return c.doc.panelClipboardUsed(); }},
         {.id = kCmdAddFloorPanel,
          .text = "Add Floor Panel\tCtrl-F",
+         .prompt = "Add a floor panel to the current set",
          .shortcuts = {QKeySequence("Ctrl+F")},
          .toolTip = "Add New Floor Panel",
          .run = [&c] { c.doc.NewPanel(PanelKind::kFloor, c.stage.VisiblePlace()); }},
         {.id = kCmdAddWallPanel,
          .text = "Add Wall Panel\tCtrl-W",
+         .prompt = "Add a wall panel to the current set",
          .shortcuts = {QKeySequence("Ctrl+W")},
          .toolTip = "Add New Wall Panel",
          .run = [&c] { c.doc.NewPanel(PanelKind::kWall, c.stage.VisiblePlace()); }},

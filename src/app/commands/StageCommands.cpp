@@ -15,10 +15,12 @@ void RegisterStageCommands(CommandContext& c) {
     c.commands.Add({
         {.id = kCmdShowOnDrag,
          .text = "Show Monitor on &Drag",
+         .prompt = "Redraw the monitor while things are dragged on the stage",
          .run = [&c] { c.stage.ToggleShowOnDrag(); },
          .checked = [&c] { return c.stage.showOnDrag(); }},
         {.id = kCmdLumicardMode,
          .text = "&Lumicard Mode",
+         .prompt = "Cameras look straight down on pictures measured in pixels",
          .run =
              [&c] {
                  const bool on = !c.doc.settings().rostrumMode;
@@ -32,6 +34,7 @@ void RegisterStageCommands(CommandContext& c) {
          .checked = [&c] { return c.doc.settings().rostrumMode; }},
         {.id = kCmdDrawGridFloor,
          .text = "Draw &Grid Floor",
+         .prompt = "Draw a checkerboard floor in the monitor",
          .run =
              [&c] {
                  c.stage.ToggleShowGrid();
@@ -41,6 +44,7 @@ void RegisterStageCommands(CommandContext& c) {
          .checked = [&c] { return c.stage.showGrid(); }},
         {.id = kCmdShowCameraPath,
          .text = "Show Camera &Path",
+         .prompt = "Draw the active camera's path on the stage",
          .run = [&c] { c.stage.ToggleCameraPath(); },
          .checked = [&c] { return c.stage.cameraPathShown(); }},
         {.id = kCmdCenterCamera,
@@ -50,10 +54,12 @@ void RegisterStageCommands(CommandContext& c) {
          .run = [&c] { c.stage.CenterCamera(); }},
         {.id = kCmdEnlargeStage,
          .text = "&Enlarge Stage Area",
+         .prompt = "Enlarge the stage plan",
          .toolTip = "Enlarge Stage",
          .run = [&c] { c.stage.EnlargeStage(); }},
         {.id = kCmdShrinkStage,
          .text = "&Shrink Stage Area",
+         .prompt = "Shrink the stage plan",
          .toolTip = "Shrink Stage",
          .run = [&c] { c.stage.ShrinkStage(); }},
     });

@@ -7,33 +7,48 @@
 #include "app/Prompts.h"
 #include "model/Document.h"
 #include "player/Player.h"
+#include "stage/StageView.h"
 #include "timeline/TimelineView.h"
 
 namespace quillon {
+
+namespace {
+
+// Shift held in the stage plan (its vertical mode) forces keys on the selected tracks.
+KeyForce ForceFromStage(const CommandContext& c) {
+    return c.stage.verticalMode() ? KeyForce::kSelectedToo : KeyForce::kMovedOnly;
+}
+
+}  // namespace
 
 void RegisterToolCommands(CommandContext& c) {
     c.commands.Add({
         {.id = kCmdAddKey,
          .text = "Add or Reset KeyFrame",
-         .run = [&c] { c.doc.SetKeyFrames(c.doc.currentFrame(), KeyForce::kSelectedToo); }},
+         .prompt = "Key the moved actors and camera at the current frame",
+         .run = [&c] { c.doc.SetKeyFrames(c.doc.currentFrame(), ForceFromStage(c)); }},
         {.id = kCmdAddKeyAdvance,
          .text = "Add KeyFrame and advance 1 sec",
+         .prompt = "Key the moved actors and camera, then go one second on",
          .run =
              [&c] {
-                 c.doc.SetKeyFrames(c.doc.currentFrame(), KeyForce::kSelectedToo);
+                 c.doc.SetKeyFrames(c.doc.currentFrame(), ForceFromStage(c));
                  // One second of frames: the rate is held in hundredths.
                  const int step = (c.doc.frameRate() + 50) / 100;
                  c.doc.UpdateViewsAtFrame(c.doc.currentFrame() + step, Refresh::kViews);
              }},
         {.id = kCmdLockSet,
          .text = "Lock Set",
+         .prompt = "Keep the set from being changed",
          .run = [&c] { c.doc.SetSetLocked(!c.doc.setLocked()); },
          .checked = [&c] { return c.doc.setLocked(); }},
         {.id = kCmdAddCamera,
          .text = "Add Addtional Camera to Scene",
+         .prompt = "Add another camera to the current scene",
          .run = [&c] { c.doc.AddCameraCommand(); }},
         {.id = kCmdJogAmount,
          .text = "Jog Amount",
+         .prompt = "Number of frames for each Jog button click",
          .run =
              [&c] {
                  const int64_t answer = AskTimecode(
@@ -41,8 +56,15 @@ void RegisterToolCommands(CommandContext& c) {
                      QStringLiteral("Type frames to advance on jog"), 1, c.player.maxJogAmount());
                  c.player.ApplyJogAmount(answer);
              }},
-        {.id = kCmdZoomOut, .text = "Timeline zoom out", .run = [&c] { c.timeline.ZoomOut(); }},
-        {.id = kCmdZoomIn, .text = "Timeline zoom in", .run = [&c] { c.timeline.ZoomIn(); }},
+        // 197 halves the frames a band holds (the timeline's zoom out) and 198 doubles them.
+        {.id = kCmdTimelineSpread,
+         .text = "Spread the timeline out",
+         .prompt = "Spread the timeline out",
+         .run = [&c] { c.timeline.ZoomOut(); }},
+        {.id = kCmdTimelineSqueeze,
+         .text = "Squeeze the timeline together",
+         .prompt = "Squeeze the timeline together",
+         .run = [&c] { c.timeline.ZoomIn(); }},
     });
 }
 
