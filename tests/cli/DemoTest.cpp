@@ -7,12 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstring>
 
 #include "../model/ScriptedHost.h"
+#include "CliRun.h"
 #include "model/Document.h"
 #include "model/Profile.h"
 #include "model/ShowFiles.h"
@@ -20,6 +20,7 @@
 #include "pictures/RecordingTextureUploader.h"
 
 using namespace quillon;
+using namespace quillon::testing;
 
 namespace {
 
@@ -30,11 +31,6 @@ const QStringList kSets = {"street.set", "shed.set"};
 QStringList DemoFiles() {
     return kPictures + kSets + QStringList{"demo.shw"};
 }
-
-struct CliRun {
-    int status = -1;
-    QByteArray out, err;
-};
 
 QByteArray ReadAll(const QString& path) {
     QFile f(path);
@@ -48,13 +44,7 @@ class DemoTest : public ::testing::Test {
 
     CliRun Cli(const QStringList& args, const QString& profile = QString(),
                const QString& workingFolder = QString()) {
-        QProcess p;
-        if (!workingFolder.isEmpty()) p.setWorkingDirectory(workingFolder);
-        p.start(QStringLiteral(QUILLON_CLI),
-                QStringList{"--profile", profile.isEmpty() ? Path("profile.ini") : profile} + args);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                p.readAllStandardOutput(), p.readAllStandardError()};
+        return RunCli(profile.isEmpty() ? Path("profile.ini") : profile, args, workingFolder);
     }
     // Makes the demo into the folder and checks that the command succeeded quietly.
     void MakeDemo(const QString& folder, const QString& profile = QString(),
@@ -311,15 +301,13 @@ TEST_F(DemoTest, CameraHoldsEasesAndScenesFade) {
     for (int f : {20, 60, 85, 130})  // no curve: straight along the line between the keys
         EXPECT_EQ(walkerAt(f).northSouth(), walker.keys[0].northSouth());
 
-    // Fade in over the street's first 24 frames, out over the shed's last 24.
-    EXPECT_EQ(fade(0), 1.0f);
-    EXPECT_EQ(fade(12), 0.5f);
-    EXPECT_EQ(fade(24), 0.0f);
-    EXPECT_EQ(fade(100), 0.0f);
-    EXPECT_EQ(fade(shed.startFrame), 0.0f);
-    EXPECT_EQ(fade(last - 24), 0.0f);
-    EXPECT_EQ(fade(last - 12), 0.5f);
-    EXPECT_EQ(fade(last), 1.0f);
+    // Fade in over the street's first 24 frames, out over the shed's last 24, falling and
+    // rising at every frame.
+    const std::pair<int, float> fades[] = {
+        {0, 1.0f},         {12, 0.5f},        {24, 0.0f},  {100, 0.0f}, {shed.startFrame, 0.0f},
+        {last - 24, 0.0f}, {last - 12, 0.5f}, {last, 1.0f}};
+    for (const auto& [frame, want] : fades)
+        EXPECT_EQ(fade(frame), want) << "frame " << frame;
     for (int f = 1; f <= 24; ++f) {
         EXPECT_LT(fade(f), fade(f - 1)) << "frame " << f;
         EXPECT_GT(fade(last - 24 + f), fade(last - 25 + f)) << "frame " << last - 24 + f;
@@ -333,12 +321,7 @@ TEST_F(DemoTest, RefusesWhatIsNotOneUsableFolder) {
     for (const QStringList& args :
          {QStringList{"make-demo"}, QStringList{"make-demo", "a", "b"},
           QStringList{"make-demo", Path("plain")}, QStringList{"make-demo", Path("plain/inside")},
-          QStringList{"make-demo", Path("x"), "--scenes", "3"}}) {
-        const CliRun r = Cli(args);
-        EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.startsWith("quillon-cli: ")) << r.err.toStdString();
-        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
-        EXPECT_TRUE(r.out.isEmpty());
-    }
+          QStringList{"make-demo", Path("x"), "--scenes", "3"}})
+        ExpectOneLineError(Cli(args), args);
     EXPECT_FALSE(QFile::exists(Path("x/demo.shw")));
 }
