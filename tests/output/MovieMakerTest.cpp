@@ -239,68 +239,32 @@ TEST_P(MovieRunTest, WritesTheFramesInOrder) {
     EXPECT_EQ(host.waitCursor, "+-");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Runs, MovieRunTest,
-    ::testing::Values(
-        // A 30 fps show at 15 fps: a step of 2. At 24 fps: a step of 1.25.
-        RunCase{"Fifteen", 15, {.start = 10, .end = 30}, {10, 12, 14, 16, 18, 20, 22, 24, 26, 28}},
-        RunCase{"TwentyFour", 24, {.start = 0, .end = 11}, {0, 1, 2, 3, 5, 6, 7, 8, 10}},
-        // Reverse play shows start + end - position: the end frame first, start + 1 last.
-        RunCase{"Reverse",
-                30,
-                {.start = 0, .end = 10, .reverse = true},
-                {10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
-        RunCase{
-            "ReverseFifteen", 15, {.start = 20, .end = 30, .reverse = true}, {30, 28, 26, 24, 22}},
-        RunCase{"Holds",
-                30,
-                {.start = 0, .end = 5, .startHold = 3, .endHold = 2},
-                {0, 0, 0, 0, 1, 2, 3, 4, 5, 5}},
-        RunCase{"ReverseHolds",
-                30,
-                {.start = 0, .end = 4, .reverse = true, .startHold = 1, .endHold = 2},
-                {4, 4, 3, 2, 1, 0, 0}},
-        RunCase{"EmptyRangeWritesTheHolds",
-                30,
-                {.start = 7, .end = 7, .startHold = 1, .endHold = 1},
-                {7, 7}},
-        // A stop during the start hold skips the rest of it only; one during the end hold
-        // keeps the result; one in the main loop ends it early, and the end frame is still
-        // made current and its hold written.
-        RunCase{"StopInStartHold",
-                30,
-                {.start = 0, .end = 5, .startHold = 5, .endHold = 1},
-                {0, 0, 0, 1, 2, 3, 4, 5},
-                true,
-                {2}},
-        RunCase{"StopInEndHold", 30, {.start = 0, .end = 3, .endHold = 3}, {0, 1, 2, 3}, true, {4}},
-        RunCase{"StopInMainLoop",
-                30,
-                {.start = 0, .end = 30, .endHold = 2},
-                {0, 1, 2, 3, 30, 30},
-                false,
-                {5}},
-        // A failed read ends the loop (no fifth read) with false, even in the last frame.
-        RunCase{"FailedRead", 30, {.start = 0, .end = 20}, {0, 1, 2}, false, {}, 4},
-        RunCase{"FailedLastRead",
-                30,
-                {.start = 0, .end = 10},
-                {0, 1, 2, 3, 4, 5, 6, 7, 8},
-                false,
-                {},
-                10},
-        // "Odd first": each frame read twice, half a frame later first; the movie frame's
-        // bottom row is the show frame it belongs to.
-        RunCase{"Fields",
-                30,
-                {.start = 0, .end = 3, .startHold = 1},
-                {0, 0, 0, 0, 1, 1, 2, 2},
-                true,
-                {},
-                -1,
-                2,
-                {0, 0, 1, 2}}),
+// A 30 fps show at 15 fps steps by 2, at 24 fps by 1.25. Reverse play shows start + end -
+// position: the end frame first, start + 1 last. A stop during the start hold skips the rest of
+// it only; one during the end hold keeps the result; one in the main loop ends it early, and
+// the end frame is still made current and its hold written. A failed read ends the loop with
+// false, even in the last frame. "Odd first" reads each frame twice, half a frame later first;
+// the movie frame's bottom row is the show frame it belongs to.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Runs, MovieRunTest, ::testing::Values(
+    //       name               rate {start, end, reverse, startHold, endHold}, frames read,
+    //                                 result, stops, failed read, field mode, frames written
+    RunCase{"Fifteen",          15, {10, 30}, {10, 12, 14, 16, 18, 20, 22, 24, 26, 28}},
+    RunCase{"TwentyFour",       24, {0, 11}, {0, 1, 2, 3, 5, 6, 7, 8, 10}},
+    RunCase{"Reverse",          30, {0, 10, true}, {10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
+    RunCase{"ReverseFifteen",   15, {20, 30, true}, {30, 28, 26, 24, 22}},
+    RunCase{"Holds",            30, {0, 5, false, 3, 2}, {0, 0, 0, 0, 1, 2, 3, 4, 5, 5}},
+    RunCase{"ReverseHolds",     30, {0, 4, true, 1, 2}, {4, 4, 3, 2, 1, 0, 0}},
+    RunCase{"EmptyRangeHolds",  30, {7, 7, false, 1, 1}, {7, 7}},
+    RunCase{"StopInStartHold",  30, {0, 5, false, 5, 1}, {0, 0, 0, 1, 2, 3, 4, 5}, true, {2}},
+    RunCase{"StopInEndHold",    30, {0, 3, false, 0, 3}, {0, 1, 2, 3}, true, {4}},
+    RunCase{"StopInMainLoop",   30, {0, 30, false, 0, 2}, {0, 1, 2, 3, 30, 30}, false, {5}},
+    RunCase{"FailedRead",       30, {0, 20}, {0, 1, 2}, false, {}, 4},
+    RunCase{"FailedLastRead",   30, {0, 10}, {0, 1, 2, 3, 4, 5, 6, 7, 8}, false, {}, 10},
+    RunCase{"Fields",           30, {0, 3, false, 1}, {0, 0, 0, 0, 1, 1, 2, 2}, true, {}, -1, 2,
+            {0, 0, 1, 2}}),
     [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(MovieMakerTest, EveryFrameIsRenderedAndShownBeforeItIsRead) {
     ASSERT_TRUE(OpenWriter());
@@ -375,38 +339,36 @@ TEST_F(MovieMakerTest, WritesThatFailEndTheRun) {
 }
 
 TEST_F(MovieMakerTest, TargaFramesAreNumberedFromTheChosenName) {
-    // take.tga numbers from 0; take0010.tga from 10, with the holds written to the chosen name
-    // (which ends up holding the end hold, written last) while the number advances.
+    // take.tga numbers from 0, take99.tga from 99; take0010.tga from 10, with the holds written
+    // to the chosen name (which ends up holding the end hold, written last) while the number
+    // advances.
     struct Case {
         MovieFormat format;
         const char* name;
         MovieRange range;
-        QStringList files;
-        std::vector<int> shows;
-    } cases[] = {
-        {MovieFormat::kTarga24,
-         "take.tga",
-         {.start = 40, .end = 44},
-         {"take0000.tga", "take0001.tga", "take0002.tga", "take0003.tga"},
-         {40, 41, 42, 43}},
-        {MovieFormat::kTarga16,
-         "take0010.tga",
-         {.start = 5, .end = 8, .startHold = 2, .endHold = 1},
-         {"take0010.tga", "take0012.tga", "take0013.tga", "take0014.tga"},
-         {8, 5, 6, 7}},
+        std::vector<int> numbers, shows;
     };
+    // clang-format off
+    const Case cases[] = {
+        {MovieFormat::kTarga24, "take.tga", {40, 44}, {0, 1, 2, 3}, {40, 41, 42, 43}},
+        {MovieFormat::kTarga24, "take99.tga", {0, 2}, {99, 100}, {0, 1}},
+        {MovieFormat::kTarga16, "take0010.tga", {5, 8, false, 2, 1}, {10, 12, 13, 14}, {8, 5, 6, 7}},
+    };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir folder;
         writer.format = c.format;
         writer.fileName = folder.filePath(c.name);
-        ASSERT_TRUE(OpenWriter());
         EXPECT_TRUE(maker->MakeMovie(c.range));
-        EXPECT_EQ(QDir(folder.path()).entryList({"*.tga"}, QDir::Files, QDir::Name), c.files);
-        for (int i = 0; i < c.files.size(); ++i) {
+        QStringList files;
+        for (int n : c.numbers)
+            files << QStringLiteral("take%1.tga").arg(n, 4, 10, QChar('0'));
+        EXPECT_EQ(QDir(folder.path()).entryList({"*.tga"}, QDir::Files, QDir::Name), files);
+        for (int i = 0; i < files.size(); ++i) {
             Picture p;
-            ASSERT_TRUE(p.Load(folder.filePath(c.files[i]), false, 0, nullptr));
-            EXPECT_EQ(p.Bits(0)[0], c.shows[i]) << c.files[i].toStdString();
+            ASSERT_TRUE(p.Load(folder.filePath(files[i]), false, 0, nullptr));
+            EXPECT_EQ(p.Bits(0)[0], c.shows[i]) << files[i].toStdString();
         }
         EXPECT_EQ(writer.fileName, folder.filePath(c.name));  // the chosen name is kept
     }

@@ -24,6 +24,7 @@
 
 using namespace quillon;
 using namespace quillon::testing;
+using Rows = std::vector<PixelRow>;
 
 namespace {
 
@@ -241,60 +242,34 @@ TEST_F(TimelineTest, BandsBarsAndMarksAtComputedPixels) {
     ASSERT_TRUE(Scene(0).children[0]->AddKey(KeyAt(150), 0));
     doc->UpdateViewsAtFrame(280);
     MakeView(QSize(700, 300));
-    const int below = 150;  // under every row, above the band labels
-    Expect(Grab(),
-           {
-               // Bands: dark from x = 30 for 60 pixels, light for the next 60.
-               {30, below, kDark},
-               {89, below, kDark},
-               {90, below, kGrey},
-               {150, below, kDark},
-               {29, below, kGrey},
-               // Bob's bar on row 40: outline at x(0) and x(300), cyan inside, to row 50.
-               {X(0), 45, kOutline},
-               {X(300), 45, kOutline},
-               {500, 40, kOutline},
-               {500, 50, kOutline},
-               {500, 45, kCyan},
-               {500, 51, kGrey},
-               {449, 51, kDark},
-               // Its actor icon: the head's first pixel at (x + 3 + 3, row + 2).
-               {X(0) + 6, 42, kBlack},
-               // The key at 150: a diamond pointing at x(150); its hold of 30 frames as two
-               // lines from x(150) + 4 to x(180) - 4 at rows 45 and 47.
-               {X(150), 42, kBlack},
-               {X(150) - 3, 45, kBlack},
-               {X(150) - 1, 42, kCyan},
-               {X(150) + 4, 45, kBlack},
-               {X(180) - 5, 47, kBlack},
-               {X(165), 46, kCyan},
-               {X(180) - 4, 45, kCyan},
-               // Al is selected: a blue bar with a white icon on row 64, ending at x(200).
-               {300, 69, kBlue},
-               {X(200), 69, kOutline},
-               {X(200) + 1, 69, kDark},
-               {X(0) + 6, 66, kWhite},
-               // The sound track shares row 76 from x(10) to x(100).
-               {X(50), 85, kCyan},
-               {X(10), 80, kOutline},
-               // The scene's camera key at 150: a triangle pointing at x(150), and the small
-               // camera beside it, clear of the scene's name.
-               {X(150) - 3, 6, kBlack},
-               {X(150), 12, kBlack},
-               {X(150) - 4, 6, kCyan},
-               {X(150) + 6, 6, kBlack},
-               // The "Camera 1" row: the bracket's right line at x(300), rows 16 .. 26.
-               {X(300), 16, kBlack},
-               {X(300), 26, kBlack},
-               {X(300) - 1, 20, kGrey},
-               // The cut line at frame 280, 2 pixels over the bars from the track area's top.
-               {X(280), 4, kRed},
-               {X(280) + 1, 45, kRed},
-               {X(280) + 1, below, kRed},
-               {X(280) + 2, 45, kCyan},
-               {X(280) - 1, 45, kCyan},
-               {X(280), 3, kRed, false},
-           });
+    // One line of rows each: the bands, dark from x = 30 for 60 pixels and light for the next
+    // 60 (b: under every row, above the band labels); Bob's bar on row 40, outlined at x(0) and
+    // x(300), to row 50, with his actor icon's head at (x + 3 + 3, row + 2); his key at 150, a
+    // diamond pointing at x(150), and its hold of 30 frames, two lines from x(150) + 4 to
+    // x(180) - 4 at rows 45 and 47; Al, selected: a blue bar with a white icon on row 64,
+    // ending at x(200); the sound track on row 76 from x(10) to x(100); the scene's camera key
+    // at 150, a triangle pointing at x(150), with the small camera beside it; the "Camera 1"
+    // row's bracket at x(300), rows 16 to 26; the cut line at 280, 2 pixels wide from the
+    // track area's top.
+    const int b = 150;
+    // clang-format off
+    const Rows want = {
+        {30, b, kDark}, {89, b, kDark}, {90, b, kGrey}, {150, b, kDark}, {29, b, kGrey},
+        {X(0), 45, kOutline}, {X(300), 45, kOutline}, {500, 40, kOutline}, {500, 50, kOutline},
+            {500, 45, kCyan}, {500, 51, kGrey}, {449, 51, kDark}, {X(0) + 6, 42, kBlack},
+        {X(150), 42, kBlack}, {X(150) - 3, 45, kBlack}, {X(150) - 1, 42, kCyan},
+            {X(150) + 4, 45, kBlack}, {X(180) - 5, 47, kBlack}, {X(165), 46, kCyan},
+            {X(180) - 4, 45, kCyan},
+        {300, 69, kBlue}, {X(200), 69, kOutline}, {X(200) + 1, 69, kDark}, {X(0) + 6, 66, kWhite},
+        {X(50), 85, kCyan}, {X(10), 80, kOutline},
+        {X(150) - 3, 6, kBlack}, {X(150), 12, kBlack}, {X(150) - 4, 6, kCyan},
+            {X(150) + 6, 6, kBlack},
+        {X(300), 16, kBlack}, {X(300), 26, kBlack}, {X(300) - 1, 20, kGrey},
+        {X(280), 4, kRed}, {X(280) + 1, 45, kRed}, {X(280) + 1, b, kRed}, {X(280) + 2, 45, kCyan},
+            {X(280) - 1, 45, kCyan}, {X(280), 3, kRed, false},
+    };
+    // clang-format on
+    Expect(Grab(), want);
 }
 
 TEST_F(TimelineTest, ShortBarsLockedTracksAndLongNames) {
