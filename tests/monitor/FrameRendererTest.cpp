@@ -25,14 +25,14 @@ namespace {
 
 constexpr int kSize = 200;
 
-// Where a world point lands on a width x height picture, computed the way a camera pose is
-// meant to project: perspective with the pose's width as vertical angle, then the tilt and pan
+// Where a world point lands on the square picture, computed the way a camera pose is meant to
+// project: perspective with the pose's width as vertical angle, then the tilt and pan
 // rotations, then the move to the camera. Pixel y counted from the top.
 struct Projected {
     double x = 0, y = 0;
     bool inFront = false;
 };
-Projected Project(const KeyFrame& camera, double x, double y, double z, int width, int height) {
+Projected Project(const KeyFrame& camera, double x, double y, double z) {
     const double pi = std::acos(-1.0);
     // Translate.
     x += (2000 - camera.eastWest()) * 0.005;
@@ -47,14 +47,7 @@ Projected Project(const KeyFrame& camera, double x, double y, double z, int widt
     const double y2 = std::cos(t) * y - std::sin(t) * z1;
     const double z2 = std::sin(t) * y + std::cos(t) * z1;
     const double f = 1 / std::tan(camera.width() * pi / 360);
-    const double aspect = double(width) / height;
-    Projected out;
-    out.inFront = z2 < 0;
-    const double ndcX = f / aspect * x1 / -z2;
-    const double ndcY = f * y2 / -z2;
-    out.x = (ndcX + 1) / 2 * width;
-    out.y = (1 - (ndcY + 1) / 2) * height;
-    return out;
+    return {(f * x1 / -z2 + 1) / 2 * kSize, (1 - (f * y2 / -z2 + 1) / 2) * kSize, z2 < 0};
 }
 
 KeyFrame CameraAt(float eastWest, float upDown, float northSouth, float pan, float tilt,
@@ -101,15 +94,15 @@ class RendererTest : public ::testing::Test {
     }
 
     // A solid picture file of one colour.
-    QString SolidPicture(const QString& name, Bgr colour, int width = 64, int height = 64) {
+    QString SolidPicture(const QString& name, Bgr colour) {
         Picture p;
-        Fill(p, width, height, 24, [&](int, int) { return colour; });
+        Fill(p, 64, 64, 24, [&](int, int) { return colour; });
         const QString path = dir.filePath(name);
         EXPECT_TRUE(p.Save(path, kWriteBmp, nullptr));
         return path;
     }
     ShowNode& AddActor(const QString& picture, float eastWest, float northSouth, float width,
-                       float height, float pan, float upDown = 0) {
+                       float height, float pan) {
         EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300, StagePlace{}, picture));
         ShowNode& actor = *Scene().children.back();
         for (KeyFrame& k : actor.keys) {
@@ -118,16 +111,15 @@ class RendererTest : public ::testing::Test {
             k.width() = width;
             k.height() = height;
             k.pan() = pan;
-            k.upDown() = upDown;
+            k.upDown() = 0;
         }
         return actor;
     }
-    // Renders the frame as the given camera sees it and reads it back, top row first.
-    QImage Render(const KeyFrame& camera, int frame = 0) {
-        doc->UpdateViewsAtFrame(frame);
+    // Renders frame 0 as the given camera sees it and reads it back, top row first.
+    QImage Render(const KeyFrame& camera) {
+        doc->UpdateViewsAtFrame(0);
         doc->monitorCamera().pose = camera;
-        FrameRenderer& r = monitor->renderer();
-        r.RenderFrame(false);
+        monitor->renderer().RenderFrame(false);
         return Read();
     }
     QImage Read() {
@@ -165,17 +157,16 @@ TEST_F(RendererTest, ActorCardLandsWhereTheGeometrySays) {
         {0.5, -0.85, qRgb(255, 0, 0)}, {0.5, -1.0, qRgb(255, 0, 0)}, {0.5, -1.15, qRgb(255, 0, 0)},
         {0.5, -1.45, qRgb(0, 0, 0)},   {0.5, -0.6, qRgb(0, 0, 0)},   {1.2, -1.0, qRgb(0, 0, 0)}};
     for (const auto& [y, z, colour] : places) {
-        const Projected p = Project(camera, 1.0, y, z, kSize, kSize);
+        const Projected p = Project(camera, 1.0, y, z);
         ASSERT_TRUE(p.inFront);
         EXPECT_EQ(At(image, p), colour) << "y " << y << " z " << z;
     }
     // The card's bottom lies at the camera's height: nothing below the horizon.
-    EXPECT_EQ(image.pixel(int(Project(camera, 1.0, 0.5, -1.0, kSize, kSize).x), kSize / 2 + 5),
-              qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(int(Project(camera, 1.0, 0.5, -1.0).x), kSize / 2 + 5), qRgb(0, 0, 0));
     // The same card seen from the other side of the stage, the camera panned round to it: it
     // looks straight at it.
     const KeyFrame side = CameraAt(1600, 100, 1800, 90, 0, 60);
-    const Projected centre = Project(side, 1.0, 0.5, -1.0, kSize, kSize);
+    const Projected centre = Project(side, 1.0, 0.5, -1.0);
     ASSERT_TRUE(centre.inFront);
     EXPECT_NEAR(centre.x, kSize / 2.0, 1.0);
     EXPECT_EQ(At(Render(side), centre), qRgb(255, 0, 0));
@@ -184,7 +175,7 @@ TEST_F(RendererTest, ActorCardLandsWhereTheGeometrySays) {
 TEST_F(RendererTest, BlendingStartsBelowAlphaPointNineFiveOrWithFeathering) {
     ShowNode& actor = AddActor(SolidPicture("white.bmp", {255, 255, 255}), 2000, 1600, 400, 400, 0);
     const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
-    const Projected centre = Project(camera, 0, 1.0, -2.0, kSize, kSize);
+    const Projected centre = Project(camera, 0, 1.0, -2.0);
     // Over the black clear colour a blended card is darkened by its alpha; an unblended one is
     // drawn at full strength whatever its alpha.
     const std::tuple<float, bool, double> cases[] = {{0.04f, false, 255},
@@ -206,8 +197,8 @@ TEST_F(RendererTest, SceneFadeDimsPanelsAndActors) {
     AddWall(-3, 3, 0, 3, -4, red);
     AddActor(SolidPicture("green.bmp", {0, 255, 0}), 2000, 1600, 200, 200, 0);
     const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
-    const Projected onWall = Project(camera, -2.0, 2.0, -4.0, kSize, kSize);
-    const Projected onActor = Project(camera, 0, 0.8, -2.0, kSize, kSize);
+    const Projected onWall = Project(camera, -2.0, 2.0, -4.0);
+    const Projected onActor = Project(camera, 0, 0.8, -2.0);
     auto fade = [&](float f) {
         for (KeyFrame& k : Scene().keys)
             k.transparency() = f;
@@ -240,8 +231,8 @@ TEST_F(RendererTest, TexturedPanelShowsThePictureTopAtItsTopEdge) {
     ASSERT_GE(wall.textureSlot, 0);
     const KeyFrame camera = CameraAt(2000, 400, 2000, 0, 0, 60);
     const QImage image = Render(camera);
-    EXPECT_EQ(At(image, Project(camera, 0, 3.5, -5, kSize, kSize)), qRgb(0, 0, 255));
-    EXPECT_EQ(At(image, Project(camera, 0, 0.5, -5, kSize, kSize)), qRgb(255, 255, 0));
+    EXPECT_EQ(At(image, Project(camera, 0, 3.5, -5)), qRgb(0, 0, 255));
+    EXPECT_EQ(At(image, Project(camera, 0, 0.5, -5)), qRgb(255, 255, 0));
 }
 
 TEST_F(RendererTest, GridFloorAlternatesGreysFromTheFirstSquare) {
@@ -253,8 +244,7 @@ TEST_F(RendererTest, GridFloorAlternatesGreysFromTheFirstSquare) {
     const std::tuple<double, double, double> squares[] = {
         {0.5, 0.5, 0.5}, {1.5, 0.5, 0.8}, {0.5, 1.5, 0.8}, {-0.5, -0.5, 0.5}};
     for (const auto& [x, z, grey] : squares)
-        EXPECT_NEAR(qRed(At(image, Project(camera, x, -0.05, z, kSize, kSize))), grey * 255, 1)
-            << x << ", " << z;
+        EXPECT_NEAR(qRed(At(image, Project(camera, x, -0.05, z))), grey * 255, 1) << x << ", " << z;
 }
 
 TEST_F(RendererTest, RostrumTilesRunRowByRowFromTheLowestZ) {
@@ -276,8 +266,7 @@ TEST_F(RendererTest, RostrumTilesRunRowByRowFromTheLowestZ) {
     // W = 3, H = 2: left -1.5, near -1; tile (r, c) centred at (-1 + c, 0, -0.5 + r).
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(At(image, Project(camera, -1.0 + c, 0, -0.5 + r, kSize, kSize)),
-                      colours[r * 3 + c])
+            EXPECT_EQ(At(image, Project(camera, -1.0 + c, 0, -0.5 + r)), colours[r * 3 + c])
                 << "row " << r << " column " << c;
 }
 
@@ -314,7 +303,7 @@ TEST_F(RendererTest, MovieFramesUploadOnFirstShowAndRoundActionFrame) {
     EXPECT_EQ(table.Name(first + 6)[0], '~');
     EXPECT_EQ(actor.GetFileName(), movie);
     EXPECT_EQ(actor.textureSlot % 1000, first);
-    EXPECT_EQ(At(image, Project(camera, 0, 1.0, -2, kSize, kSize)), qRgb(60, 40, 140));
+    EXPECT_EQ(At(image, Project(camera, 0, 1.0, -2)), qRgb(60, 40, 140));
     // Shown again, the frame is only bound.
     EXPECT_EQ(Render(camera), image);
 }

@@ -190,15 +190,6 @@ class MovieMakerTest : public ::testing::Test {
     std::unique_ptr<MovieMaker> maker;
 };
 
-TEST_F(MovieMakerTest, TheFakeSourceSeesTheFrameAndTheHalfFrameInstant) {
-    doc->UpdateViewsAtFrame(17);
-    EXPECT_FLOAT_EQ(doc->monitorCamera().pose.eastWest(), 17.0f);
-    EXPECT_FALSE(source->Half());
-    doc->UpdateViewsAtFrame(17, Refresh::kNone, FrameInstant::kHalf);
-    EXPECT_FLOAT_EQ(doc->monitorCamera().pose.eastWest(), 17.5f);
-    EXPECT_TRUE(source->Half());
-}
-
 // One whole run into an AVI file: the show frames read, in order, and the frames the movie
 // holds (the bottom row's show frame) when they differ from the frames read.
 struct RunCase {
