@@ -176,26 +176,19 @@ TEST(TimelineGeometryTest, PagingAndNameFitting) {
 TEST_F(TimelineTest, RowsAndScrollSizesOfTwoScenes) {
     MakeTwoScenes();
     // Bob, his child and Al get rows; cameras and sound have none, the sound row comes last.
-    const SceneRows one = LayOutScene(Scene(0));
+    const SceneRows one = LayOutScene(Scene(0)), two = LayOutScene(Scene(1));
     ASSERT_EQ(one.items.size(), 3u);
-    EXPECT_EQ(one.items[0].row, 40);
-    EXPECT_EQ(one.items[1].row, 52);
-    EXPECT_EQ(one.items[2].row, 64);
-    EXPECT_EQ(one.soundRow, 76);
-    EXPECT_EQ(one.movieRow, -1);
-    EXPECT_EQ(one.bottom, 88);
-    const SceneRows two = LayOutScene(Scene(1));
     ASSERT_EQ(two.items.size(), 1u);
-    EXPECT_EQ(two.items[0].row, 40);
-    EXPECT_EQ(two.bottom, 52);
+    EXPECT_EQ(std::vector({one.items[0].row, one.items[1].row, one.items[2].row, one.soundRow,
+                           one.movieRow, one.bottom, two.items[0].row, two.bottom}),
+              std::vector({40, 52, 64, 76, -1, 88, 40, 52}));
 
     MakeView();
     const QSize client = view->viewport()->size();
     const TimelineExtent& e = view->extent();
-    EXPECT_EQ(e.totalFrames, 600);
-    EXPECT_EQ(e.contentHeight, 88);  // the taller first scene decides
-    EXPECT_EQ(e.totalWidth, 601 * 2 + 30);
-    EXPECT_EQ(e.totalHeight, std::max(92, client.height() - 1));
+    // The taller first scene decides the height.
+    EXPECT_EQ(std::vector({e.totalFrames, e.contentHeight, e.totalWidth, e.totalHeight}),
+              std::vector({600, 88, 601 * 2 + 30, std::max(92, client.height() - 1)}));
     EXPECT_EQ(view->horizontalScrollBar()->maximum(), 1232 - client.width());
     EXPECT_EQ(view->horizontalScrollBar()->singleStep(), 32);  // x(jog amount 1)
     EXPECT_EQ(view->verticalScrollBar()->singleStep(), 12);
