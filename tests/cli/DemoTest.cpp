@@ -66,21 +66,6 @@ uint8_t Alpha(const RecordingTextureUploader::Texture& t, int x, int y) {
     return t.texels[(size_t(y) * size_t(t.width) + size_t(x)) * 4 + 3];
 }
 
-bool IsFloor(const SetPanel& p) {
-    for (float y : p.cornerUpDown)
-        if (y != 0.0f) return false;
-    return true;
-}
-
-// Upright: the top edge (corners 0, 1) above the bottom edge (2, 3), each side vertical.
-bool IsWall(const SetPanel& p) {
-    return p.cornerUpDown[0] > p.cornerUpDown[3] && p.cornerUpDown[1] > p.cornerUpDown[2] &&
-           p.cornerEastWest[0] == p.cornerEastWest[3] &&
-           p.cornerNorthSouth[0] == p.cornerNorthSouth[3] &&
-           p.cornerEastWest[1] == p.cornerEastWest[2] &&
-           p.cornerNorthSouth[1] == p.cornerNorthSouth[2];
-}
-
 }  // namespace
 
 TEST_F(DemoTest, MakesTheCommittedDemoWhateverTheProfileAndFolder) {
@@ -153,26 +138,19 @@ TEST_F(DemoTest, OpensFromACopiedFolderWithEveryPictureLoaded) {
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(scene.children[i]->kind, NodeKind::Camera);
 
-        int floors = 0, walls = 0;
+        // Every panel picture found in the copy and loaded whole; one panel has none and is
+        // drawn in its colour.
         for (const SetPanel& panel : scene.set->panels) {
-            EXPECT_TRUE(IsFloor(panel) || IsWall(panel));
             if (panel.imagePath[0] == '\0') {
-                // A panel without a picture is drawn in its colour.
                 EXPECT_EQ(panel.textureSlot, -1);
                 ++untextured;
                 continue;
             }
             EXPECT_EQ(std::string(panel.imagePath).rfind(copy, 0), 0u) << panel.imagePath;
-            ASSERT_GE(panel.textureSlot, 0) << panel.imagePath;
             const auto* texture = show.gl.Find(panel.textureSlot);
-            ASSERT_NE(texture, nullptr);
-            EXPECT_EQ(texture->width, 256);
-            EXPECT_EQ(texture->height, 256);
-            IsFloor(panel) ? ++floors : ++walls;
+            ASSERT_NE(texture, nullptr) << panel.imagePath;
+            EXPECT_EQ(std::pair(texture->width, texture->height), std::pair(256, 256));
         }
-        EXPECT_GE(floors, 4);
-        EXPECT_GE(walls, 4);
-
         int actors = 0, moving = 0;
         for (int i = 4; i < scene.childCount(); ++i) {
             const ShowNode& actor = *scene.children[i];

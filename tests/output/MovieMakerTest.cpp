@@ -15,6 +15,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,7 +68,6 @@ class FakeSource : public MovieFrameSource {
         const int frame = doc.currentFrame();
         const bool half = Half();
         readFrames.push_back(frame);
-        readHalves.push_back(half);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const Pixel p = PixelFor(frame, half, reads, x, y);
@@ -86,7 +86,6 @@ class FakeSource : public MovieFrameSource {
     int reads = 0;
     int failRead = -1;  // the read (from 1) that fails
     std::vector<int> readFrames;
-    std::vector<bool> readHalves;
 };
 
 // Stops on the given calls of StopRequested (from 1) and records everything else.
@@ -108,19 +107,6 @@ class FakeProgress : public MovieProgress {
     int beginWidth = 0, beginHeight = 0;
 };
 
-std::vector<int> Range(int from, int to) {
-    std::vector<int> v;
-    for (int i = from; i < to; ++i)
-        v.push_back(i);
-    return v;
-}
-
-QByteArray ReadFileBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
 class MovieMakerTest : public ::testing::Test {
   protected:
     static constexpr int kWidth = 6;  // rows of 18 bytes: the picture pads them to 20
@@ -130,11 +116,16 @@ class MovieMakerTest : public ::testing::Test {
         ASSERT_TRUE(dir.isValid());
         profile = std::make_unique<Profile>(dir.filePath("profile.ini"));
         doc = std::make_unique<Document>(*profile, host);
-        doc->Reset(false);
-        while (doc->root().childCount() > 0)
-            doc->root().RemoveChild(doc->root().childCount() - 1);
+        doc->Reset(true);  // one scene of 300 frames
         doc->settings().frameRate = 3000;
-        ASSERT_NE(AddScene(300), nullptr);
+        // The active camera's east-west channel runs straight from 0 to 300: the show frame,
+        // and half a frame more at the half-frame instant.
+        ShowNode* camera = doc->ActiveTrack(doc->root().children[0]);
+        camera->motionMode = kLinear | kStraightMotion;
+        camera->keys.resize(2);
+        camera->keys[1].frame = 300;
+        camera->keys[0].eastWest() = 0;
+        camera->keys[1].eastWest() = 300;
 
         source = std::make_unique<FakeSource>(*doc);
         writer.width = kWidth;
@@ -145,26 +136,6 @@ class MovieMakerTest : public ::testing::Test {
         writer.fileName = dir.filePath("movie.avi");
         maker = std::make_unique<MovieMaker>(*doc, *source, writer, progress);
     }
-
-    // A scene of `length` frames after the others whose active camera's east-west channel
-    // runs straight from the scene's first show frame to its end frame.
-    ShowNode* AddScene(int length) {
-        ShowNode* scene = doc->NewScene(length);
-        if (!scene) return nullptr;
-        ShowNode* camera = doc->ActiveTrack(scene);
-        if (!camera || camera == scene) return nullptr;
-        camera->motionMode = kLinear | kStraightMotion;
-        camera->keys.clear();
-        KeyFrame first, last;
-        first.frame = scene->startFrame - camera->startFrame;
-        first.eastWest() = float(scene->startFrame);
-        last.frame = scene->endFrame - camera->startFrame;
-        last.eastWest() = float(scene->endFrame);
-        camera->keys = {first, last};
-        return scene;
-    }
-
-    bool OpenWriter() { return writer.Open(); }
 
     // The blue byte of pixel 0 of every frame of the written AVI, read back through
     // MovieSource: the show frame each movie frame shows.
@@ -216,7 +187,7 @@ TEST_P(MovieRunTest, WritesTheFramesInOrder) {
     writer.fieldMode = c.fieldMode;
     progress.stopOn = c.stopOn;
     source->failRead = c.failRead;
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     EXPECT_EQ(maker->MakeMovie(c.range), c.result);
     writer.Close();
     EXPECT_EQ(source->readFrames, c.read);
@@ -258,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, MovieRunTest, ::testing::Values(
 // clang-format on
 
 TEST_F(MovieMakerTest, EveryFrameIsRenderedAndShownBeforeItIsRead) {
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     EXPECT_TRUE(maker->MakeMovie({.start = 3, .end = 6}));
     // The start made current first, each frame, then the end.
     const std::vector<int> shown = {3, 3, 4, 5, 6};
@@ -275,9 +246,11 @@ TEST_F(MovieMakerTest, EveryFrameIsRenderedAndShownBeforeItIsRead) {
 }
 
 TEST_F(MovieMakerTest, StatusClimbsFromZeroToNinetyNinePercent) {
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     EXPECT_TRUE(maker->MakeMovie({.start = 100, .end = 200}));
-    EXPECT_EQ(source->readFrames, Range(100, 200));
+    std::vector<int> frames(100);
+    std::iota(frames.begin(), frames.end(), 100);
+    EXPECT_EQ(source->readFrames, frames);
     // Equal rates step by exactly 1: frame 100 + i reads i percent; the text is cleared last.
     QStringList want;
     for (int i = 0; i < 100; ++i)
@@ -288,7 +261,7 @@ TEST_F(MovieMakerTest, StatusClimbsFromZeroToNinetyNinePercent) {
 TEST_F(MovieMakerTest, StatusFollowsThePositionAndTheHolds) {
     // At 24 fps: positions 0, 1.25, 2.5, ... 8.75 of 10 frames.
     writer.frameRate = 24.0f;
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 10}));
     EXPECT_EQ(host.status, QStringList({"0 Percent Done", "12 Percent Done", "25 Percent Done",
                                         "37 Percent Done", "50 Percent Done", "62 Percent Done",
@@ -368,7 +341,7 @@ TEST_F(MovieMakerTest, TargaFramesAreNumberedFromTheChosenName) {
 TEST_F(MovieMakerTest, ATargaFrameHoldsTheReadPixelsBottomRowFirst) {
     writer.format = MovieFormat::kTarga24;
     writer.fileName = dir.filePath("shot7.tga");
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     EXPECT_TRUE(maker->MakeMovie({.start = 21, .end = 23}));
     // The second frame: show frame 22, read 2. An uncompressed true-colour header, then the
     // pixels' blue, green and red, bottom row first.
@@ -379,11 +352,13 @@ TEST_F(MovieMakerTest, ATargaFrameHoldsTheReadPixelsBottomRowFirst) {
             const Pixel p = PixelFor(22, false, 2, x, y);
             want += {char(p.b), char(p.g), char(p.r)};
         }
-    EXPECT_EQ(ReadFileBytes(dir.filePath("shot0008.tga")).toStdString(), want);
+    QFile file(dir.filePath("shot0008.tga"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), want);
 }
 
 TEST_F(MovieMakerTest, WriteFrameKeepsBlueGreenRedOfEveryPixelAndClearsRowPadding) {
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     doc->UpdateViewsAtFrame(9);
     ASSERT_TRUE(maker->WriteFrame(0));
     const Picture& f = maker->frame();
@@ -414,7 +389,7 @@ TEST_F(MovieMakerTest, FieldsTakeAlternateRowsFromTwoInstants) {
         source->reads = 0;
         source->swaps = 0;
         writer.fieldMode = mode;
-        ASSERT_TRUE(OpenWriter());
+        ASSERT_TRUE(writer.Open());
         doc->UpdateViewsAtFrame(12);
         ASSERT_TRUE(maker->WriteFrame(0));
         // Two renders without swap, each shown by SwapNow.
@@ -440,7 +415,7 @@ TEST_F(MovieMakerTest, FieldsTakeAlternateRowsFromTwoInstants) {
 }
 
 TEST_F(MovieMakerTest, AStepThatCannotEndTheLoopIsRefused) {
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     const std::pair<float, int> rates[] = {{0.0f, 3000},
                                            {-24.0f, 3000},
                                            {std::numeric_limits<float>::quiet_NaN(), 3000},
