@@ -1,5 +1,5 @@
-// The profile on disk and the defaults the program starts from. No QCoreApplication is
-// created: the profile must work before (and without) one.
+// The profile on disk and the values the program starts from. No QCoreApplication is created:
+// the profile must work before (and without) one.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -12,6 +12,9 @@
 using namespace quillon;
 
 namespace {
+
+constexpr int kIntMax = std::numeric_limits<int>::max();
+constexpr int kIntMin = std::numeric_limits<int>::min();
 
 class ProfileTest : public ::testing::Test {
   protected:
@@ -42,73 +45,57 @@ class ScopedEnv {
 
 }  // namespace
 
-TEST_F(ProfileTest, EmptyProfileGivesTheStartUpDefaults) {
+TEST_F(ProfileTest, EmptyProfileGivesTheStartUpValues) {
     Profile profile(File());
     const DocumentSettings s = ReadDocumentSettings(profile);
+    // 30 fps, aspect 0.75, one camera, inches, scale keys, filtering, feathering and keying on,
+    // blue key colour.
     EXPECT_EQ(s.frameRate, 3000);
     EXPECT_EQ(s.aspectRatio, 0.75f);
-    EXPECT_EQ(s.reticleRatio, 0.75f);
     EXPECT_EQ(s.cameras, 1);
     EXPECT_EQ(s.units, 0);
-    EXPECT_TRUE(s.scaleKeys);
-    EXPECT_TRUE(s.filtering);
-    EXPECT_TRUE(s.featherActors);
-    EXPECT_TRUE(s.colorKeying);
-    EXPECT_FALSE(s.mipMapped);
-    EXPECT_FALSE(s.rostrumMode);
+    EXPECT_TRUE(s.scaleKeys && s.filtering && s.featherActors && s.colorKeying);
     EXPECT_EQ(s.defaultKeyColor, 0xFF0000);
-    EXPECT_EQ(s.folder, QStringLiteral("\\"));
-    EXPECT_EQ(s.vtrPort, 0);
-    // Reading alone leaves no file behind.
-    EXPECT_FALSE(QFile::exists(File()));
+    EXPECT_FALSE(QFile::exists(File()));  // reading alone leaves no file behind
 
-    // The keys outside the document's set, against the table.
+    // Defaults that follow the frame rate.
     using namespace settings;
-    EXPECT_EQ(Get(profile, kShowCameraPath), -1);
-    EXPECT_EQ(Get(profile, kShowOnDrag), 1);
-    EXPECT_EQ(Get(profile, kShowGrid), 0);
-    EXPECT_EQ(Get(profile, kStageScale), 1000);
-    EXPECT_EQ(Get(profile, kJogAmount), 1);
-    EXPECT_EQ(Get(profile, kPlayAudio), 1);
-    EXPECT_EQ(Get(profile, kMovieWidth), 720);
-    EXPECT_EQ(Get(profile, kMovieHeight), 484);
-    EXPECT_EQ(Get(profile, kStartHold), 3);
-    EXPECT_EQ(Get(profile, kScriptWindowRight), 300);
-    EXPECT_EQ(Get(profile, kScriptWindowBottom), 200);
-    EXPECT_EQ(Get(profile, kTimelineScale, 2997), 30);
-    EXPECT_EQ(Get(profile, kTimelineScale, 2400), 24);
-    EXPECT_EQ(Get(profile, kTimecodeStart, 2500), 90000);
-    EXPECT_EQ(Get(profile, kMovieFrameRate, 2997), 2997);
-    EXPECT_EQ(Get(profile, kStageWidth, kStageViewDefaultWidth), 600);
+    const std::tuple<const RateSetting*, int, int> rated[] = {
+        {&kTimelineScale, 2997, 30},          {&kTimelineScale, 2400, 24},
+        {&kTimecodeStart, 2500, 90000},       {&kMovieFrameRate, 2997, 2997},
+        {&kTimelineScale, kIntMax, 21474836}, {&kTimecodeStart, kIntMax, kIntMax},
+        {&kTimecodeStart, kIntMin, kIntMin},
+    };
+    for (const auto& [setting, rate, want] : rated)
+        EXPECT_EQ(Get(profile, *setting, rate), want)
+            << setting->key.toStdString() << " at " << rate;
 }
 
-TEST_F(ProfileTest, StoredValuesReachTheDocument) {
-    Profile profile(File());
-    using namespace settings;
-    Write(profile, kAspectRatio, 5625);
-    Write(profile, kReticleRatio, 5405);
-    Write(profile, kRostrumMode, 7);  // any non-zero value is on
-    Write(profile, kMipMapped, -1);
-    Write(profile, kFiltering, 0);
-    Write(profile, kFrameRate, 2997);
-    Write(profile, kDefaultKeyColor, -1);
-    Write(profile, kFolder, QStringLiteral("/shows/act one/"));
-    const DocumentSettings s = ReadDocumentSettings(profile);
+TEST_F(ProfileTest, StoredValuesReachTheDocumentByTheirKeyNames) {
+    WriteRaw(File(),
+             "[System]\nFrameRate=2997\nAspectRatio=5625\nReticleRatio=5405\nVTRPort=2\n"
+             "[Stage]\nRostrumMode=7\nUnits=1\nCameras=4\n"
+             "[Project]\nFolder=/shows/act one/\nScaleKeys=0\n"
+             "[Texture]\nFiltering=0\nFeatherActors=0\nMipMapped=-1\nColorKeying=0\n"
+             "DefaultKeyColor=-1\n");
+    const DocumentSettings s = ReadDocumentSettings(Profile(File()));
+    EXPECT_EQ(s.frameRate, 2997);
     EXPECT_EQ(s.aspectRatio, 0.5625f);
     EXPECT_FLOAT_EQ(s.reticleRatio, 0.5405f);
-    EXPECT_TRUE(s.rostrumMode);
-    EXPECT_TRUE(s.mipMapped);
-    EXPECT_FALSE(s.filtering);
-    EXPECT_EQ(s.frameRate, 2997);
-    EXPECT_EQ(s.defaultKeyColor, -1);
+    EXPECT_EQ(s.vtrPort, 2);
+    EXPECT_TRUE(s.rostrumMode);  // any non-zero value is on
+    EXPECT_EQ(s.units, 1);
+    EXPECT_EQ(s.cameras, 4);
     EXPECT_EQ(s.folder, QStringLiteral("/shows/act one/"));
+    EXPECT_FALSE(s.scaleKeys || s.filtering || s.featherActors || s.colorKeying);
+    EXPECT_TRUE(s.mipMapped);
+    EXPECT_EQ(s.defaultKeyColor, -1);
 }
 
 TEST_F(ProfileTest, WritesReachTheDiskAtOnce) {
     Profile writer(File());
     writer.WriteInt("System", "FrameRate", 2500);
-    writer.WriteInt("Stage", "ShowCameraPath", -1);
-    writer.WriteInt("Stage", "Scale", std::numeric_limits<int>::min());
+    writer.WriteInt("Stage", "Scale", kIntMin);
     writer.WriteInt("Window", "Stage Width", 640);
     const QString awkward = QStringLiteral(" C:\\shows\\a,b; c=d \u00e9\u4e2d ");
     writer.WriteString("Project", "Folder", awkward);
@@ -123,8 +110,7 @@ TEST_F(ProfileTest, WritesReachTheDiskAtOnce) {
     // A second profile on the same file, opened while the first is still alive.
     Profile reader(File());
     EXPECT_EQ(reader.GetInt("System", "FrameRate", 0), 2500);
-    EXPECT_EQ(reader.GetInt("Stage", "ShowCameraPath", 0), -1);
-    EXPECT_EQ(reader.GetInt("Stage", "Scale", 0), std::numeric_limits<int>::min());
+    EXPECT_EQ(reader.GetInt("Stage", "Scale", 0), kIntMin);
     EXPECT_EQ(reader.GetInt("Window", "Stage Width", 0), 640);
     EXPECT_EQ(reader.GetInt("Window", "StageWidth", 5), 5);
     EXPECT_EQ(reader.GetString("Project", "Folder", QString()), awkward);
@@ -135,11 +121,12 @@ TEST_F(ProfileTest, WritesReachTheDiskAtOnce) {
 TEST_F(ProfileTest, GetStringKeepsRoomForTheTerminator) {
     Profile profile(File());
     profile.WriteString("Project", "Folder", "abcdef");
-    EXPECT_EQ(profile.GetString("Project", "Folder", "", 4), "abc");
-    EXPECT_EQ(profile.GetString("Project", "Folder", "", 7), "abcdef");
-    EXPECT_EQ(profile.GetString("Project", "Folder", "", 1), "");
-    EXPECT_EQ(profile.GetString("Project", "Folder", "", 0), "");
-    EXPECT_EQ(profile.GetString("Project", "Missing", "xyz", 3), "xy");  // defaults too
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"Folder", 4, "abc"}, {"Folder", 7, "abcdef"}, {"Folder", 1, ""},
+        {"Folder", 0, ""},    {"Missing", 3, "xy"},  // defaults too
+    };
+    for (const auto& [key, size, want] : cases)
+        EXPECT_EQ(profile.GetString("Project", key, "xyz", size), want) << key << " " << size;
     // A surrogate pair is never cut in half.
     profile.WriteString("Project", "Folder", QStringLiteral("a\U0001F600"));
     EXPECT_EQ(profile.GetString("Project", "Folder", "", 3), "a");
@@ -150,17 +137,18 @@ TEST_F(ProfileTest, HandEditedAndBrokenFiles) {
              "[System]\nFrameRate=2500fps\nAspectRatio=99999999999\nVTRPort= 2\n"
              "ReticleRatio=-abc\n[Project]\nFolder=/a,b/\n[Stage]\nCameras=\n");
     Profile profile(File());
-    EXPECT_EQ(profile.GetInt("System", "FrameRate", 0), 2500);
-    EXPECT_EQ(profile.GetInt("System", "AspectRatio", 0), std::numeric_limits<int>::max());
-    EXPECT_EQ(profile.GetInt("System", "VTRPort", 0), 2);
-    EXPECT_EQ(profile.GetInt("System", "ReticleRatio", 9), 0);
-    EXPECT_EQ(profile.GetInt("Stage", "Cameras", 9), 0);  // present but empty
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"System", "FrameRate", 2500}, {"System", "AspectRatio", kIntMax},
+        {"System", "VTRPort", 2},      {"System", "ReticleRatio", 0},
+        {"Stage", "Cameras", 0},  // present but empty
+    };
+    for (const auto& [section, key, want] : cases)
+        EXPECT_EQ(profile.GetInt(section, key, 9), want) << key;
     EXPECT_EQ(profile.GetString("Project", "Folder", ""), "/a,b/");
 
     QByteArray garbage;
-    for (int i = 0; i < 4096; ++i) {
+    for (int i = 0; i < 4096; ++i)
         garbage.append(static_cast<char>((i * 7919) & 0xFF));
-    }
     WriteRaw(File("garbage.ini"), garbage);
     Profile broken(File("garbage.ini"));
     ReadDocumentSettings(broken);  // whatever it finds, it must not crash

@@ -25,14 +25,14 @@ namespace {
 
 constexpr int kSize = 200;
 
-// Where a world point lands on a width x height picture, computed the way a camera pose is
-// meant to project: perspective with the pose's width as vertical angle, then the tilt and pan
+// Where a world point lands on the square picture, computed the way a camera pose is meant to
+// project: perspective with the pose's width as vertical angle, then the tilt and pan
 // rotations, then the move to the camera. Pixel y counted from the top.
 struct Projected {
     double x = 0, y = 0;
     bool inFront = false;
 };
-Projected Project(const KeyFrame& camera, double x, double y, double z, int width, int height) {
+Projected Project(const KeyFrame& camera, double x, double y, double z) {
     const double pi = std::acos(-1.0);
     // Translate.
     x += (2000 - camera.eastWest()) * 0.005;
@@ -47,14 +47,7 @@ Projected Project(const KeyFrame& camera, double x, double y, double z, int widt
     const double y2 = std::cos(t) * y - std::sin(t) * z1;
     const double z2 = std::sin(t) * y + std::cos(t) * z1;
     const double f = 1 / std::tan(camera.width() * pi / 360);
-    const double aspect = double(width) / height;
-    Projected out;
-    out.inFront = z2 < 0;
-    const double ndcX = f / aspect * x1 / -z2;
-    const double ndcY = f * y2 / -z2;
-    out.x = (ndcX + 1) / 2 * width;
-    out.y = (1 - (ndcY + 1) / 2) * height;
-    return out;
+    return {(f * x1 / -z2 + 1) / 2 * kSize, (1 - (f * y2 / -z2 + 1) / 2) * kSize, z2 < 0};
 }
 
 KeyFrame CameraAt(float eastWest, float upDown, float northSouth, float pan, float tilt,
@@ -86,17 +79,30 @@ class RendererTest : public ::testing::Test {
         doc.reset();
     }
     ShowNode& Scene() { return *doc->root().children[0]; }
+    // A wall of the scene's set, upright at z from x0 to x1 and y0 to y1 (corners 0 and 1 on
+    // top); the set is made when the scene has none.
+    SetPanel& AddWall(float x0, float x1, float y0, float y1, float z, const SetPanel& base = {}) {
+        if (!Scene().set) Scene().set = std::make_unique<Set>();
+        SetPanel wall = base;
+        const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y1, y1, y0, y0};
+        for (int k = 0; k < 4; ++k) {
+            wall.cornerEastWest[k] = xs[k];
+            wall.cornerUpDown[k] = ys[k];
+            wall.cornerNorthSouth[k] = z;
+        }
+        return Scene().set->AddPanel(wall);
+    }
 
     // A solid picture file of one colour.
-    QString SolidPicture(const QString& name, Bgr colour, int width = 64, int height = 64) {
+    QString SolidPicture(const QString& name, Bgr colour) {
         Picture p;
-        Fill(p, width, height, 24, [&](int, int) { return colour; });
+        Fill(p, 64, 64, 24, [&](int, int) { return colour; });
         const QString path = dir.filePath(name);
         EXPECT_TRUE(p.Save(path, kWriteBmp, nullptr));
         return path;
     }
     ShowNode& AddActor(const QString& picture, float eastWest, float northSouth, float width,
-                       float height, float pan, float upDown = 0) {
+                       float height, float pan) {
         EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300, StagePlace{}, picture));
         ShowNode& actor = *Scene().children.back();
         for (KeyFrame& k : actor.keys) {
@@ -105,16 +111,15 @@ class RendererTest : public ::testing::Test {
             k.width() = width;
             k.height() = height;
             k.pan() = pan;
-            k.upDown() = upDown;
+            k.upDown() = 0;
         }
         return actor;
     }
-    // Renders the frame as the given camera sees it and reads it back, top row first.
-    QImage Render(const KeyFrame& camera, int frame = 0) {
-        doc->UpdateViewsAtFrame(frame);
+    // Renders frame 0 as the given camera sees it and reads it back, top row first.
+    QImage Render(const KeyFrame& camera) {
+        doc->UpdateViewsAtFrame(0);
         doc->monitorCamera().pose = camera;
-        FrameRenderer& r = monitor->renderer();
-        r.RenderFrame(false);
+        monitor->renderer().RenderFrame(false);
         return Read();
     }
     QImage Read() {
@@ -138,90 +143,78 @@ class RendererTest : public ::testing::Test {
 
 }  // namespace
 
-// The described example: an actor at eastWest 2200, northSouth 1800, 100 wide, 200 high, turned
-// by 90 degrees, spans x = 1.0, z from -1.25 to -0.75 and y from 0 to 1; a camera at the origin
-// at floor height looks along -z.
+// An actor at eastWest 2200, northSouth 1800, 100 wide, 200 high, turned by 90 degrees, spans
+// x = 1.0, z from -1.25 to -0.75 and y from 0 to 1; a camera at the origin at floor height looks
+// along -z.
 TEST_F(RendererTest, ActorCardLandsWhereTheGeometrySays) {
     AddActor(SolidPicture("red.bmp", {0, 0, 255}), 2200, 1800, 100, 200, 90);
     const KeyFrame camera = CameraAt(2000, 0, 2000, 0, 0, 120);
     const QImage image = Render(camera);
     ASSERT_FALSE(image.isNull());
-
-    // Inside the card: the middle of its span, halfway up.
-    for (double z : {-0.85, -1.0, -1.15}) {
-        const Projected inside = Project(camera, 1.0, 0.5, z, kSize, kSize);
-        ASSERT_TRUE(inside.inFront);
-        EXPECT_EQ(At(image, inside), qRgb(255, 0, 0)) << "z " << z;
-    }
-    // Beyond both ends and above the top edge the picture is black.
-    for (auto [y, z] : {std::pair{0.5, -1.45}, std::pair{0.5, -0.6}, std::pair{1.2, -1.0}}) {
-        const Projected outside = Project(camera, 1.0, y, z, kSize, kSize);
-        EXPECT_EQ(At(image, outside), qRgb(0, 0, 0)) << "y " << y << " z " << z;
+    // Red inside the card (the middle of its span, halfway up); black beyond both ends and
+    // above its top edge.
+    const std::tuple<double, double, QRgb> places[] = {
+        {0.5, -0.85, qRgb(255, 0, 0)}, {0.5, -1.0, qRgb(255, 0, 0)}, {0.5, -1.15, qRgb(255, 0, 0)},
+        {0.5, -1.45, qRgb(0, 0, 0)},   {0.5, -0.6, qRgb(0, 0, 0)},   {1.2, -1.0, qRgb(0, 0, 0)}};
+    for (const auto& [y, z, colour] : places) {
+        const Projected p = Project(camera, 1.0, y, z);
+        ASSERT_TRUE(p.inFront);
+        EXPECT_EQ(At(image, p), colour) << "y " << y << " z " << z;
     }
     // The card's bottom lies at the camera's height: nothing below the horizon.
-    EXPECT_EQ(image.pixel(int(Project(camera, 1.0, 0.5, -1.0, kSize, kSize).x), kSize / 2 + 5),
-              qRgb(0, 0, 0));
-    // The same card seen from the other side of the stage, the camera panned round to it.
+    EXPECT_EQ(image.pixel(int(Project(camera, 1.0, 0.5, -1.0).x), kSize / 2 + 5), qRgb(0, 0, 0));
+    // The same card seen from the other side of the stage, the camera panned round to it: it
+    // looks straight at it.
     const KeyFrame side = CameraAt(1600, 100, 1800, 90, 0, 60);
-    const QImage turned = Render(side);
-    const Projected centre = Project(side, 1.0, 0.5, -1.0, kSize, kSize);
+    const Projected centre = Project(side, 1.0, 0.5, -1.0);
     ASSERT_TRUE(centre.inFront);
-    EXPECT_NEAR(centre.x, kSize / 2.0, 1.0);  // panned 90 degrees, it looks straight at it
-    EXPECT_EQ(At(turned, centre), qRgb(255, 0, 0));
+    EXPECT_NEAR(centre.x, kSize / 2.0, 1.0);
+    EXPECT_EQ(At(Render(side), centre), qRgb(255, 0, 0));
 }
 
 TEST_F(RendererTest, BlendingStartsBelowAlphaPointNineFiveOrWithFeathering) {
     ShowNode& actor = AddActor(SolidPicture("white.bmp", {255, 255, 255}), 2000, 1600, 400, 400, 0);
     const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
-    const Projected centre = Project(camera, 0, 1.0, -2.0, kSize, kSize);
-    auto redAt = [&](float transparency) {
+    const Projected centre = Project(camera, 0, 1.0, -2.0);
+    // Over the black clear colour a blended card is darkened by its alpha; an unblended one is
+    // drawn at full strength whatever its alpha.
+    const std::tuple<float, bool, double> cases[] = {{0.04f, false, 255},
+                                                     {0.06f, false, 0.94 * 255},
+                                                     {0.5f, false, 0.5 * 255},
+                                                     {0.04f, true, 0.96 * 255}};
+    for (const auto& [transparency, feather, red] : cases) {
         for (KeyFrame& k : actor.keys)
             k.transparency() = transparency;
-        return qRed(At(Render(camera), centre));
-    };
-    // Over the black clear colour a blended card is darkened by its alpha; an unblended one
-    // is drawn at full strength whatever its alpha.
-    EXPECT_EQ(redAt(0.04f), 255);
-    EXPECT_NEAR(redAt(0.06f), 0.94 * 255, 1.5);
-    EXPECT_NEAR(redAt(0.5f), 0.5 * 255, 1.5);
-    doc->settings().featherActors = true;
-    EXPECT_NEAR(redAt(0.04f), 0.96 * 255, 1.5);
+        doc->settings().featherActors = feather;
+        EXPECT_NEAR(qRed(At(Render(camera), centre)), red, 1.5)
+            << transparency << (feather ? " feathered" : "");
+    }
 }
 
 TEST_F(RendererTest, SceneFadeDimsPanelsAndActors) {
-    Scene().set = std::make_unique<Set>();
-    SetPanel wall;
-    wall.panelColor = 0x0000FF;  // red
-    const float xs[4] = {-3, 3, 3, -3}, ys[4] = {3, 3, 0, 0};
-    for (int k = 0; k < 4; ++k) {
-        wall.cornerEastWest[k] = xs[k];
-        wall.cornerUpDown[k] = ys[k];
-        wall.cornerNorthSouth[k] = -4;
-    }
-    Scene().set->panels = {wall};
+    SetPanel red;
+    red.panelColor = 0x0000FF;
+    AddWall(-3, 3, 0, 3, -4, red);
     AddActor(SolidPicture("green.bmp", {0, 255, 0}), 2000, 1600, 200, 200, 0);
     const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
-    const Projected onWall = Project(camera, -2.0, 2.0, -4.0, kSize, kSize);
-    const Projected onActor = Project(camera, 0, 0.8, -2.0, kSize, kSize);
-
-    QImage image = Render(camera);
+    const Projected onWall = Project(camera, -2.0, 2.0, -4.0);
+    const Projected onActor = Project(camera, 0, 0.8, -2.0);
+    auto fade = [&](float f) {
+        for (KeyFrame& k : Scene().keys)
+            k.transparency() = f;
+        return Render(camera);
+    };
+    QImage image = fade(0);
     EXPECT_EQ(At(image, onWall), qRgb(255, 0, 0));
     EXPECT_EQ(At(image, onActor), qRgb(0, 255, 0));
-
-    for (KeyFrame& k : Scene().keys)
-        k.transparency() = 0.5f;
-    image = Render(camera);
+    // Half faded: the wall at half red; the actor blends half its green over the dimmed wall.
+    image = fade(0.5f);
     EXPECT_NEAR(qRed(At(image, onWall)), 128, 1.5);
-    // The actor blends over the dimmed wall: half its green over half-red-on-black.
-    const QRgb actor = At(image, onActor);
-    EXPECT_NEAR(qGreen(actor), 128, 1.5);
-    EXPECT_NEAR(qRed(actor), 64, 1.5);
-
+    EXPECT_NEAR(qGreen(At(image, onActor)), 128, 1.5);
+    EXPECT_NEAR(qRed(At(image, onActor)), 64, 1.5);
     // "Draw Set" off: the wall goes, the actor stays.
-    for (KeyFrame& k : Scene().keys)
-        k.transparency() = 0;
     monitor->renderer().drawSet = false;
-    image = Render(camera);
+    image = fade(0);
     EXPECT_EQ(At(image, onWall), qRgb(0, 0, 0));
     EXPECT_EQ(At(image, onActor), qRgb(0, 255, 0));
 }
@@ -232,36 +225,26 @@ TEST_F(RendererTest, TexturedPanelShowsThePictureTopAtItsTopEdge) {
     Fill(p, 64, 64, 24, [](int, int y) { return y < 32 ? Bgr{255, 0, 0} : Bgr{0, 255, 255}; });
     const QString path = dir.filePath("wall.bmp");
     ASSERT_TRUE(p.Save(path, kWriteBmp, nullptr));
-    Scene().set = std::make_unique<Set>();
-    SetPanel wall;
+    SetPanel& wall = AddWall(-2, 2, 0, 4, -5);
     SetBoundedText(reinterpret_cast<char(&)[kNodeTextBytes]>(wall.imagePath), path.toStdString());
-    const float xs[4] = {-2, 2, 2, -2}, ys[4] = {4, 4, 0, 0};
-    for (int k = 0; k < 4; ++k) {
-        wall.cornerEastWest[k] = xs[k];
-        wall.cornerUpDown[k] = ys[k];
-        wall.cornerNorthSouth[k] = -5;
-    }
     ASSERT_TRUE(doc->mediaLoader().LoadPanelPicture(*doc, wall));
     ASSERT_GE(wall.textureSlot, 0);
-    Scene().set->panels = {wall};
     const KeyFrame camera = CameraAt(2000, 400, 2000, 0, 0, 60);
     const QImage image = Render(camera);
-    EXPECT_EQ(At(image, Project(camera, 0, 3.5, -5, kSize, kSize)), qRgb(0, 0, 255));
-    EXPECT_EQ(At(image, Project(camera, 0, 0.5, -5, kSize, kSize)), qRgb(255, 255, 0));
+    EXPECT_EQ(At(image, Project(camera, 0, 3.5, -5)), qRgb(0, 0, 255));
+    EXPECT_EQ(At(image, Project(camera, 0, 0.5, -5)), qRgb(255, 255, 0));
 }
 
 TEST_F(RendererTest, GridFloorAlternatesGreysFromTheFirstSquare) {
     monitor->renderer().drawGridFloor = true;
     const KeyFrame camera = CameraAt(2000, 1000, 2000, 0, -90, 60);  // straight down
     const QImage image = Render(camera);
-    // Square (j, i) is number (i + 10) x 21 + (j + 10): (0, 0) is 220, even, grey 0.5.
-    auto greyAt = [&](double x, double z) {
-        return qRed(At(image, Project(camera, x, -0.05, z, kSize, kSize)));
-    };
-    EXPECT_NEAR(greyAt(0.5, 0.5), 0.5 * 255, 1);
-    EXPECT_NEAR(greyAt(1.5, 0.5), 0.8 * 255, 1);
-    EXPECT_NEAR(greyAt(0.5, 1.5), 0.8 * 255, 1);  // 241: rows have an odd length
-    EXPECT_NEAR(greyAt(-0.5, -0.5), 0.5 * 255, 1);
+    // Square (j, i) is number (i + 10) x 21 + (j + 10): (0, 0) is 220, even, grey 0.5; (0, 1)
+    // is 241 since rows have an odd length.
+    const std::tuple<double, double, double> squares[] = {
+        {0.5, 0.5, 0.5}, {1.5, 0.5, 0.8}, {0.5, 1.5, 0.8}, {-0.5, -0.5, 0.5}};
+    for (const auto& [x, z, grey] : squares)
+        EXPECT_NEAR(qRed(At(image, Project(camera, x, -0.05, z))), grey * 255, 1) << x << ", " << z;
 }
 
 TEST_F(RendererTest, RostrumTilesRunRowByRowFromTheLowestZ) {
@@ -271,13 +254,10 @@ TEST_F(RendererTest, RostrumTilesRunRowByRowFromTheLowestZ) {
     const std::array<QRgb, 6> colours = {qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(0, 0, 255),
                                          qRgb(255, 255, 0), qRgb(0, 255, 255), qRgb(255, 0, 255)};
     for (int i = 0; i < 6; ++i) {
-        std::vector<uint8_t> texels(32 * 32 * 4);
-        for (size_t t = 0; t < texels.size(); t += 4) {
-            texels[t] = uint8_t(qRed(colours[i]));
-            texels[t + 1] = uint8_t(qGreen(colours[i]));
-            texels[t + 2] = uint8_t(qBlue(colours[i]));
-            texels[t + 3] = 255;
-        }
+        std::vector<uint8_t> texels;
+        for (int t = 0; t < 32 * 32; ++t)
+            texels.insert(texels.end(), {uint8_t(qRed(colours[i])), uint8_t(qGreen(colours[i])),
+                                         uint8_t(qBlue(colours[i])), 255});
         monitor->textures().Upload(10 + i, 32, 32, texels.data(), UploadOptions{});
     }
     actor.textureSlot = 10 + 21000;
@@ -286,15 +266,13 @@ TEST_F(RendererTest, RostrumTilesRunRowByRowFromTheLowestZ) {
     // W = 3, H = 2: left -1.5, near -1; tile (r, c) centred at (-1 + c, 0, -0.5 + r).
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(At(image, Project(camera, -1.0 + c, 0, -0.5 + r, kSize, kSize)),
-                      colours[r * 3 + c])
+            EXPECT_EQ(At(image, Project(camera, -1.0 + c, 0, -0.5 + r)), colours[r * 3 + c])
                 << "row " << r << " column " << c;
 }
 
 TEST_F(RendererTest, NoSceneAtTheFrameLeavesThePictureAlone) {
     AddActor(SolidPicture("red.bmp", {0, 0, 255}), 2000, 1600, 400, 400, 0);
-    const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
-    const QImage drawn = Render(camera);
+    const QImage drawn = Render(CameraAt(2000, 200, 2000, 0, 0, 60));
     // The scene moves away from the current frame: nothing is drawn and nothing cleared, even
     // with the camera turned round.
     Scene().startFrame = 10;
@@ -316,40 +294,34 @@ TEST_F(RendererTest, MovieFramesUploadOnFirstShowAndRoundActionFrame) {
     const int first = actor.textureSlot % 1000;
     TextureTable& table = monitor->media().textures();
     ASSERT_EQ(table.Name(first + 7)[0], '~');
-    const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
-    for (KeyFrame& k : actor.keys) {
+    for (KeyFrame& k : actor.keys)
         k.actionFrame() = 6.5f;
-        k.width() = 400;
-        k.height() = 400;
-    }
+    const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
+    // Action frame 6.5 shows frame 7, uploaded now under its own name; frame 6 is not.
     const QImage image = Render(camera);
     EXPECT_EQ(table.Name(first + 7), movie + "7");
     EXPECT_EQ(table.Name(first + 6)[0], '~');
     EXPECT_EQ(actor.GetFileName(), movie);
     EXPECT_EQ(actor.textureSlot % 1000, first);
-    EXPECT_EQ(At(image, Project(camera, 0, 1.0, -2, kSize, kSize)), qRgb(60, 40, 140));
+    EXPECT_EQ(At(image, Project(camera, 0, 1.0, -2)), qRgb(60, 40, 140));
     // Shown again, the frame is only bound.
     EXPECT_EQ(Render(camera), image);
 }
 
 TEST(Reticle, SizesFollowTheClientAreaAndRatio) {
-    ReticleShape tv = ReticleFor(640, 480, 0.75f);
-    EXPECT_EQ(tv.rect.width(), 576);
-    EXPECT_EQ(tv.rect.height(), 432);
-    EXPECT_EQ(tv.rect.left(), 32);
-    EXPECT_EQ(tv.rect.top(), 24);
-    EXPECT_EQ(tv.corner, 86);
-    // Wide window: the height decides (320), then 90 %.
-    tv = ReticleFor(800, 480, 0.75f);
-    EXPECT_EQ(tv.rect.width(), 2 * 288);
-    EXPECT_EQ(tv.rect.left(), 400 - 288);
-    EXPECT_EQ(tv.rect.height(), 2 * 216);
-    // Other ratios: square corners, two pixels wider on each side.
-    const ReticleShape wide = ReticleFor(640, 480, 0.5625f);
-    EXPECT_EQ(wide.corner, 0);
-    EXPECT_EQ(wide.rect.left(), -2);
-    EXPECT_EQ(wide.rect.width(), 644);
-    EXPECT_EQ(wide.rect.height(), 2 * 180);
+    // "TV Safe" on 640 x 480: 576 x 432 with corners of 86. On 800 x 480 the half width comes
+    // from the height (320), then 90 % (288). Other ratios: square corners, two pixels wider
+    // on each side.
+    const std::tuple<int, int, float, QRect, int> cases[] = {
+        {640, 480, 0.75f, QRect(32, 24, 576, 432), 86},
+        {800, 480, 0.75f, QRect(400 - 288, 240 - 216, 576, 432), 86},
+        {640, 480, 0.5625f, QRect(-2, 240 - 180, 644, 360), 0},
+    };
+    for (const auto& [width, height, ratio, rect, corner] : cases) {
+        const ReticleShape shape = ReticleFor(width, height, ratio);
+        EXPECT_EQ(shape.rect, rect) << width << " x " << height << " at " << ratio;
+        EXPECT_EQ(shape.corner, corner) << width << " x " << height << " at " << ratio;
+    }
 }
 
 TEST(Reticle, PaintsBlackOverWhite) {
@@ -359,14 +331,14 @@ TEST(Reticle, PaintsBlackOverWhite) {
         QPainter painter(&image);
         PaintReticle(painter, ReticleFor(640, 480, 0.75f));
     }
-    // The left edge at mid-height: a black line with white on either side.
-    EXPECT_EQ(image.pixel(31, 240), qRgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(32, 240), qRgb(0, 0, 0));
-    EXPECT_EQ(image.pixel(33, 240), qRgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(29, 240), qRgb(50, 50, 50));
-    EXPECT_EQ(image.pixel(320, 240), qRgb(50, 50, 50));
-    // Rounded: the rectangle's own corner point stays clear.
-    EXPECT_EQ(image.pixel(32, 24), qRgb(50, 50, 50));
+    // The left edge at mid-height: a black line with white on either side; rounded, so the
+    // rectangle's own corner point stays clear.
+    const std::tuple<int, int, QRgb> pixels[] = {
+        {31, 240, qRgb(255, 255, 255)}, {32, 240, qRgb(0, 0, 0)},
+        {33, 240, qRgb(255, 255, 255)}, {29, 240, qRgb(50, 50, 50)},
+        {320, 240, qRgb(50, 50, 50)},   {32, 24, qRgb(50, 50, 50)}};
+    for (const auto& [x, y, colour] : pixels)
+        EXPECT_EQ(image.pixel(x, y), colour) << x << ", " << y;
 }
 
 TEST_F(RendererTest, SwapsArePacedOnAScreenButNotOffscreen) {

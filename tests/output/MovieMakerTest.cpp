@@ -15,6 +15,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,7 +68,6 @@ class FakeSource : public MovieFrameSource {
         const int frame = doc.currentFrame();
         const bool half = Half();
         readFrames.push_back(frame);
-        readHalves.push_back(half);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const Pixel p = PixelFor(frame, half, reads, x, y);
@@ -86,7 +86,6 @@ class FakeSource : public MovieFrameSource {
     int reads = 0;
     int failRead = -1;  // the read (from 1) that fails
     std::vector<int> readFrames;
-    std::vector<bool> readHalves;
 };
 
 // Stops on the given calls of StopRequested (from 1) and records everything else.
@@ -108,19 +107,6 @@ class FakeProgress : public MovieProgress {
     int beginWidth = 0, beginHeight = 0;
 };
 
-std::vector<int> Range(int from, int to) {
-    std::vector<int> v;
-    for (int i = from; i < to; ++i)
-        v.push_back(i);
-    return v;
-}
-
-QByteArray ReadFileBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
 class MovieMakerTest : public ::testing::Test {
   protected:
     static constexpr int kWidth = 6;  // rows of 18 bytes: the picture pads them to 20
@@ -130,11 +116,16 @@ class MovieMakerTest : public ::testing::Test {
         ASSERT_TRUE(dir.isValid());
         profile = std::make_unique<Profile>(dir.filePath("profile.ini"));
         doc = std::make_unique<Document>(*profile, host);
-        doc->Reset(false);
-        while (doc->root().childCount() > 0)
-            doc->root().RemoveChild(doc->root().childCount() - 1);
+        doc->Reset(true);  // one scene of 300 frames
         doc->settings().frameRate = 3000;
-        ASSERT_NE(AddScene(300), nullptr);
+        // The active camera's east-west channel runs straight from 0 to 300: the show frame,
+        // and half a frame more at the half-frame instant.
+        ShowNode* camera = doc->ActiveTrack(doc->root().children[0]);
+        camera->motionMode = kLinear | kStraightMotion;
+        camera->keys.resize(2);
+        camera->keys[1].frame = 300;
+        camera->keys[0].eastWest() = 0;
+        camera->keys[1].eastWest() = 300;
 
         source = std::make_unique<FakeSource>(*doc);
         writer.width = kWidth;
@@ -145,26 +136,6 @@ class MovieMakerTest : public ::testing::Test {
         writer.fileName = dir.filePath("movie.avi");
         maker = std::make_unique<MovieMaker>(*doc, *source, writer, progress);
     }
-
-    // A scene of `length` frames after the others whose active camera's east-west channel
-    // runs straight from the scene's first show frame to its end frame.
-    ShowNode* AddScene(int length) {
-        ShowNode* scene = doc->NewScene(length);
-        if (!scene) return nullptr;
-        ShowNode* camera = doc->ActiveTrack(scene);
-        if (!camera || camera == scene) return nullptr;
-        camera->motionMode = kLinear | kStraightMotion;
-        camera->keys.clear();
-        KeyFrame first, last;
-        first.frame = scene->startFrame - camera->startFrame;
-        first.eastWest() = float(scene->startFrame);
-        last.frame = scene->endFrame - camera->startFrame;
-        last.eastWest() = float(scene->endFrame);
-        camera->keys = {first, last};
-        return scene;
-    }
-
-    bool OpenWriter() { return writer.Open(); }
 
     // The blue byte of pixel 0 of every frame of the written AVI, read back through
     // MovieSource: the show frame each movie frame shows.
@@ -190,38 +161,75 @@ class MovieMakerTest : public ::testing::Test {
     std::unique_ptr<MovieMaker> maker;
 };
 
-TEST_F(MovieMakerTest, TheFakeSourceSeesTheFrameAndTheHalfFrameInstant) {
-    doc->UpdateViewsAtFrame(17);
-    EXPECT_FLOAT_EQ(doc->monitorCamera().pose.eastWest(), 17.0f);
-    EXPECT_FALSE(source->Half());
-    doc->UpdateViewsAtFrame(17, Refresh::kNone, FrameInstant::kHalf);
-    EXPECT_FLOAT_EQ(doc->monitorCamera().pose.eastWest(), 17.5f);
-    EXPECT_TRUE(source->Half());
+// One whole run into an AVI file: the show frames read, in order, and the frames the movie
+// holds (the bottom row's show frame) when they differ from the frames read.
+struct RunCase {
+    const char* name;
+    float movieRate;
+    MovieRange range;
+    std::vector<int> read;
+    bool result = true;
+    std::set<int> stopOn = {};  // StopRequested calls (from 1) that answer yes
+    int failRead = -1;
+    int fieldMode = 0;
+    std::vector<int> written = {};
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) {
+    *os << c.name;
 }
 
-TEST_F(MovieMakerTest, ThirtyFramesShowAtFifteenFramesMovieWritesEverySecondFrame) {
-    writer.frameRate = 15.0f;
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 10, .end = 30}));
+class MovieRunTest : public MovieMakerTest, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(MovieRunTest, WritesTheFramesInOrder) {
+    const RunCase& c = GetParam();
+    writer.frameRate = c.movieRate;
+    writer.fieldMode = c.fieldMode;
+    progress.stopOn = c.stopOn;
+    source->failRead = c.failRead;
+    ASSERT_TRUE(writer.Open());
+    EXPECT_EQ(maker->MakeMovie(c.range), c.result);
     writer.Close();
-    const std::vector<int> want = {10, 12, 14, 16, 18, 20, 22, 24, 26, 28};
-    EXPECT_EQ(source->readFrames, want);
-    EXPECT_EQ(AviFrames(writer.fileName), want);
-    EXPECT_EQ(writer.framesWritten(), 10);
+    EXPECT_EQ(source->readFrames, c.read);
+    EXPECT_EQ(AviFrames(writer.fileName), c.written.empty() ? c.read : c.written);
+    // Whatever happened, the run ends on its last frame with the window, status and cursor
+    // given back.
+    EXPECT_EQ(progress.shown.back(), c.range.reverse ? c.range.start : c.range.end);
+    EXPECT_EQ(doc->currentFrame(), progress.shown.back());
+    EXPECT_EQ(progress.events, "BE");
+    EXPECT_EQ(host.status.last(), QString());
+    EXPECT_EQ(host.waitCursor, "+-");
 }
 
-TEST_F(MovieMakerTest, TwentyFourFromThirtySkipsEveryFifthFrame) {
-    writer.frameRate = 24.0f;
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 11}));
-    writer.Close();
-    const std::vector<int> want = {0, 1, 2, 3, 5, 6, 7, 8, 10};
-    EXPECT_EQ(source->readFrames, want);
-    EXPECT_EQ(AviFrames(writer.fileName), want);
-}
+// A 30 fps show at 15 fps steps by 2, at 24 fps by 1.25. Reverse play shows start + end -
+// position: the end frame first, start + 1 last. A stop during the start hold skips the rest of
+// it only; one during the end hold keeps the result; one in the main loop ends it early, and
+// the end frame is still made current and its hold written. A failed read ends the loop with
+// false, even in the last frame. "Odd first" reads each frame twice, half a frame later first;
+// the movie frame's bottom row is the show frame it belongs to.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Runs, MovieRunTest, ::testing::Values(
+    //       name               rate {start, end, reverse, startHold, endHold}, frames read,
+    //                                 result, stops, failed read, field mode, frames written
+    RunCase{"Fifteen",          15, {10, 30}, {10, 12, 14, 16, 18, 20, 22, 24, 26, 28}},
+    RunCase{"TwentyFour",       24, {0, 11}, {0, 1, 2, 3, 5, 6, 7, 8, 10}},
+    RunCase{"Reverse",          30, {0, 10, true}, {10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
+    RunCase{"ReverseFifteen",   15, {20, 30, true}, {30, 28, 26, 24, 22}},
+    RunCase{"Holds",            30, {0, 5, false, 3, 2}, {0, 0, 0, 0, 1, 2, 3, 4, 5, 5}},
+    RunCase{"ReverseHolds",     30, {0, 4, true, 1, 2}, {4, 4, 3, 2, 1, 0, 0}},
+    RunCase{"EmptyRangeHolds",  30, {7, 7, false, 1, 1}, {7, 7}},
+    RunCase{"StopInStartHold",  30, {0, 5, false, 5, 1}, {0, 0, 0, 1, 2, 3, 4, 5}, true, {2}},
+    RunCase{"StopInEndHold",    30, {0, 3, false, 0, 3}, {0, 1, 2, 3}, true, {4}},
+    RunCase{"StopInMainLoop",   30, {0, 30, false, 0, 2}, {0, 1, 2, 3, 30, 30}, false, {5}},
+    RunCase{"FailedRead",       30, {0, 20}, {0, 1, 2}, false, {}, 4},
+    RunCase{"FailedLastRead",   30, {0, 10}, {0, 1, 2, 3, 4, 5, 6, 7, 8}, false, {}, 10},
+    RunCase{"Fields",           30, {0, 3, false, 1}, {0, 0, 0, 0, 1, 1, 2, 2}, true, {}, -1, 2,
+            {0, 0, 1, 2}}),
+    [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(MovieMakerTest, EveryFrameIsRenderedAndShownBeforeItIsRead) {
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     EXPECT_TRUE(maker->MakeMovie({.start = 3, .end = 6}));
     // The start made current first, each frame, then the end.
     const std::vector<int> shown = {3, 3, 4, 5, 6};
@@ -233,67 +241,35 @@ TEST_F(MovieMakerTest, EveryFrameIsRenderedAndShownBeforeItIsRead) {
         EXPECT_FALSE(source->renders[i].half) << i;
     }
     EXPECT_EQ(source->swaps, 0);
-    EXPECT_EQ(doc->currentFrame(), 6);  // left at the end frame
-    EXPECT_EQ(progress.events, "BE");
     EXPECT_EQ(progress.beginWidth, kWidth);
     EXPECT_EQ(progress.beginHeight, kHeight);
 }
 
-TEST_F(MovieMakerTest, ReversePlayRunsFromTheEndBackwards) {
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 10, .reverse = true}));
-    writer.Close();
-    // Frame start + end - position: the end frame first, start + 1 last.
-    const std::vector<int> want = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
-    EXPECT_EQ(source->readFrames, want);
-    EXPECT_EQ(AviFrames(writer.fileName), want);
-    std::vector<int> shown = {10};
-    shown.insert(shown.end(), want.begin(), want.end());
-    shown.push_back(0);
-    EXPECT_EQ(progress.shown, shown);
-    EXPECT_EQ(doc->currentFrame(), 0);  // left at the start frame
-}
-
-TEST_F(MovieMakerTest, ReversePlayAtHalfTheRate) {
-    writer.frameRate = 15.0f;
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 20, .end = 30, .reverse = true}));
-    const std::vector<int> want = {30, 28, 26, 24, 22};
-    EXPECT_EQ(source->readFrames, want);
-}
-
 TEST_F(MovieMakerTest, StatusClimbsFromZeroToNinetyNinePercent) {
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     EXPECT_TRUE(maker->MakeMovie({.start = 100, .end = 200}));
-    ASSERT_EQ(host.status.size(), 101);
-    // Equal rates step by exactly 1: frame 100 + i reads i percent.
+    std::vector<int> frames(100);
+    std::iota(frames.begin(), frames.end(), 100);
+    EXPECT_EQ(source->readFrames, frames);
+    // Equal rates step by exactly 1: frame 100 + i reads i percent; the text is cleared last.
+    QStringList want;
     for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(host.status[i], QStringLiteral("%1 Percent Done").arg(i)) << i;
-    EXPECT_EQ(host.status[0], "0 Percent Done");
-    EXPECT_EQ(host.status[99], "99 Percent Done");
-    EXPECT_EQ(host.status.last(), QString());
-    EXPECT_EQ(host.waitCursor, "+-");
-    EXPECT_EQ(source->readFrames, Range(100, 200));
+        want << QStringLiteral("%1 Percent Done").arg(i);
+    EXPECT_EQ(host.status, want << QString());
 }
 
-TEST_F(MovieMakerTest, StatusFollowsThePositionAtAnotherRate) {
+TEST_F(MovieMakerTest, StatusFollowsThePositionAndTheHolds) {
+    // At 24 fps: positions 0, 1.25, 2.5, ... 8.75 of 10 frames.
     writer.frameRate = 24.0f;
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 10}));
-    // Positions 0, 1.25, 2.5, ... 8.75 of 10 frames.
-    const QStringList want = {"0 Percent Done",  "12 Percent Done", "25 Percent Done",
-                              "37 Percent Done", "50 Percent Done", "62 Percent Done",
-                              "75 Percent Done", "87 Percent Done", ""};
-    EXPECT_EQ(host.status, want);
-}
-
-TEST_F(MovieMakerTest, HoldsRepeatTheFirstAndLastFrames) {
-    ASSERT_TRUE(OpenWriter());
+    EXPECT_EQ(host.status, QStringList({"0 Percent Done", "12 Percent Done", "25 Percent Done",
+                                        "37 Percent Done", "50 Percent Done", "62 Percent Done",
+                                        "75 Percent Done", "87 Percent Done", ""}));
+    host.status.clear();
+    progress.stopCalls = 0;
+    writer.frameRate = 30.0f;
     EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 5, .startHold = 3, .endHold = 2}));
-    writer.Close();
-    const std::vector<int> want = {0, 0, 0, 0, 1, 2, 3, 4, 5, 5};
-    EXPECT_EQ(source->readFrames, want);
-    EXPECT_EQ(AviFrames(writer.fileName), want);
     const QStringList status = {"Writing Start Hold",
                                 "Writing Start Hold",
                                 "Writing Start Hold",
@@ -308,151 +284,81 @@ TEST_F(MovieMakerTest, HoldsRepeatTheFirstAndLastFrames) {
     EXPECT_EQ(host.status, status);
     // One look at the user per written frame: after each hold frame, before each main frame.
     EXPECT_EQ(progress.stopCalls, 3 + 5 + 2);
-    EXPECT_EQ(host.waitCursor, "+-");
 }
 
-TEST_F(MovieMakerTest, ReversePlayHoldsTheEndFirstAndTheStartLast) {
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(
-        maker->MakeMovie({.start = 0, .end = 4, .reverse = true, .startHold = 1, .endHold = 2}));
-    const std::vector<int> want = {4, 4, 3, 2, 1, 0, 0};
-    EXPECT_EQ(source->readFrames, want);
-}
-
-TEST_F(MovieMakerTest, AStopDuringTheStartHoldSkipsTheRestOfItOnly) {
-    progress.stopOn = {2};
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 5, .startHold = 5, .endHold = 1}));
-    writer.Close();
-    const std::vector<int> want = {0, 0, 0, 1, 2, 3, 4, 5};
-    EXPECT_EQ(source->readFrames, want);
-    EXPECT_EQ(AviFrames(writer.fileName), want);
-    EXPECT_EQ(host.status.count(QStringLiteral("Writing Start Hold")), 2);
-    EXPECT_EQ(host.status.count(QStringLiteral("Writing End Hold")), 1);
-}
-
-TEST_F(MovieMakerTest, AStopDuringTheEndHoldKeepsTheResult) {
-    progress.stopOn = {4};  // after the first of three end-hold frames
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 3, .endHold = 3}));
-    const std::vector<int> want = {0, 1, 2, 3};
-    EXPECT_EQ(source->readFrames, want);
-}
-
-TEST_F(MovieMakerTest, AStopInTheMainLoopEndsItEarlyAndLeavesAPlayableMovie) {
-    progress.stopOn = {5};  // before the fifth main-loop frame
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 30, .endHold = 2}));
-    // The end frame is still made current and the end hold still written.
-    const std::vector<int> want = {0, 1, 2, 3, 30, 30};
-    EXPECT_EQ(source->readFrames, want);
-    EXPECT_EQ(progress.shown.back(), 30);
-    EXPECT_EQ(progress.events, "BE");
-    EXPECT_EQ(host.status.last(), QString());
-    EXPECT_EQ(host.waitCursor, "+-");
-    writer.Close();
-    MovieSource movie;
-    Picture picture;
-    EXPECT_EQ(movie.Open(writer.fileName, &picture), 6);
-    EXPECT_EQ(AviFrames(writer.fileName), want);
-}
-
-TEST_F(MovieMakerTest, AFailedReadEndsTheLoopWithFalse) {
-    source->failRead = 4;
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 20}));
-    writer.Close();
-    const std::vector<int> written = {0, 1, 2};
-    EXPECT_EQ(AviFrames(writer.fileName), written);
-    // No fifth main-loop read: the loop ended at the failed one.
-    EXPECT_EQ(source->reads, 4);
-    EXPECT_EQ(host.waitCursor, "+-");
-    EXPECT_EQ(host.status.last(), QString());
-}
-
-TEST_F(MovieMakerTest, AFailedReadInTheLastFrameStillFails) {
-    source->failRead = 10;
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10}));
-}
-
-TEST_F(MovieMakerTest, AFailedWriteEndsTheLoopWithFalse) {
+TEST_F(MovieMakerTest, WritesThatFailEndTheRun) {
     // Never opened: the writer refuses every frame.
     EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 20}));
     EXPECT_EQ(source->reads, 1);
     EXPECT_EQ(host.waitCursor, "+-");
     EXPECT_EQ(progress.events, "BE");
-}
-
-TEST_F(MovieMakerTest, AFailedStartHoldWriteEndsTheHoldAndFailsTheRun) {
+    // A Targa in a folder that does not exist: one hold frame tried, then the main loop's first.
+    source->reads = 0;
+    host.status.clear();
     writer.format = MovieFormat::kTarga24;
-    writer.fileName = dir.filePath("missing/take.tga");  // a folder that does not exist
+    writer.fileName = dir.filePath("missing/take.tga");
     EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 3, .startHold = 4}));
-    // One hold frame tried, then the main loop tried its first frame.
     EXPECT_EQ(source->reads, 2);
     EXPECT_EQ(host.status.count(QStringLiteral("Writing Start Hold")), 1);
 }
 
-TEST_F(MovieMakerTest, TargaFramesAreNumberedFromZero) {
-    writer.format = MovieFormat::kTarga24;
-    writer.fileName = dir.filePath("take.tga");
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 40, .end = 44}));
-    const QStringList want = {"take0000.tga", "take0001.tga", "take0002.tga", "take0003.tga"};
-    EXPECT_EQ(QDir(dir.path()).entryList({"*.tga"}, QDir::Files, QDir::Name), want);
-    for (int i = 0; i < 4; ++i) {
-        Picture p;
-        ASSERT_TRUE(p.Load(dir.filePath(want[i]), false, 0, nullptr));
-        EXPECT_EQ(p.Bits(0)[0], 40 + i);
+TEST_F(MovieMakerTest, TargaFramesAreNumberedFromTheChosenName) {
+    // take.tga numbers from 0, take99.tga from 99; take0010.tga from 10, with the holds written
+    // to the chosen name (which ends up holding the end hold, written last) while the number
+    // advances.
+    struct Case {
+        MovieFormat format;
+        const char* name;
+        MovieRange range;
+        std::vector<int> numbers, shows;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {MovieFormat::kTarga24, "take.tga", {40, 44}, {0, 1, 2, 3}, {40, 41, 42, 43}},
+        {MovieFormat::kTarga24, "take99.tga", {0, 2}, {99, 100}, {0, 1}},
+        {MovieFormat::kTarga16, "take0010.tga", {5, 8, false, 2, 1}, {10, 12, 13, 14}, {8, 5, 6, 7}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        writer.format = c.format;
+        writer.fileName = folder.filePath(c.name);
+        EXPECT_TRUE(maker->MakeMovie(c.range));
+        QStringList files;
+        for (int n : c.numbers)
+            files << QStringLiteral("take%1.tga").arg(n, 4, 10, QChar('0'));
+        EXPECT_EQ(QDir(folder.path()).entryList({"*.tga"}, QDir::Files, QDir::Name), files);
+        for (int i = 0; i < files.size(); ++i) {
+            Picture p;
+            ASSERT_TRUE(p.Load(folder.filePath(files[i]), false, 0, nullptr));
+            EXPECT_EQ(p.Bits(0)[0], c.shows[i]) << files[i].toStdString();
+        }
+        EXPECT_EQ(writer.fileName, folder.filePath(c.name));  // the chosen name is kept
     }
-    // The end hold (none here) would write to the name as chosen, which is kept.
-    EXPECT_EQ(writer.fileName, dir.filePath("take.tga"));
-}
-
-TEST_F(MovieMakerTest, TargaHoldsWriteToTheChosenNameWhileTheNumberAdvances) {
-    writer.format = MovieFormat::kTarga16;
-    writer.fileName = dir.filePath("take0010.tga");
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 5, .end = 8, .startHold = 2, .endHold = 1}));
-    const QStringList want = {"take0010.tga", "take0012.tga", "take0013.tga", "take0014.tga"};
-    EXPECT_EQ(QDir(dir.path()).entryList({"*.tga"}, QDir::Files, QDir::Name), want);
-    const int shows[] = {8, 5, 6, 7};  // the chosen name holds the end hold, written last
-    for (int i = 0; i < 4; ++i) {
-        Picture p;
-        ASSERT_TRUE(p.Load(dir.filePath(want[i]), false, 0, nullptr));
-        EXPECT_EQ(p.Bits(0)[0], shows[i]) << want[i].toStdString();
-    }
-    const std::vector<int> read = {5, 5, 5, 6, 7, 8};
-    EXPECT_EQ(source->readFrames, read);
 }
 
 TEST_F(MovieMakerTest, ATargaFrameHoldsTheReadPixelsBottomRowFirst) {
     writer.format = MovieFormat::kTarga24;
     writer.fileName = dir.filePath("shot7.tga");
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     EXPECT_TRUE(maker->MakeMovie({.start = 21, .end = 23}));
-    // The second frame: show frame 22, read 2.
-    const QByteArray bytes = ReadFileBytes(dir.filePath("shot0008.tga"));
-    ASSERT_EQ(bytes.size(), 18 + kWidth * kHeight * 3);
-    const auto* b = reinterpret_cast<const uint8_t*>(bytes.constData());
-    EXPECT_EQ(b[2], 2);  // uncompressed true colour
-    EXPECT_EQ(b[12] | b[13] << 8, kWidth);
-    EXPECT_EQ(b[14] | b[15] << 8, kHeight);
-    EXPECT_EQ(b[16], 24);
-    EXPECT_EQ(b[17], 0);  // bottom-left origin
-    std::string want;
+    // The second frame: show frame 22, read 2. An uncompressed true-colour header, then the
+    // pixels' blue, green and red, bottom row first.
+    std::string want = std::string("\0\0\2", 3) + std::string(9, '\0');
+    want += {char(kWidth), 0, char(kHeight), 0, 24, 0};
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const Pixel p = PixelFor(22, false, 2, x, y);
-            want += char(p.b);
-            want += char(p.g);
-            want += char(p.r);
+            want += {char(p.b), char(p.g), char(p.r)};
         }
-    EXPECT_EQ(bytes.mid(18).toStdString(), want);
+    QFile file(dir.filePath("shot0008.tga"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), want);
 }
 
 TEST_F(MovieMakerTest, WriteFrameKeepsBlueGreenRedOfEveryPixelAndClearsRowPadding) {
-    ASSERT_TRUE(OpenWriter());
+    ASSERT_TRUE(writer.Open());
     doc->UpdateViewsAtFrame(9);
     ASSERT_TRUE(maker->WriteFrame(0));
     const Picture& f = maker->frame();
@@ -460,15 +366,13 @@ TEST_F(MovieMakerTest, WriteFrameKeepsBlueGreenRedOfEveryPixelAndClearsRowPaddin
     ASSERT_EQ(f.Height(), kHeight);
     ASSERT_EQ(f.BitCount(), 24);
     for (int y = 0; y < kHeight; ++y) {
-        const uint8_t* row = f.Bits(y);
+        std::string want;
         for (int x = 0; x < kWidth; ++x) {
             const Pixel p = PixelFor(9, false, 1, x, y);
-            EXPECT_EQ(row[x * 3 + 0], p.b);
-            EXPECT_EQ(row[x * 3 + 1], p.g);
-            EXPECT_EQ(row[x * 3 + 2], p.r);
+            want += {char(p.b), char(p.g), char(p.r)};
         }
-        for (int i = kWidth * 3; i < f.RowBytes(); ++i)
-            EXPECT_EQ(row[i], 0) << "row " << y << " byte " << i;
+        want.resize(size_t(f.RowBytes()), '\0');
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(f.Bits(y)), want.size()), want) << y;
     }
     // No new buffer for the next frame.
     const uint8_t* bits = f.Bits(0);
@@ -476,76 +380,54 @@ TEST_F(MovieMakerTest, WriteFrameKeepsBlueGreenRedOfEveryPixelAndClearsRowPaddin
     EXPECT_EQ(maker->frame().Bits(0), bits);
 }
 
-TEST_F(MovieMakerTest, OddFirstTakesTheBottomRowFromHalfAFrameLater) {
-    writer.fieldMode = 2;
-    ASSERT_TRUE(OpenWriter());
-    doc->UpdateViewsAtFrame(12);
-    ASSERT_TRUE(maker->WriteFrame(0));
-    // Two renders without swap, each shown by SwapNow, at the later instant first.
-    ASSERT_EQ(source->renders.size(), 2u);
-    EXPECT_FALSE(source->renders[0].swap);
-    EXPECT_TRUE(source->renders[0].half);
-    EXPECT_FALSE(source->renders[1].swap);
-    EXPECT_FALSE(source->renders[1].half);
-    EXPECT_EQ(source->renders[0].frame, 12);
-    EXPECT_EQ(source->renders[1].frame, 12);
-    EXPECT_EQ(source->swaps, 2);
-    const Picture& f = maker->frame();
-    for (int y = 0; y < kHeight; ++y) {
-        const bool even = y % 2 == 0;
-        for (int x = 0; x < kWidth; ++x) {
-            const Pixel p = PixelFor(12, even, even ? 1 : 2, x, y);
-            EXPECT_EQ(f.Bits(y)[x * 3 + 0], p.b) << x << "," << y;
-            EXPECT_EQ(f.Bits(y)[x * 3 + 1], p.g) << x << "," << y;
-            EXPECT_EQ(f.Bits(y)[x * 3 + 2], p.r) << x << "," << y;
+TEST_F(MovieMakerTest, FieldsTakeAlternateRowsFromTwoInstants) {
+    // "Odd first" renders half a frame later first and takes its rows 0, 2, ... from that read;
+    // "Even first" the other way round. Rows count from the bottom.
+    for (int mode : {1, 2}) {
+        SCOPED_TRACE(mode == 1 ? "even first" : "odd first");
+        source->renders.clear();
+        source->reads = 0;
+        source->swaps = 0;
+        writer.fieldMode = mode;
+        ASSERT_TRUE(writer.Open());
+        doc->UpdateViewsAtFrame(12);
+        ASSERT_TRUE(maker->WriteFrame(0));
+        // Two renders without swap, each shown by SwapNow.
+        ASSERT_EQ(source->renders.size(), 2u);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(source->renders[i].frame, 12);
+            EXPECT_FALSE(source->renders[i].swap);
+            EXPECT_EQ(source->renders[i].half, (i == 0) == (mode == 2));
         }
+        EXPECT_EQ(source->swaps, 2);
+        const Picture& f = maker->frame();
+        for (int y = 0; y < kHeight; ++y) {
+            const bool firstRead = y % 2 == 0;
+            const bool half = firstRead == (mode == 2);
+            for (int x = 0; x < kWidth; ++x) {
+                const Pixel p = PixelFor(12, half, firstRead ? 1 : 2, x, y);
+                EXPECT_EQ(f.Bits(y)[x * 3 + 1], p.g) << x << "," << y;
+                EXPECT_EQ(f.Bits(y)[x * 3 + 2], p.r) << x << "," << y;
+            }
+        }
+        writer.Close();
     }
-}
-
-TEST_F(MovieMakerTest, EvenFirstTakesTheBottomRowFromTheFramesOwnInstant) {
-    writer.fieldMode = 1;
-    ASSERT_TRUE(OpenWriter());
-    doc->UpdateViewsAtFrame(12);
-    ASSERT_TRUE(maker->WriteFrame(0));
-    ASSERT_EQ(source->renders.size(), 2u);
-    EXPECT_FALSE(source->renders[0].half);
-    EXPECT_TRUE(source->renders[1].half);
-    const Picture& f = maker->frame();
-    for (int y = 0; y < kHeight; ++y) {
-        const bool odd = y % 2 == 1;
-        const Pixel p = PixelFor(12, odd, odd ? 2 : 1, 0, y);
-        EXPECT_EQ(f.Bits(y)[1], p.g) << y;
-        EXPECT_EQ(f.Bits(y)[2], p.r) << y;
-    }
-}
-
-TEST_F(MovieMakerTest, FieldsInAWholeRunReadTwicePerFrame) {
-    writer.fieldMode = 2;
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 3, .startHold = 1}));
-    writer.Close();
-    const std::vector<int> frames = {0, 0, 0, 0, 1, 1, 2, 2};
-    EXPECT_EQ(source->readFrames, frames);
-    const std::vector<bool> halves = {true, false, true, false, true, false, true, false};
-    EXPECT_EQ(source->readHalves, halves);
-    // Bottom row of each movie frame: the show frame it belongs to.
-    const std::vector<int> movie = {0, 0, 1, 2};
-    EXPECT_EQ(AviFrames(writer.fileName), movie);
 }
 
 TEST_F(MovieMakerTest, AStepThatCannotEndTheLoopIsRefused) {
-    ASSERT_TRUE(OpenWriter());
-    for (float rate : {0.0f, -24.0f, std::numeric_limits<float>::quiet_NaN(),
-                       std::numeric_limits<float>::max()}) {
-        writer.frameRate = rate;
+    ASSERT_TRUE(writer.Open());
+    const std::pair<float, int> rates[] = {{0.0f, 3000},
+                                           {-24.0f, 3000},
+                                           {std::numeric_limits<float>::quiet_NaN(), 3000},
+                                           {std::numeric_limits<float>::max(), 3000},
+                                           {30.0f, 0},
+                                           {30.0f, -3000}};
+    for (const auto& [movieRate, showRate] : rates) {
+        writer.frameRate = movieRate;
+        doc->settings().frameRate = showRate;
         EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10, .startHold = 1, .endHold = 1}))
-            << rate;
+            << movieRate << " from " << showRate;
     }
-    writer.frameRate = 30.0f;
-    doc->settings().frameRate = 0;
-    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10, .startHold = 1, .endHold = 1}));
-    doc->settings().frameRate = -3000;
-    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10, .startHold = 1, .endHold = 1}));
     EXPECT_EQ(source->renders.size(), 0u);
     EXPECT_EQ(source->reads, 0);
     EXPECT_TRUE(host.status.isEmpty());
@@ -555,29 +437,20 @@ TEST_F(MovieMakerTest, AStepThatCannotEndTheLoopIsRefused) {
     EXPECT_EQ(writer.framesWritten(), 0);
 }
 
-TEST_F(MovieMakerTest, AnEmptyRangeWritesOnlyTheHolds) {
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_TRUE(maker->MakeMovie({.start = 7, .end = 7, .startHold = 1, .endHold = 1}));
-    const std::vector<int> want = {7, 7};
-    EXPECT_EQ(source->readFrames, want);
-}
-
 TEST_F(MovieMakerTest, VrmlOutputWritesTheWorldUnderTheWaitCursor) {
     writer.format = MovieFormat::kVrml;
-    writer.fileName = dir.filePath("world.wrl");
-    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 10, .startHold = 2, .endHold = 2}));
-    EXPECT_TRUE(QFileInfo(writer.fileName).size() > 0);
-    EXPECT_EQ(host.waitCursor, "+-");
+    const std::pair<const char*, bool> names[] = {{"world.wrl", true},
+                                                  {"missing/world.wrl", false}};
+    for (const auto& [name, ok] : names) {
+        host.waitCursor.clear();
+        writer.fileName = dir.filePath(name);
+        EXPECT_EQ(maker->MakeMovie({.start = 0, .end = 10, .startHold = 2, .endHold = 2}), ok);
+        EXPECT_EQ(QFileInfo(writer.fileName).size() > 0, ok) << name;
+        EXPECT_EQ(host.waitCursor, "+-");
+    }
     EXPECT_EQ(source->renders.size(), 0u);
     EXPECT_EQ(source->reads, 0);
     EXPECT_EQ(progress.events, "");
-}
-
-TEST_F(MovieMakerTest, AVrmlWorldThatCannotBeWrittenFails) {
-    writer.format = MovieFormat::kVrml;
-    writer.fileName = dir.filePath("missing/world.wrl");
-    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 10}));
-    EXPECT_EQ(host.waitCursor, "+-");
 }
 
 }  // namespace

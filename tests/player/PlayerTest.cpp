@@ -63,61 +63,57 @@ class PlayerTest : public ::testing::Test {
 };
 
 TEST_F(PlayerTest, ProfileValuesAndTheirLimits) {
-    EXPECT_EQ(player->jogAmount(), 1);
-    EXPECT_FALSE(player->moveCamera());
-    EXPECT_TRUE(player->playAudio());
-    EXPECT_EQ(player->mode(), kStopped);
-    EXPECT_FALSE(player->rangeOn());
-
-    WithProfile("Player", "JogAmt", 0);
-    EXPECT_EQ(player->jogAmount(), 1);
-    WithProfile("Player", "JogAmt", -40);
-    EXPECT_EQ(player->jogAmount(), 1);
-    WithProfile("Player", "JogAmt", 99999);
-    EXPECT_EQ(player->jogAmount(), 1800);  // 60 seconds at 30 fps
-    WithProfile("Player", "JogAmt", 12);
-    EXPECT_EQ(player->jogAmount(), 12);
-    WithProfile("Player", "MoveCamera", 5);
-    EXPECT_TRUE(player->moveCamera());
-    WithProfile("Player", "PlayAudio", 0);
-    EXPECT_FALSE(player->playAudio());
+    // A jog amount is kept between 1 and the frames of 60 seconds at 30 fps; any non-zero
+    // toggle value is on. Each row adds its value to the profile of the rows before.
+    struct Case {
+        const char* key;
+        int stored;
+        int jog;
+        bool moveCamera, playAudio;
+    } cases[] = {
+        {"JogAmt", 0, 1, false, true},        {"JogAmt", -40, 1, false, true},
+        {"JogAmt", 99999, 1800, false, true}, {"JogAmt", 12, 12, false, true},
+        {"MoveCamera", 5, 12, true, true},    {"PlayAudio", 0, 12, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.key << "=" << c.stored);
+        WithProfile("Player", c.key, c.stored);
+        EXPECT_EQ(player->jogAmount(), c.jog);
+        EXPECT_EQ(player->moveCamera(), c.moveCamera);
+        EXPECT_EQ(player->playAudio(), c.playAudio);
+    }
 }
 
 TEST_F(PlayerTest, JogAmountIsClampedToSixtySecondsAndWritten) {
-    EXPECT_EQ(MaxJogAmount(3000), 1800);
-    EXPECT_EQ(MaxJogAmount(2997), 1798);
-    EXPECT_EQ(MaxJogAmount(2400), 1440);
-    EXPECT_EQ(MaxJogAmount(0), 1800);  // an unusable rate is read as 30 fps
+    // An unusable rate is read as 30 fps.
+    const std::pair<int, int> rates[] = {{3000, 1800}, {2997, 1798}, {2400, 1440}, {0, 1800}};
+    for (const auto& [rate, frames] : rates)
+        EXPECT_EQ(MaxJogAmount(rate), frames) << rate;
 
     int announced = 0;
     QObject::connect(player.get(), &Player::jogAmountChanged, [&](int f) { announced = f; });
-    EXPECT_EQ(player->ApplyJogAmount(5000), 1800);
-    EXPECT_EQ(announced, 1800);
-    EXPECT_EQ(Stored(settings::kJogAmount), 1800);
-    EXPECT_EQ(player->ApplyJogAmount(0), 1);
-    EXPECT_EQ(player->ApplyJogAmount(-3), 1);
-    EXPECT_EQ(player->ApplyJogAmount(int64_t(1) << 40), 1800);
-    EXPECT_EQ(player->ApplyJogAmount(45), 45);
-    EXPECT_EQ(Stored(settings::kJogAmount), 45);
+    const std::pair<int64_t, int> typed[] = {
+        {5000, 1800}, {0, 1}, {-3, 1}, {int64_t(1) << 40, 1800}, {45, 45}};
+    for (const auto& [value, kept] : typed) {
+        EXPECT_EQ(player->ApplyJogAmount(value), kept) << value;
+        EXPECT_EQ(announced, kept) << value;
+        EXPECT_EQ(Stored(settings::kJogAmount), kept) << value;
+    }
 }
 
 TEST_F(PlayerTest, JogsStayInsideTheShow) {
     doc->NewScene(300);  // frames 300 .. 599
     doc->UpdateViewsAtFrame(0);
     player->ApplyJogAmount(250);
-    player->JogBack();
-    EXPECT_EQ(doc->currentFrame(), 0);
-    player->JogForward();
-    EXPECT_EQ(doc->currentFrame(), 250);
-    player->JogForward();
-    EXPECT_EQ(doc->currentFrame(), 500);
-    player->JogForward();
-    EXPECT_EQ(doc->currentFrame(), 599);  // the last frame, not 750
-    player->JogBack();
-    EXPECT_EQ(doc->currentFrame(), 349);
-    player->ApplyJogAmount(1800);
-    player->JogBack();
-    EXPECT_EQ(doc->currentFrame(), 0);
+    // Back from 0 stays at 0; forward past the end stops at the last frame, 599, not 750.
+    const std::tuple<int, bool, int> jogs[] = {{250, false, 0},   {250, true, 250},
+                                               {250, true, 500},  {250, true, 599},
+                                               {250, false, 349}, {1800, false, 0}};
+    for (const auto& [amount, forward, frame] : jogs) {
+        player->ApplyJogAmount(amount);
+        forward ? player->JogForward() : player->JogBack();
+        EXPECT_EQ(doc->currentFrame(), frame);
+    }
 }
 
 TEST_F(PlayerTest, StartAndStopGoThroughThePlayLoop) {
@@ -138,7 +134,7 @@ TEST_F(PlayerTest, StartAndStopGoThroughThePlayLoop) {
     player->Start(kFastForward);
     player->JogForward();  // a jog stops play first
     EXPECT_EQ(loop.modes, (std::vector<int>{-2, 1, 0, 2, 0}));
-    EXPECT_EQ(announced, (std::vector<int>{-2, 1, 0, 2, 0}));
+    EXPECT_EQ(announced, loop.modes);
     EXPECT_EQ(player->mode(), kStopped);
     EXPECT_EQ(doc->currentFrame(), 1);
 }
@@ -146,64 +142,45 @@ TEST_F(PlayerTest, StartAndStopGoThroughThePlayLoop) {
 TEST_F(PlayerTest, RangeMarksSwapWhenReversed) {
     int changes = 0;
     QObject::connect(player.get(), &Player::rangeChanged, [&] { ++changes; });
-
-    doc->UpdateViewsAtFrame(100);
-    player->MarkRangeStart();  // the end mark (0) lies before 100: 0 .. 100
-    EXPECT_TRUE(player->rangeOn());
-    EXPECT_EQ(player->rangeStart(), 0);
-    EXPECT_EQ(player->rangeEnd(), 100);
-
-    doc->UpdateViewsAtFrame(40);
-    player->MarkRangeStart();
-    EXPECT_EQ(player->rangeStart(), 40);
-    EXPECT_EQ(player->rangeEnd(), 100);
-
-    doc->UpdateViewsAtFrame(20);
-    player->MarkRangeEnd();  // before the start mark: swapped
-    EXPECT_EQ(player->rangeStart(), 20);
-    EXPECT_EQ(player->rangeEnd(), 40);
-
-    doc->UpdateViewsAtFrame(200);
-    player->MarkRangeStart();  // past the end mark: the old end becomes the start
-    EXPECT_EQ(player->rangeStart(), 40);
-    EXPECT_EQ(player->rangeEnd(), 200);
-
-    player->ToggleRange();
-    EXPECT_FALSE(player->rangeOn());
-    player->MarkRangeEnd();  // a mark turns the range back on
-    EXPECT_TRUE(player->rangeOn());
-    EXPECT_EQ(player->rangeEnd(), 200);
+    // Each mark turns the range on; a start mark past the end mark makes the old end the start,
+    // an end mark before the start mark makes the old start the end.
+    const std::tuple<int, bool, int, int> marks[] = {
+        {100, true, 0, 100},                         // the end mark (0) lies before 100
+        {40, true, 40, 100},   {20, false, 20, 40},  // before the start mark: swapped
+        {200, true, 40, 200},                        // past the end mark
+        {200, false, 40, 200},                       // with the range switched off first
+    };
+    for (const auto& [frame, start, wantStart, wantEnd] : marks) {
+        SCOPED_TRACE(::testing::Message() << (start ? "start" : "end") << " mark at " << frame);
+        if (frame == 200 && !start) {
+            player->ToggleRange();
+            EXPECT_FALSE(player->rangeOn());
+        }
+        doc->UpdateViewsAtFrame(frame);
+        start ? player->MarkRangeStart() : player->MarkRangeEnd();
+        EXPECT_TRUE(player->rangeOn());
+        EXPECT_EQ(player->rangeStart(), wantStart);
+        EXPECT_EQ(player->rangeEnd(), wantEnd);
+    }
     EXPECT_EQ(changes, 6);
 }
 
 TEST_F(PlayerTest, NextCameraStepsRoundTheCameraCount) {
-    ShowNode& scene = *doc->root().children[0];
-    scene.children[1]->keys[0].eastWest() = 777.0f;
-    doc->settings().cameras = 1;
-    player->NextCamera();
-    EXPECT_EQ(doc->activeCamera(), 0);
-
-    doc->settings().cameras = 3;
-    player->NextCamera();
-    EXPECT_EQ(doc->activeCamera(), 1);
-    EXPECT_EQ(doc->monitorCamera().pose.eastWest(), 777.0f);  // the monitor shows camera 2
-    player->NextCamera();
-    player->NextCamera();
-    EXPECT_EQ(doc->activeCamera(), 0);
-
-    doc->settings().cameras = 9;  // at most four cameras
-    for (int i = 0; i < 5; ++i)
-        player->NextCamera();
-    EXPECT_EQ(doc->activeCamera(), 1);
-
-    doc->settings().cameras = 0;
-    player->NextCamera();
-    EXPECT_EQ(doc->activeCamera(), 1);
-
-    doc->settings().cameras = 4;
-    doc->settings().rostrumMode = true;
-    player->NextCamera();
-    EXPECT_EQ(doc->activeCamera(), 1);
+    doc->root().children[0]->children[1]->keys[0].eastWest() = 777.0f;
+    // At most four cameras; none counts as one; rostrum mode keeps the camera.
+    const std::tuple<int, bool, int, int> steps[] = {
+        {1, false, 1, 0}, {3, false, 1, 1}, {3, false, 2, 0},
+        {9, false, 5, 1}, {0, false, 1, 1}, {4, true, 1, 1},
+    };
+    for (const auto& [cameras, rostrum, presses, want] : steps) {
+        doc->settings().cameras = cameras;
+        doc->settings().rostrumMode = rostrum;
+        for (int i = 0; i < presses; ++i)
+            player->NextCamera();
+        EXPECT_EQ(doc->activeCamera(), want) << cameras << " cameras, " << presses << " presses";
+        // The monitor shows the active camera: camera 2 carries 777.
+        EXPECT_EQ(doc->monitorCamera().pose.eastWest() == 777.0f, want == 1);
+    }
 }
 
 TEST_F(PlayerTest, TogglesWriteTheProfileAndTheRateTestAnnouncesItself) {
@@ -219,8 +196,7 @@ TEST_F(PlayerTest, TogglesWriteTheProfileAndTheRateTestAnnouncesItself) {
     EXPECT_FALSE(player->testRate());
     player->RequestFrameRateTest();
     EXPECT_TRUE(player->testRate());
-    ASSERT_EQ(host.messages.size(), 1);
-    EXPECT_EQ(host.messages[0], "Play show to test Frame Rate");
+    EXPECT_EQ(host.messages, QStringList{"Play show to test Frame Rate"});
 }
 
 }  // namespace
