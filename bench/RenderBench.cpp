@@ -57,7 +57,7 @@ QString WriteCardPicture(const QString& folder, int index) {
         }
     }
     const QString path = QDir(folder).filePath(QStringLiteral("card%1.bmp").arg(index));
-    p.Save(path, kWriteBmp, nullptr);
+    p.Save(path, PictureWriteMode::kBmp, nullptr);
     return path;
 }
 
@@ -72,7 +72,7 @@ QString WritePanelPicture(const QString& folder, const char* name, int shade) {
         }
     }
     const QString path = QDir(folder).filePath(QString::fromLatin1(name));
-    p.Save(path, kWriteBmp, nullptr);
+    p.Save(path, PictureWriteMode::kBmp, nullptr);
     return path;
 }
 

@@ -214,7 +214,7 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
         if (!scratch_.Create(width, height, 24)) return false;
         for (int row = 0; row < height; ++row)
             std::memcpy(scratch_.Bits(row), picture.Bits(row), size_t(picture.RowBytes()));
-        return scratch_.Save(fileName, kWriteTarga, nullptr);
+        return scratch_.Save(fileName, PictureWriteMode::kTarga, nullptr);
     }
     if (!avi_ || avi_->broken) return false;
     Avi& a = *avi_;

@@ -46,8 +46,9 @@ bool PictureMediaLoader::AssignMovie(const QString& path, ShowNode& actor) {
     movie.Close();
     if (frames < 1) return false;
 
-    actor.aspect = static_cast<float>(TextureDimension(height, false, INT_MAX)) /
-                   static_cast<float>(TextureDimension(width, false, INT_MAX));
+    constexpr auto kDown = TextureRounding::kLargestNotAbove;
+    actor.aspect = static_cast<float>(TextureDimension(height, kDown, INT_MAX)) /
+                   static_cast<float>(TextureDimension(width, kDown, INT_MAX));
     if (!actor.keys.empty()) actor.keys[0].height() = actor.keys[0].width() * actor.aspect;
     actor.pictureWidth = static_cast<uint16_t>(width);
     const std::string name = ToRecordText(path);
@@ -58,7 +59,7 @@ bool PictureMediaLoader::AssignMovie(const QString& path, ShowNode& actor) {
 
 bool PictureMediaLoader::AssignStill(Document& doc, const QString& path, ShowNode& actor,
                                      bool interactive) {
-    if (!scratch_.Load(path, interactive, 0, &doc.host())) return false;
+    if (!scratch_.Load(path, {.showErrors = interactive}, &doc.host())) return false;
     if (interactive) {
         // Both are warnings only: the texture is cropped, or padded with empty texels.
         const int maxSize = textures_.uploader().MaxTextureSize();
@@ -89,7 +90,7 @@ bool PictureMediaLoader::AssignRostrum(Document& doc, const QString& path, ShowN
     actor.media = media;
     Picture& artwork = media->picture;
     // The buffer becomes a whole number of tiles each way, the artwork at its top.
-    if (!artwork.Load(path, interactive, tile, &doc.host())) {
+    if (!artwork.Load(path, {.showErrors = interactive, .sizeStep = tile}, &doc.host())) {
         actor.media.reset();
         return false;
     }
@@ -101,8 +102,8 @@ bool PictureMediaLoader::AssignRostrum(Document& doc, const QString& path, ShowN
     const int columns = (bufferWidth + tile - 1) / tile;
     int tileWidth = tile, tileHeight = tile, overlap = kTileOverlap;
     if (rows == 1 && columns == 1) {
-        tileWidth = TextureDimension(bufferWidth, true, INT_MAX);
-        tileHeight = TextureDimension(bufferHeight, true, INT_MAX);
+        tileWidth = TextureDimension(bufferWidth, TextureRounding::kSmallestNotBelow, INT_MAX);
+        tileHeight = TextureDimension(bufferHeight, TextureRounding::kSmallestNotBelow, INT_MAX);
         overlap = 0;
     }
 
@@ -154,10 +155,10 @@ bool PictureMediaLoader::LoadPanelPicture(Document& doc, SetPanel& panel) {
     const QString file = FromRecordText(path);
     if (paletteDisplay_) {
         Picture full;
-        if (!full.Load(file, false, 0, &doc.host())) return false;
-        full.ToPalette8(scratch_, false);
+        if (!full.Load(file, {}, &doc.host())) return false;
+        full.ToPalette8(scratch_, Picture::Palette8::kColourCube);
         scratch_.FillPalette(palette_);
-    } else if (!scratch_.Load(file, false, 0, &doc.host())) {
+    } else if (!scratch_.Load(file, {}, &doc.host())) {
         return false;
     }
     textures_.UploadTexture(panel, scratch_, doc.settings());

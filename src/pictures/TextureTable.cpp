@@ -74,13 +74,13 @@ void TextureTable::Reset() {
 }
 
 TextureTable::Upload TextureTable::UploadPicture(std::string_view name, const Picture& picture,
-                                                 int32_t keyColor, bool smallestNotBelow,
+                                                 int32_t keyColor, TextureRounding rounding,
                                                  const DocumentSettings& settings) {
     if (!picture.HasBuffers()) return {};
     const int maxSize = uploader_.MaxTextureSize();
     Upload up;
-    up.width = TextureDimension(picture.Width(), smallestNotBelow, maxSize);
-    up.height = TextureDimension(picture.Height(), smallestNotBelow, maxSize);
+    up.width = TextureDimension(picture.Width(), rounding, maxSize);
+    up.height = TextureDimension(picture.Height(), rounding, maxSize);
     // Every texel is written by FillTexels, so the buffer is not cleared first.
     const size_t bytes = size_t(up.width) * size_t(up.height) * 4;
     std::unique_ptr<uint8_t[]> texels(new (std::nothrow) uint8_t[bytes]);
@@ -88,14 +88,16 @@ TextureTable::Upload TextureTable::UploadPicture(std::string_view name, const Pi
     if (settings.featherActors && picture.BitCount() < 32)
         FeatherEdges(up.width, up.height, texels.get());
     up.number = Lookup(name);
-    uploader_.Upload(up.number % kTiledReference, up.width, up.height, texels.get(),
-                     UploadOptions{settings.filtering, settings.mipMapped});
+    uploader_.Upload(
+        up.number % kTiledReference, up.width, up.height, texels.get(),
+        UploadOptions{.filtering = settings.filtering, .mipMapped = settings.mipMapped});
     return up;
 }
 
 int TextureTable::UploadTexture(ShowNode& actor, const Picture& picture,
                                 const DocumentSettings& settings) {
-    const Upload up = UploadPicture(actor.GetFileName(), picture, actor.keyColor, true, settings);
+    const Upload up = UploadPicture(actor.GetFileName(), picture, actor.keyColor,
+                                    TextureRounding::kSmallestNotBelow, settings);
     if (up.number < 0) return -1;
     actor.textureSlot = up.number;
     actor.aspect = static_cast<float>(up.height) / static_cast<float>(up.width);
@@ -115,7 +117,10 @@ int TextureTable::UploadTexture(ShowNode& actor, const Picture& picture,
 int TextureTable::UploadTexture(SetPanel& panel, const Picture& picture,
                                 const DocumentSettings& settings) {
     const std::string_view name(panel.imagePath, strnlen(panel.imagePath, kPanelPathBytes));
-    const Upload up = UploadPicture(name, picture, panel.keyColor, settings.rostrumMode, settings);
+    const Upload up = UploadPicture(name, picture, panel.keyColor,
+                                    settings.rostrumMode ? TextureRounding::kSmallestNotBelow
+                                                         : TextureRounding::kLargestNotAbove,
+                                    settings);
     if (up.number < 0) return -1;
     panel.textureSlot = static_cast<int16_t>(up.number);
     return up.number;

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "Texels.h"
 #include "TextureUploader.h"
 
 namespace quillon {
@@ -74,7 +75,7 @@ class TextureTable {
         int height = 0;
     };
     Upload UploadPicture(std::string_view name, const Picture& picture, int32_t keyColor,
-                         bool smallestNotBelow, const DocumentSettings& settings);
+                         TextureRounding rounding, const DocumentSettings& settings);
 
     TextureUploader& uploader_;
     std::array<std::string, kEntries> names_;

@@ -92,7 +92,7 @@ class RendererTest : public ::testing::Test {
         Picture p;
         Fill(p, width, height, 24, [&](int, int) { return colour; });
         const QString path = dir.filePath(name);
-        EXPECT_TRUE(p.Save(path, kWriteBmp, nullptr));
+        EXPECT_TRUE(p.Save(path, PictureWriteMode::kBmp, nullptr));
         return path;
     }
     ShowNode& AddActor(const QString& picture, float eastWest, float northSouth, float width,
@@ -231,7 +231,7 @@ TEST_F(RendererTest, TexturedPanelShowsThePictureTopAtItsTopEdge) {
     Picture p;
     Fill(p, 64, 64, 24, [](int, int y) { return y < 32 ? Bgr{255, 0, 0} : Bgr{0, 255, 255}; });
     const QString path = dir.filePath("wall.bmp");
-    ASSERT_TRUE(p.Save(path, kWriteBmp, nullptr));
+    ASSERT_TRUE(p.Save(path, PictureWriteMode::kBmp, nullptr));
     Scene().set = std::make_unique<Set>();
     SetPanel wall;
     SetBoundedText(reinterpret_cast<char(&)[kNodeTextBytes]>(wall.imagePath), path.toStdString());

@@ -401,7 +401,7 @@ TEST_F(MovieMakerTest, TargaFramesAreNumberedFromZero) {
     EXPECT_EQ(QDir(dir.path()).entryList({"*.tga"}, QDir::Files, QDir::Name), want);
     for (int i = 0; i < 4; ++i) {
         Picture p;
-        ASSERT_TRUE(p.Load(dir.filePath(want[i]), false, 0, nullptr));
+        ASSERT_TRUE(p.Load(dir.filePath(want[i]), {}, nullptr));
         EXPECT_EQ(p.Bits(0)[0], 40 + i);
     }
     // The end hold (none here) would write to the name as chosen, which is kept.
@@ -418,7 +418,7 @@ TEST_F(MovieMakerTest, TargaHoldsWriteToTheChosenNameWhileTheNumberAdvances) {
     const int shows[] = {8, 5, 6, 7};  // the chosen name holds the end hold, written last
     for (int i = 0; i < 4; ++i) {
         Picture p;
-        ASSERT_TRUE(p.Load(dir.filePath(want[i]), false, 0, nullptr));
+        ASSERT_TRUE(p.Load(dir.filePath(want[i]), {}, nullptr));
         EXPECT_EQ(p.Bits(0)[0], shows[i]) << want[i].toStdString();
     }
     const std::vector<int> read = {5, 5, 5, 6, 7, 8};

@@ -454,12 +454,12 @@ TEST_F(MovieWriterTest, TargaSequenceUnderExactNames) {
             PatternFrame(frame, hold, 10, 6);
             ASSERT_TRUE(w.WriteFrame(frame));
         }
-        const std::string holdBytes = testing::WriteBytes(frame, kWriteTarga);
+        const std::string holdBytes = testing::WriteBytes(frame, PictureWriteMode::kTarga);
         for (int k = 0; k < 3; ++k, ++n) {
             w.fileName = TargaFrameName(numbering.baseName, n);
             PatternFrame(frame, 5 + k, 10, 6);
             ASSERT_TRUE(w.WriteFrame(frame));
-            expectedBytes.push_back(testing::WriteBytes(frame, kWriteTarga));
+            expectedBytes.push_back(testing::WriteBytes(frame, PictureWriteMode::kTarga));
         }
         std::set<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(folder.path().toStdString()))
@@ -494,7 +494,7 @@ TEST_F(MovieWriterTest, TargaNumberingFromAPlainName) {
     }
     EXPECT_EQ(Files(), (std::set<std::string>{"take0000.tga", "take0001.tga"}));
     Picture read;
-    ASSERT_TRUE(read.Load(Path("take0001.tga"), false, 0, nullptr));
+    ASSERT_TRUE(read.Load(Path("take0001.tga"), {}, nullptr));
     EXPECT_TRUE(testing::FrameIs(read, 4, 4, 1, -1, PatternPixel));
 }
 

@@ -120,7 +120,7 @@ class VrmlExportTest : public ::testing::Test {
                 q[1] = y >= 8 ? 100 : 20;
                 q[2] = y >= 8 ? 200 : 10;
             }
-        ASSERT_TRUE(p.Save(QString::fromStdString(path), kWriteBmp, nullptr));
+        ASSERT_TRUE(p.Save(QString::fromStdString(path), PictureWriteMode::kBmp, nullptr));
     }
     // 2 x 2: bottom row pure green, pure red; top row pure blue, white.
     void WriteHero(const std::string& path) {
@@ -130,7 +130,7 @@ class VrmlExportTest : public ::testing::Test {
         const uint8_t top[6] = {255, 0, 0, 255, 255, 255};
         std::memcpy(p.Bits(0), bottom, 6);
         std::memcpy(p.Bits(1), top, 6);
-        ASSERT_TRUE(p.Save(QString::fromStdString(path), kWriteBmp, nullptr));
+        ASSERT_TRUE(p.Save(QString::fromStdString(path), PictureWriteMode::kBmp, nullptr));
     }
 
     QTemporaryDir dir;
@@ -336,10 +336,13 @@ TEST_F(VrmlExportTest, WritesTheWholeWorldOfASmallShow) {
 }
 
 TEST_F(VrmlExportTest, TextureNamesComeFromTheFileTitle) {
-    EXPECT_EQ(VrmlExporter::TextureName("C:\\art\\hero.final.tga", true), "vhero.png");
-    EXPECT_EQ(VrmlExporter::TextureName("/shows/set.v2/stone.wall.jpg", false), "vstone.jpg");
-    EXPECT_EQ(VrmlExporter::TextureName("D:plain", false), "vplain.jpg");
-    EXPECT_EQ(VrmlExporter::TextureName("", false), "v.jpg");
+    EXPECT_EQ(VrmlExporter::TextureName("C:\\art\\hero.final.tga", VrmlExporter::Surface::kActor),
+              "vhero.png");
+    EXPECT_EQ(
+        VrmlExporter::TextureName("/shows/set.v2/stone.wall.jpg", VrmlExporter::Surface::kPanel),
+        "vstone.jpg");
+    EXPECT_EQ(VrmlExporter::TextureName("D:plain", VrmlExporter::Surface::kPanel), "vplain.jpg");
+    EXPECT_EQ(VrmlExporter::TextureName("", VrmlExporter::Surface::kPanel), "v.jpg");
 }
 
 TEST_F(VrmlExportTest, AtTwentyNineNinetySevenTheCycleStillCountsThirty) {
@@ -448,7 +451,7 @@ TEST_F(VrmlExportTest, APanelPictureWithAColourTableBecomesAJpegToo) {
     table[7] = RgbQuad{40, 90, 160, 0};  // blue, green, red
     // Our Targa files carry no colour map, but a BMP under a ".tga" name is read by our own
     // reader with its colour table, at 8 bits.
-    ASSERT_TRUE(grey.Save(dir.filePath("tiles.bmp"), kWriteBmp, nullptr));
+    ASSERT_TRUE(grey.Save(dir.filePath("tiles.bmp"), PictureWriteMode::kBmp, nullptr));
     ASSERT_TRUE(QFile::rename(dir.filePath("tiles.bmp"), dir.filePath("tiles.tga")));
     const std::string path = Path("tiles.tga");
 

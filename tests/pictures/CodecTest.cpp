@@ -61,18 +61,18 @@ std::string HandBmp(int width, int height, int bits, int entries, const std::str
 TEST(Targa, WritesTheHeaderAndUnpaddedRows) {
     Picture p;
     Fill(p, 3, 2, 24, [](int x, int y) { return Bgr{uint8_t(x), uint8_t(y), 9}; });
-    const std::string b = WriteBytes(p, kWriteTarga);
+    const std::string b = WriteBytes(p, PictureWriteMode::kTarga);
     ASSERT_EQ(b.size(), 18u + 2u * 9u);  // 9 bytes of pixels per row, 12 in memory
     EXPECT_EQ(b.substr(0, 18), std::string("\0\0\2\0\0\0\0\0\0\0\0\0\3\0\2\0\x18\0", 18));
     EXPECT_EQ(b.substr(18, 9), std::string(reinterpret_cast<const char*>(p.Bits(0)), 9));
     EXPECT_EQ(b.substr(27, 9), std::string(reinterpret_cast<const char*>(p.Bits(1)), 9));
     for (auto [bits, descriptor] : {std::pair{32, 8}, {16, 0}, {8, 0}}) {
         ASSERT_TRUE(p.Create(3, 2, bits));
-        const std::string t = WriteBytes(p, kWriteTarga);
+        const std::string t = WriteBytes(p, PictureWriteMode::kTarga);
         EXPECT_EQ(std::tuple(int(t[16]), int(t[17]), t.size()),
                   std::tuple(bits, descriptor, 18u + size_t(bits / 8) * 6));
     }
-    EXPECT_EQ(WriteBytes(p, kWriteNothing), "");
+    EXPECT_EQ(WriteBytes(p, PictureWriteMode::kNothing), "");
 }
 
 TEST(Targa, RowsInFileOrderIntoAStepBuffer) {
@@ -112,7 +112,7 @@ TEST(Targa, RoundTripsAtEveryDepth) {
             for (int y = 0; y < 3; ++y)
                 for (int i = 0; i < p.RowBytes(); ++i)
                     p.Bits(y)[i] = i < width * bits / 8 ? uint8_t(7 * y + i) : 0;
-            ASSERT_TRUE(ReadBytes(back, WriteBytes(p, kWriteTarga), 0));
+            ASSERT_TRUE(ReadBytes(back, WriteBytes(p, PictureWriteMode::kTarga), 0));
             ASSERT_EQ(std::tuple(back.BitCount(), back.Width()), std::tuple(bits, width));
             EXPECT_EQ(std::memcmp(back.Bits(0), p.Bits(0), size_t(p.RowBytes()) * 3), 0)
                 << bits << " bits, width " << width;
@@ -155,7 +155,7 @@ TEST(Bmp, WritesTheDescribedHeader) {
     p.fileReserved2 = 0x0304;
     p.ColorTable()[1] = RgbQuad{9, 8, 7, 6};
     std::memcpy(p.Bits(0), "\1\2\xA\xB\3\4\xC\xD", 8);
-    const std::string b = WriteBytes(p, kWriteBmp);
+    const std::string b = WriteBytes(p, PictureWriteMode::kBmp);
     std::string head;
     LeWriter w(head);
     w.U16(0x4D42);
@@ -169,7 +169,7 @@ TEST(Bmp, WritesTheDescribedHeader) {
 
     ASSERT_TRUE(p.Create(3, 2, 24));  // no table, rows with their padding
     std::memset(p.Bits(0), 0x33, 24);
-    const std::string c = WriteBytes(p, 5);  // any mode but 1 and 2
+    const std::string c = WriteBytes(p, PictureWriteModeFromNumber(5));  // any mode but 1 and 2
     EXPECT_EQ(std::tuple(c.size(), U32At(c, 2), U32At(c, 10)), std::tuple(78u, 78u, 54u));
     EXPECT_EQ(c.substr(54), std::string(24, '\x33'));
 }
@@ -183,7 +183,8 @@ TEST(Bmp, ReadsRoundTripsAndShortTables) {
         p.fileReserved1 = 11;
         p.fileReserved2 = 22;
         if (bits == 8) p.ColorTable()[250] = RgbQuad{1, 2, 3, 4};
-        ASSERT_TRUE(ReadBytes(back, WriteBytes(p, kWriteBmp), 2));  // no step for BMP files
+        ASSERT_TRUE(
+            ReadBytes(back, WriteBytes(p, PictureWriteMode::kBmp), 2));  // no step for BMP files
         ASSERT_EQ(std::tuple(back.Width(), back.Height(), back.BitCount()), std::tuple(5, 3, bits));
         EXPECT_EQ(std::tuple(back.fileReserved1, back.fileReserved2), std::tuple(11, 22));
         EXPECT_EQ(std::memcmp(back.Bits(0), p.Bits(0), size_t(p.RowBytes()) * 3), 0) << bits;
@@ -247,34 +248,38 @@ class PictureFiles : public ::testing::Test {
 
 TEST_F(PictureFiles, LoadMessagesForTargaFiles) {
     Picture p;
-    EXPECT_FALSE(p.Load(Q("missing.tga"), true, 0, &host_));
-    EXPECT_FALSE(p.Load(Q("missing.tga"), false, 0, &host_));
-    EXPECT_FALSE(p.Load(Q("missing.tga"), true, 0, nullptr));  // no host: silent
+    EXPECT_FALSE(p.Load(Q("missing.tga"), {.showErrors = true}, &host_));
+    EXPECT_FALSE(p.Load(Q("missing.tga"), {}, &host_));
+    EXPECT_FALSE(p.Load(Q("missing.tga"), {.showErrors = true}, nullptr));  // no host: silent
     EXPECT_EQ(host_.messages, QStringList{"Error opening graphics file"});
     host_.messages.clear();
     WriteFileBytes(S("rle.tga"), TargaHeader(4, 4, 24, 10) + std::string(48, 'x'));
-    EXPECT_FALSE(p.Load(Q("rle.tga"), true, 0, &host_));
-    EXPECT_FALSE(p.Load(Q("rle.tga"), false, 0, &host_));  // the header message is always shown
+    EXPECT_FALSE(p.Load(Q("rle.tga"), {.showErrors = true}, &host_));
+    EXPECT_FALSE(p.Load(Q("rle.tga"), {}, &host_));  // the header message is always shown
     EXPECT_EQ(host_.messages,
               (QStringList{"Not a valid BMP or TGA file!", "Error loading graphics file",
                            "Not a valid BMP or TGA file!"}));
     // ".tga" anywhere, any case: an 8-bit Targa named like a JPEG loads at 8 bits, which the
     // library path never gives.
     WriteFileBytes(S("photo.TGA.jpg"), TargaHeader(4, 2, 8) + "01234567");
-    ASSERT_TRUE(p.Load(Q("photo.TGA.jpg"), true, 0, &host_));
+    ASSERT_TRUE(p.Load(Q("photo.TGA.jpg"), {.showErrors = true}, &host_));
     EXPECT_EQ(std::tuple(p.BitCount(), p.Bits(1)[0]), std::tuple(8, '4'));
 }
 
 TEST_F(PictureFiles, SaveChoosesTheWriterByName) {
     Picture p;
     Fill(p, 3, 2, 32, [](int x, int y) { return Bgr{uint8_t(x), uint8_t(y), 7}; });
-    const std::string bmp = WriteBytes(p, kWriteBmp), tga = WriteBytes(p, kWriteTarga);
-    const std::tuple<const char*, int, std::string> cases[] = {
-        {"a.bmp", kWriteBmp, bmp},   {"b.TGA", kWriteBmp, tga},  // ".tga" forces mode 1
-        {"c.tga.bmp", 0, tga},       {"d.out", kWriteNothing, ""},
-        {"e.tga.png", 1, "\x89PNG"},  // ".png" goes to the library whatever the mode
-        {"f.Png", 0, "BM"},           // not one of the two spellings
-        {"g.JPG", 0, "\xFF\xD8\xFF"}};
+    const std::string bmp = WriteBytes(p, PictureWriteMode::kBmp),
+                      tga = WriteBytes(p, PictureWriteMode::kTarga);
+    const std::tuple<const char*, PictureWriteMode, std::string> cases[] = {
+        {"a.bmp", PictureWriteMode::kBmp, bmp},
+        {"b.TGA", PictureWriteMode::kBmp, tga},  // ".tga" forces mode 1
+        {"c.tga.bmp", PictureWriteMode::kBmp, tga},
+        {"d.out", PictureWriteMode::kNothing, ""},
+        {"e.tga.png", PictureWriteMode::kTarga,
+         "\x89PNG"},                              // ".png" goes to the library whatever the mode
+        {"f.Png", PictureWriteMode::kBmp, "BM"},  // not one of the two spellings
+        {"g.JPG", PictureWriteMode::kBmp, "\xFF\xD8\xFF"}};
     for (const auto& [name, mode, start] : cases) {
         ASSERT_TRUE(p.Save(Q(name), mode, &host_)) << name;
         EXPECT_EQ(ReadFileBytes(S(name)).substr(0, start.empty() ? 1 : start.size()), start)
@@ -282,17 +287,17 @@ TEST_F(PictureFiles, SaveChoosesTheWriterByName) {
     }
     EXPECT_EQ(ReadFileBytes(S("a.bmp")), bmp);
     ASSERT_TRUE(p.Create(3, 2, 8));
-    ASSERT_TRUE(p.Save(Q("h.bmp"), kWriteBmp, &host_));
+    ASSERT_TRUE(p.Save(Q("h.bmp"), PictureWriteMode::kBmp, &host_));
     EXPECT_EQ(U32At(ReadFileBytes(S("h.bmp")), 10), 1078u);
     EXPECT_TRUE(host_.messages.empty());
-    EXPECT_FALSE(p.Save(Q("no/such/folder/x.bmp"), kWriteBmp, &host_));
+    EXPECT_FALSE(p.Save(Q("no/such/folder/x.bmp"), PictureWriteMode::kBmp, &host_));
     EXPECT_EQ(host_.messages, QStringList{"Error opening graphics file"});
 }
 
 TEST_F(PictureFiles, AFailedSaveKeepsTheOldFile) {
     Picture p;
     ASSERT_TRUE(p.Create(10, 10, 24));
-    ASSERT_TRUE(p.Save(Q("keep.bmp"), kWriteBmp, nullptr));
+    ASSERT_TRUE(p.Save(Q("keep.bmp"), PictureWriteMode::kBmp, nullptr));
     const std::string before = ReadFileBytes(S("keep.bmp"));
     // A file-size limit makes the write itself fail (EFBIG instead of the signal).
     ASSERT_TRUE(p.Create(200, 200, 24));
@@ -302,7 +307,7 @@ TEST_F(PictureFiles, AFailedSaveKeepsTheOldFile) {
     small.rlim_cur = 4096;
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = p.Save(Q("keep.bmp"), kWriteBmp, &host_);
+    const bool saved = p.Save(Q("keep.bmp"), PictureWriteMode::kBmp, &host_);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);

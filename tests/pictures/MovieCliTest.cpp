@@ -40,7 +40,7 @@ TEST(MovieCli, PrintsTheMovieSavesAFrameAndFails) {
     ASSERT_EQ(MovieSource::LoadFrame(matte, 6, &p), 10);
     ASSERT_TRUE(FrameIs(p, 33, 7, 12, 13));
     const std::string saved = ReadFileBytes(tga.toStdString());
-    EXPECT_EQ(saved, WriteBytes(p, kWriteTarga));
+    EXPECT_EQ(saved, WriteBytes(p, PictureWriteMode::kTarga));
     ASSERT_GT(saved.size(), 16u);
     EXPECT_EQ(saved[16], 32);  // a 32-bit Targa with the matte as alpha
 
@@ -50,7 +50,7 @@ TEST(MovieCli, PrintsTheMovieSavesAFrameAndFails) {
                          "false}\n",
                          ""));
     ASSERT_EQ(MovieSource::LoadFrame(plain, 19, &p), 20);
-    EXPECT_EQ(ReadFileBytes(bmp.toStdString()), WriteBytes(p, kWriteBmp));
+    EXPECT_EQ(ReadFileBytes(bmp.toStdString()), WriteBytes(p, PictureWriteMode::kBmp));
 
     const QString garbage = dir.path() + "/garbage.avi";
     WriteFileBytes(garbage.toStdString(), "RIFF but not much else");

@@ -31,9 +31,9 @@ TEST(PictureCli, PrintsTheBufferSavesAndFails) {
                          "\"sourceHeight\": 50}\n",
                          ""));
     Picture p;
-    ASSERT_TRUE(p.Load(tga, false, 0, nullptr));
-    for (auto [mode, expected] :
-         {std::pair{"0", WriteBytes(p, kWriteBmp)}, {"1", WriteBytes(p, kWriteTarga)}}) {
+    ASSERT_TRUE(p.Load(tga, {}, nullptr));
+    for (auto [mode, expected] : {std::pair{"0", WriteBytes(p, PictureWriteMode::kBmp)},
+                                  {"1", WriteBytes(p, PictureWriteMode::kTarga)}}) {
         EXPECT_EQ(std::get<0>(Cli({tga, "--save", out, "--mode", mode})), 0);
         EXPECT_EQ(ReadFileBytes(out.toStdString()), expected) << "mode " << mode;
     }

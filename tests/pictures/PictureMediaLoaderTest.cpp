@@ -43,7 +43,7 @@ class PictureLoaderTest : public ::testing::Test {
         Picture p;
         Fill(p, width, height, 24, colour);
         const QString path = Path(name);
-        EXPECT_TRUE(p.Save(path, kWriteBmp, nullptr));
+        EXPECT_TRUE(p.Save(path, PictureWriteMode::kBmp, nullptr));
         return path;
     }
     QString Write(const QString& name, int width, int height) {

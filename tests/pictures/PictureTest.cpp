@@ -64,9 +64,9 @@ TEST(Picture, ToPalette8) {
     SetPixel(p, 0, 0, {200, 20, 10});
     SetPixel(p, 1, 0, {255, 255, 255});
     SetPixel(p, 2, 0, {0x40, 0x40, 0x80});
-    ASSERT_TRUE(p.ToPalette8(grey, true));
+    ASSERT_TRUE(p.ToPalette8(grey, Picture::Palette8::kGreys));
     EXPECT_EQ(grey.Bits(0)[0], 36);  // 0.30 x 10 + 0.59 x 20 + 0.11 x 200 = 36.8
-    ASSERT_TRUE(p.ToPalette8(colour, false));
+    ASSERT_TRUE(p.ToPalette8(colour, Picture::Palette8::kColourCube));
     EXPECT_EQ(std::vector<int>(colour.Bits(0), colour.Bits(0) + 3),
               (std::vector<int>{3, 255, 0x89}));
     const RgbQuad e = colour.ColorTable()[0x89];
@@ -74,7 +74,7 @@ TEST(Picture, ToPalette8) {
     ASSERT_TRUE(p.Create(1, 1, 16));
     p.Bits(0)[1] = 0x7C;  // 5-5-5 red 31, read as 248
     p.Bits(0)[0] = 0;
-    ASSERT_TRUE(p.ToPalette8(grey, true));
+    ASSERT_TRUE(p.ToPalette8(grey, Picture::Palette8::kGreys));
     EXPECT_EQ(grey.Bits(0)[0], 74);
 }
 

@@ -35,7 +35,7 @@ TEST(TexelCli, WritesTheUploadedTexelsUpright) {
     Fill(p, 6, 3, 24, [](int x, int y) {
         return x == 2 && y == 1 ? Bgr{0, 0, 200} : Bgr{250, 12, 10};
     });
-    ASSERT_TRUE(p.Save(in, kWriteBmp, nullptr));
+    ASSERT_TRUE(p.Save(in, PictureWriteMode::kBmp, nullptr));
 
     EXPECT_EQ(Cli({in, "--key", "blue", "--out", out}),
               std::tuple(0, "{\"width\": 8, \"height\": 4}\n", ""));
@@ -77,7 +77,7 @@ TEST(TexelCli, RefusesBadArguments) {
     const QString in = dir.path() + "/in.tga", out = dir.path() + "/out.png";
     Picture p;
     Fill(p, 4, 4, 24, [](int, int) { return Bgr{1, 2, 3}; });
-    ASSERT_TRUE(p.Save(in, kWriteTarga, nullptr));
+    ASSERT_TRUE(p.Save(in, PictureWriteMode::kTarga, nullptr));
     EXPECT_EQ(Cli({in, "--key", "purple", "--out", out}),
               std::tuple(1, "", "quillon-cli: bad key colour: purple\n"));
     EXPECT_EQ(std::get<0>(Cli({in, "--key", "0x1000000", "--out", out})), 1);

@@ -61,16 +61,19 @@ std::vector<uint8_t> Texels(const Picture& p, int width, int height, int32_t key
 }  // namespace
 
 TEST(TextureSize, PowersOfTwoByUse) {
-    EXPECT_EQ(TextureDimension(640, true, 4096), 1024);  // actors: not below the picture
-    EXPECT_EQ(TextureDimension(480, true, 4096), 512);
-    EXPECT_EQ(TextureDimension(640, false, 4096), 512);  // panels: not above it
-    EXPECT_EQ(TextureDimension(480, false, 4096), 256);
-    EXPECT_EQ(TextureDimension(512, true, 4096), 512);
-    EXPECT_EQ(TextureDimension(512, false, 4096), 512);
-    EXPECT_EQ(TextureDimension(1, true, 4096), 2);  // never below 2
-    EXPECT_EQ(TextureDimension(3, false, 4096), 2);
-    EXPECT_EQ(TextureDimension(4096, true, 1024), 1024);  // the graphics side's limit
-    EXPECT_EQ(TextureDimension(3000, false, 1024), 1024);
+    EXPECT_EQ(TextureDimension(640, TextureRounding::kSmallestNotBelow, 4096),
+              1024);  // actors: not below the picture
+    EXPECT_EQ(TextureDimension(480, TextureRounding::kSmallestNotBelow, 4096), 512);
+    EXPECT_EQ(TextureDimension(640, TextureRounding::kLargestNotAbove, 4096),
+              512);  // panels: not above it
+    EXPECT_EQ(TextureDimension(480, TextureRounding::kLargestNotAbove, 4096), 256);
+    EXPECT_EQ(TextureDimension(512, TextureRounding::kSmallestNotBelow, 4096), 512);
+    EXPECT_EQ(TextureDimension(512, TextureRounding::kLargestNotAbove, 4096), 512);
+    EXPECT_EQ(TextureDimension(1, TextureRounding::kSmallestNotBelow, 4096), 2);  // never below 2
+    EXPECT_EQ(TextureDimension(3, TextureRounding::kLargestNotAbove, 4096), 2);
+    EXPECT_EQ(TextureDimension(4096, TextureRounding::kSmallestNotBelow, 1024),
+              1024);  // the graphics side's limit
+    EXPECT_EQ(TextureDimension(3000, TextureRounding::kLargestNotAbove, 1024), 1024);
 }
 
 TEST(Texels, ActorAndPanelPlaceThePictureAtTheLowerLeft) {
