@@ -2,6 +2,7 @@
 // rows and rate, refusals and early ends, Targa frames and their numbering, and the codec
 // choice in the profile. The frame loop that drives the writer is MovieMakerTest's.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -226,33 +227,46 @@ TEST(AviFrameRate, TruncatesAfterAddingFiveHundredths) {
 
 // --- Refusals and early ends.
 
-// Open refuses what cannot be written before any file is made.
-TEST_F(MovieWriterTest, RefusedMoviesMakeNoFile) {
+// Open refuses what cannot be written before any file is made, and says why.
+TEST_F(MovieWriterTest, RefusedMoviesMakeNoFileAndSayWhy) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir("taken.avi"));  // a folder where the file should go
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("locked"));
+    ASSERT_TRUE(QFile::setPermissions(Path("locked"), QFile::ReadOwner | QFile::ExeOwner));
     const struct {
         const char* name;
         int width, height;
         MovieCodec codec;
         float rate;
+        const char* reason;
     } cases[] = {
-        {"slow.avi", 16, 16, MovieCodec::kUncompressed, 0.9f},  // stored rate 0
-        {"odd.avi", 31, 17, MovieCodec::kH264, 25},             // 4:2:0 H.264 wants even sizes
-        {"empty.avi", 0, 16, MovieCodec::kUncompressed, 25},
-        {"huge.avi", 4097, 16, MovieCodec::kFfv1, 25},
-        {"no such folder/movie.avi", 16, 16, MovieCodec::kUncompressed, 25},
-        {"taken.avi", 16, 16, MovieCodec::kFfv1, 25},
+        {"slow.avi", 16, 16, MovieCodec::kUncompressed, 0.9f, "stored as 0 frames a second"},
+        {"odd.avi", 31, 17, MovieCodec::kH264, 25, "refuses odd sizes (31 x 17)"},
+        {"empty.avi", 0, 16, MovieCodec::kUncompressed, 25, "0 x 16 is outside 1 to 4096"},
+        {"huge.avi", 4097, 16, MovieCodec::kFfv1, 25, "4097 x 16 is outside 1 to 4096"},
+        {"no such folder/movie.avi", 16, 16, MovieCodec::kUncompressed, 25,
+         "No such file or directory"},
+        {"taken.avi", 16, 16, MovieCodec::kFfv1, 25, "Is a directory"},
+        // Root may write anywhere; everyone else is refused.
+        {"locked/movie.avi", 16, 16, MovieCodec::kFfv1, 25,
+         geteuid() == 0 ? nullptr : "Permission denied"},
     };
     Picture frame;
     PatternFrame(frame, 0, 16, 16);
     for (const auto& c : cases) {
+        if (!c.reason) continue;
+        SCOPED_TRACE(c.name);
         MovieWriter w;
         Configure(w, c.name, c.width, c.height, c.codec, c.rate);
-        EXPECT_FALSE(w.Open()) << c.name;
-        EXPECT_FALSE(w.isOpen()) << c.name;
-        EXPECT_FALSE(w.WriteFrame(frame)) << c.name;
+        EXPECT_FALSE(w.Open());
+        EXPECT_FALSE(w.isOpen());
+        EXPECT_THAT(w.errorString().toStdString(), ::testing::HasSubstr(c.reason));
+        EXPECT_FALSE(w.WriteFrame(frame));
+        if (c.width == 16 && c.height == 16)
+            EXPECT_EQ(w.errorString().toStdString(), "no movie is open");
         w.Close();
     }
-    EXPECT_EQ(Files(), (std::set<std::string>{"taken.avi"}));
+    EXPECT_EQ(Files(), (std::set<std::string>{"locked", "taken.avi"}));
+    EXPECT_TRUE(QDir(Path("locked")).isEmpty());
 }
 
 TEST_F(MovieWriterTest, ClosingMidwayLeavesThePlayableFramesWrittenSoFar) {
@@ -273,6 +287,8 @@ TEST_F(MovieWriterTest, ClosingMidwayLeavesThePlayableFramesWrittenSoFar) {
             // Frames of another size or depth fail and are not counted.
             PatternFrame(wrong, 3, width + 2, height);
             EXPECT_FALSE(w.WriteFrame(wrong));
+            EXPECT_EQ(w.errorString(),
+                      "the frame is 26 x 10 at 24 bits; the movie takes 24 x 10 at 24");
             ASSERT_TRUE(wrong.Create(width, height, 32));
             EXPECT_FALSE(w.WriteFrame(wrong));
             EXPECT_EQ(w.framesWritten(), 3);
@@ -305,8 +321,9 @@ TEST_F(MovieWriterTest, ClosingMidwayLeavesThePlayableFramesWrittenSoFar) {
 
 // A disk that fills up mid-way: a child process whose files may not grow past 40000 bytes
 // writes frames of 9216 bytes. A write must fail (not report success while the data is lost)
-// and closing afterwards must still return. Uncompressed frames are written at once; compressed
-// ones on the encoding thread, whose failure the next WriteFrame reports.
+// and closing afterwards must still return, the reason being what the system said. Uncompressed
+// frames are written at once; compressed ones on the encoding thread, whose failure the next
+// WriteFrame reports.
 TEST_F(MovieWriterTest, AFullDiskFailsAWrite) {
     for (MovieCodec codec : {MovieCodec::kUncompressed, MovieCodec::kFfv1}) {
         const QString path = Path(codec == MovieCodec::kFfv1 ? "full-ffv1.avi" : "full.avi");
@@ -325,8 +342,9 @@ TEST_F(MovieWriterTest, AFullDiskFailsAWrite) {
             while (written < 500 && w.WriteFrame(frame))
                 ++written;
             const bool failed = written < 500 && !w.WriteFrame(frame);
+            const bool told = w.errorString().contains("File too large");
             w.Close();
-            _exit(failed ? 0 : 4);
+            _exit(!failed ? 4 : !told ? 5 : 0);
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -384,11 +402,14 @@ TEST_F(MovieWriterTest, TargaFramesGoToTheirNamesAsTheyStand) {
     }
     EXPECT_EQ(Files(), (std::set<std::string>{"shot0014.tga", "shot0015.tga", "shot0016.tga",
                                               "shot0017.tga"}));
-    // A frame that cannot be saved fails.
+    // A frame that cannot be saved fails, and says why.
     MovieWriter w;
     Configure(w, "missing/take.tga", 10, 6, MovieCodec::kUncompressed, 25, MovieFormat::kTarga24);
     ASSERT_TRUE(w.Open());
     EXPECT_FALSE(w.WriteFrame(frame));
+    EXPECT_EQ(w.errorString().toStdString(), "cannot save the Targa frame " +
+                                                 Path("missing/take.tga").toStdString() +
+                                                 ": No such file or directory");
     EXPECT_EQ(Files().size(), 4u);
 }
 

@@ -1,6 +1,8 @@
 // MovieSource over FFmpeg: frame counts, the AlphaInterleave matte, exact pixels of lossless
 // movies in every row layout, seeking in movies whose frames depend on each other, and
-// damaged or foreign files. Fixtures are made here with the ffmpeg tool.
+// damaged or foreign files and the reasons they give. Fixtures are made here with the ffmpeg
+// tool.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -81,6 +83,8 @@ TEST_F(MovieSourceTest, FramesOfPlainAndAlphaInterleaveMovies) {
     ASSERT_TRUE(MakeMovie(single, 8, 4, 1, kLossless + kAlphaTitle));
     MovieSource source;
     EXPECT_EQ(source.Open(Q(single), nullptr), 0);
+    EXPECT_EQ(source.errorString().toStdString(),
+              "the AlphaInterleave movie has 1 stream frames; each movie frame takes two");
 }
 
 TEST_F(MovieSourceTest, OddWidthsCopyWholeRows) {
@@ -179,34 +183,40 @@ TEST_F(MovieSourceTest, BrokenOrForeignFilesYieldNothingAndLeaveNothingOpen) {
     uint32_t seed = 7;
     for (char& c : noise)
         c = char((seed = seed * 1664525u + 1013904223u) >> 24);
-    const std::pair<const char*, std::string> written[] = {
-        {"empty.avi", ""},
-        {"noise.avi", noise},
-        {"riff-then-noise.avi", std::string("RIFF\x10\x27\0\0AVI LIST", 16) + noise},
-        {"header-cut.avi", goodBytes.substr(0, 300)}};
-    std::vector<std::string> files = {Path("missing.avi")};
-    for (const auto& [name, bytes] : written) {
-        files.push_back(Path(name));
-        WriteFileBytes(files.back(), bytes);
+    // Each with the reason it gives.
+    const std::tuple<const char*, std::string, const char*> written[] = {
+        {"empty.avi", "", "not an AVI movie: Invalid data found"},
+        {"noise.avi", noise, "not an AVI movie: Invalid data found"},
+        {"riff-then-noise.avi", std::string("RIFF\x10\x27\0\0AVI LIST", 16) + noise,
+         "the file has no video stream"},
+        {"header-cut.avi", goodBytes.substr(0, 300), "not an AVI movie"}};
+    std::vector<std::pair<std::string, const char*>> files = {
+        {Path("missing.avi"), "cannot open the movie: No such file or directory"},
+        {Path("audio.avi"), "the file has no video stream"},
+        {Path("mp4-named.avi"), "not an AVI movie"},  // a movie, but not in an AVI file
+        {Path("too-wide.avi"), "the frames are 4100 x 2; a picture holds 1 to 4096 pixels"}};
+    for (const auto& [name, bytes, reason] : written) {
+        files.emplace_back(Path(name), reason);
+        WriteFileBytes(files.back().first, bytes);
     }
-    files.push_back(Path("audio.avi"));
     ASSERT_TRUE(RunCommand("ffmpeg -nostdin -v error -y -f lavfi -i sine=d=0.5 -c:a pcm_s16le '" +
-                           files.back() + "'"));
-    files.push_back(Path("mp4-named.avi"));  // a movie, but not in an AVI file
-    ASSERT_TRUE(MakeMovie(files.back(), 16, 8, 10, "-c:v mpeg4 -f mp4"));
-    files.push_back(Path("too-wide.avi"));  // frames a picture cannot hold
-    ASSERT_TRUE(MakeMovie(files.back(), 4100, 2, 2, kLossless));
+                           files[1].first + "'"));
+    ASSERT_TRUE(MakeMovie(files[2].first, 16, 8, 10, "-c:v mpeg4 -f mp4"));
+    ASSERT_TRUE(MakeMovie(files[3].first, 4100, 2, 2, kLossless));
 
     const int openBefore = OpenFileCount();
-    for (const std::string& file : files) {
+    for (const auto& [file, reason] : files) {
         SCOPED_TRACE(file);
         Picture target;
         MovieSource source;
         EXPECT_EQ(source.Open(Q(file), &target), 0);
+        EXPECT_THAT(source.errorString().toStdString(), ::testing::HasSubstr(reason));
         EXPECT_EQ(std::pair(source.frames(), source.width()), std::pair(0, 0));
         EXPECT_FALSE(source.ReadFrame(0));
         EXPECT_EQ(OpenFileCount(), openBefore);
-        EXPECT_EQ(MovieSource::LoadFrame(Q(file), 0, &target), 0);
+        QString error;
+        EXPECT_EQ(MovieSource::LoadFrame(Q(file), 0, &target, &error), 0);
+        EXPECT_THAT(error.toStdString(), ::testing::HasSubstr(reason));
         // Untouched: still a fresh picture.
         EXPECT_EQ(std::pair(target.Width(), target.BitCount()), std::pair(16, 8));
     }
@@ -229,8 +239,12 @@ TEST_F(MovieSourceTest, BrokenOrForeignFilesYieldNothingAndLeaveNothingOpen) {
     }
     EXPECT_GE(whole, 4);
     EXPECT_LE(whole, 6);
-    for (int k = whole + 1; k < 10; ++k)
+    for (int k = whole + 1; k < 10; ++k) {
         EXPECT_FALSE(source.ReadFrame(k)) << k;
+        EXPECT_THAT(
+            source.errorString().toStdString(),
+            ::testing::HasSubstr("of stream frame " + std::to_string(k) + " cannot be decoded"));
+    }
     ASSERT_TRUE(source.ReadFrame(1));
     EXPECT_TRUE(FrameIs(target, 16, 8, 1));
     source.Close();
@@ -242,14 +256,23 @@ TEST_F(MovieSourceTest, ReadFrameNeedsATargetAndAFrameInsideTheMovie) {
     ASSERT_TRUE(MakeMovie(movie, 12, 4, 5, kLossless));
     MovieSource source;
     EXPECT_FALSE(source.ReadFrame(0));  // never opened
-    source.Close();                     // closing what was never opened is harmless
+    EXPECT_EQ(source.errorString().toStdString(), "no movie is open");
+    source.Close();  // closing what was never opened is harmless
     ASSERT_EQ(source.Open(Q(movie), nullptr), 5);
+    EXPECT_TRUE(source.errorString().isEmpty());
     EXPECT_FALSE(source.ReadFrame(0));
+    EXPECT_EQ(source.errorString().toStdString(), "no picture to decode into");
     source.Close();
     source.Close();
     Picture target;
-    for (auto [index, frames] : {std::pair{5, 0}, {-1, 0}, {4, 5}})
-        EXPECT_EQ(MovieSource::LoadFrame(Q(movie), index, &target), frames) << index;
+    for (auto [index, frames, reason] :
+         {std::tuple{5, 0, "frame 5 is outside the movie's 5 frames"},
+          {-1, 0, "frame -1 is outside the movie's 5 frames"},
+          {4, 5, ""}}) {
+        QString error;
+        EXPECT_EQ(MovieSource::LoadFrame(Q(movie), index, &target, &error), frames) << index;
+        EXPECT_EQ(error.toStdString(), reason);
+    }
     EXPECT_TRUE(FrameIs(target, 12, 4, 4));
     EXPECT_EQ(MovieSource::LoadFrame(Q(movie), 0, nullptr), 0);
 }
