@@ -3,6 +3,9 @@
 // files written here by Picture::Save and the ffmpeg tool.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstring>
@@ -86,10 +89,64 @@ TEST_F(PictureLoaderTest, StillActorGetsItsTextureUnderItsFileName) {
     EXPECT_EQ(host.waitCursor, "+-");
     EXPECT_EQ(loader.scratchPicture().Width(), 640);  // read through the document's scratch
 
-    // A second actor of the same file shares the number and uploads again.
-    EXPECT_EQ(AddActor(file).textureSlot, 0);
-    EXPECT_EQ(gl.Find(0)->uploads, 2);
-    EXPECT_EQ(loader.textures().textureCount(), 1);
+    // A second actor of the same file shares the texture: no new decode, no new upload, the
+    // same shape and the same warning.
+    ShowNode& twin = AddActor(file);
+    EXPECT_EQ(std::tuple(twin.textureSlot, twin.aspect, twin.pictureWidth),
+              std::tuple(0, 0.5f, 640));
+    EXPECT_EQ(std::tuple(loader.decodeCount(), gl.uploadCount(), loader.textures().textureCount()),
+              std::tuple(1, 1, 1));
+    EXPECT_EQ(host.messages, (QStringList{kNotPowerOfTwo, kNotPowerOfTwo}));
+}
+
+// A set of 100 panels sharing two pictures decodes and uploads each picture once. A picture
+// changed on disk, or wanted with another key colour, kind of texture or settings, is read
+// again (into the same texture number).
+TEST_F(PictureLoaderTest, PanelsSharingPicturesDecodeEachOnce) {
+    QImage brick(64, 32, QImage::Format_RGB32), slate(32, 32, QImage::Format_RGB32);
+    brick.fill(qRgb(200, 90, 40));
+    slate.fill(qRgb(60, 70, 80));
+    ASSERT_TRUE(brick.save(Path("brick.png")) && slate.save(Path("slate.png")));
+    std::vector<SetPanel> panels(100);
+    for (size_t i = 0; i < panels.size(); ++i)
+        std::strcpy(panels[i].imagePath,
+                    Path(i % 2 ? "slate.png" : "brick.png").toUtf8().constData());
+    auto readSet = [&](const std::vector<SetPanel>& written) {
+        EXPECT_TRUE(WriteSetFile(Path("hall.set").toStdString(), written));
+        Set set;
+        EXPECT_TRUE(doc->ReadSet(set, Path("hall.set"), false, true));
+        std::vector<int> numbers;
+        for (const SetPanel& p : set.panels)
+            numbers.push_back(p.textureSlot);
+        return numbers;
+    };
+    const std::vector<int> numbers = readSet(panels);
+    ASSERT_EQ(numbers.size(), 100u);
+    for (size_t i = 0; i < numbers.size(); ++i)
+        ASSERT_EQ(numbers[i], int(i % 2)) << i;
+    EXPECT_EQ(std::tuple(loader.decodeCount(), gl.uploadCount()), std::tuple(2, 2));
+    EXPECT_EQ(TexelRgb(0, 5, 5), (Rgb{200, 90, 40}));
+
+    // Read again unchanged: nothing new. Then each change costs one decode.
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 2);
+    const QDateTime later = QFileInfo(Path("slate.png")).lastModified().addSecs(10);
+    QFile touched(Path("slate.png"));
+    ASSERT_TRUE(touched.open(QFile::ReadWrite) &&
+                touched.setFileTime(later, QFileDevice::FileModificationTime));
+    touched.close();
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 3);
+    panels.back().keyColor = 0x0000FF00;  // the last slate panel keyed green
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 4);
+    EXPECT_EQ(loader.textures().textureCount(), 2);
+    doc->settings().rostrumMode = true;  // panels round their textures up in rostrum mode
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 4 + 2 + 1);  // the green panel again after the others
+    loader.SetPaletteDisplay(true);
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 7 + 3);
 }
 
 TEST_F(PictureLoaderTest, InteractiveLoadsWarnAboutSizes) {
@@ -182,6 +239,11 @@ TEST_F(PictureLoaderTest, SmallRostrumArtworkIsOneTile) {
     EXPECT_EQ(
         std::tuple(actor.aspect, actor.keys[0].width(), actor.keys[0].height(), actor.pictureWidth),
         std::tuple(1.0f, 512.0f, 512.0f, 512));
+    // A second actor of the artwork shares it and its tile: one decode, one upload.
+    ShowNode& twin = AddActor(file);
+    EXPECT_EQ(std::tuple(twin.media, twin.textureSlot, twin.keys[0].width()),
+              std::tuple(actor.media, 1, 512.0f));
+    EXPECT_EQ(std::pair(loader.decodeCount(), gl.uploadCount()), std::pair(1, 1));
     // A file that cannot be read leaves the actor without a picture.
     EXPECT_FALSE(loader.AssignActorPicture(*doc, Path("gone.bmp"), actor, true));
     EXPECT_FALSE(actor.media);
