@@ -200,7 +200,9 @@ bool Picture::LoadThroughLibrary(const QString& fileName, const QString& lowerNa
     const int height = image.height();
     const int bufferWidth = BufferDimension(width, sizeStep);
     const int bufferHeight = BufferDimension(height, sizeStep);
-    if (!Create(bufferWidth, bufferHeight, 24)) return false;
+    // A partly transparent image keeps its alpha as the fourth byte, as a 32-bit Targa does.
+    const int bytes = image.hasAlpha() ? 4 : 3;
+    if (!Create(bufferWidth, bufferHeight, 8 * bytes)) return false;
     sourceWidth = static_cast<uint16_t>(width);
     sourceHeight = static_cast<uint16_t>(height);
 
@@ -212,10 +214,12 @@ bool Picture::LoadThroughLibrary(const QString& fileName, const QString& lowerNa
         if (r < height) {
             const uint8_t* rgb = image.Row(r);
             if (!rgb) return false;
-            for (int x = 0; x < width; ++x) {
-                scratch[3 * x] = rgb[3 * x + 2];
-                scratch[3 * x + 1] = rgb[3 * x + 1];
-                scratch[3 * x + 2] = rgb[3 * x];
+            for (int x = 0; x < width; ++x, rgb += bytes) {
+                uint8_t* out = scratch + bytes * x;
+                out[0] = rgb[2];
+                out[1] = rgb[1];
+                out[2] = rgb[0];
+                if (bytes == 4) out[3] = rgb[3];
             }
         }
         SetRow(bufferHeight - 1 - r, scratch);

@@ -50,8 +50,8 @@ struct PictureLoadOptions {
 class Picture {
   public:
     static constexpr int kMaxSide = 4096;
-    // Readers convert through one scratch row of this size (4096 pixels of 3 bytes).
-    static constexpr int kScratchRowBytes = 12288;
+    // Readers convert through one scratch row of this size (4096 pixels of 4 bytes).
+    static constexpr int kScratchRowBytes = 16384;
     // The size step that rounds a buffer up to powers of two.
     static constexpr int kPowerOfTwoStep = 2;
 
@@ -69,9 +69,10 @@ class Picture {
 
     // Reads a picture file. A name containing ".tga" (any case) is read by ReadFrom; any other
     // name is decoded by the imaging library, chosen by the extension found in the name, and
-    // lands at 24 bits with the image at the top of the buffer. options.sizeStep rounds the
-    // buffer up (BufferDimension). With options.showErrors the Targa path reports a file that
-    // will not open or read; the library path fails silently.
+    // lands at 24 bits with the image at the top of the buffer (at 32 bits with its alpha when
+    // the image is partly transparent, so that a key colour of -1 lets its alpha decide).
+    // options.sizeStep rounds the buffer up (BufferDimension). With options.showErrors the Targa
+    // path reports a file that will not open or read; the library path fails silently.
     bool Load(const QString& fileName, const PictureLoadOptions& options, DocumentHost* host);
     // Reads a BMP (from "BM" at the current position) or else a Targa from file, which must be
     // seekable. Refused headers are reported through host (always), truncated data is not.

@@ -261,8 +261,9 @@ TEST_F(MovieWriterTest, RefusedMoviesMakeNoFileAndSayWhy) {
         EXPECT_FALSE(w.isOpen());
         EXPECT_THAT(w.errorString().toStdString(), ::testing::HasSubstr(c.reason));
         EXPECT_FALSE(w.WriteFrame(frame));
-        if (c.width == 16 && c.height == 16)
+        if (c.width == 16 && c.height == 16) {
             EXPECT_EQ(w.errorString().toStdString(), "no movie is open");
+        }
         w.Close();
     }
     EXPECT_EQ(Files(), (std::set<std::string>{"locked", "taken.avi"}));

@@ -229,9 +229,10 @@ TEST(Codecs, BrokenFiles) {
         EXPECT_FALSE(ReadBytes(p, cases[i].bytes, cases[i].step, &host)) << "case " << i;
         EXPECT_EQ(host.messages, cases[i].message ? QStringList{cases[i].message} : QStringList{})
             << "case " << i;
-        if (cases[i].message)
+        if (cases[i].message) {
             EXPECT_EQ(std::tuple(p.Width(), p.BitCount(), p.Bits(0)[0]), std::tuple(16, 8, 0x5A))
                 << "case " << i;
+        }
     }
     Picture p;
     EXPECT_TRUE(ReadBytes(p, TargaHeader(2, 2, 8, 0) + "abcd", 0));  // types 0 to 3 pass
