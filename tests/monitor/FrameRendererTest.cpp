@@ -226,6 +226,33 @@ TEST_F(RendererTest, SceneFadeDimsPanelsAndActors) {
     EXPECT_EQ(At(image, onActor), qRgb(0, 255, 0));
 }
 
+// A PNG cut-out with "Use Alpha": its transparent half shows the red wall behind it, its opaque
+// half the picture.
+TEST_F(RendererTest, PngCutOutShowsThePanelThroughItsTransparentPart) {
+    QImage cutOut(64, 64, QImage::Format_ARGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            cutOut.setPixel(x, y, x < 32 ? qRgba(0, 0, 255, 0) : qRgba(0, 255, 0, 255));
+    const QString path = dir.filePath("cutout.png");
+    ASSERT_TRUE(cutOut.save(path));
+    Scene().set = std::make_unique<Set>();
+    SetPanel wall;
+    wall.panelColor = 0x0000FF;  // red
+    const float xs[4] = {-3, 3, 3, -3}, ys[4] = {3, 3, 0, 0};
+    for (int k = 0; k < 4; ++k) {
+        wall.cornerEastWest[k] = xs[k];
+        wall.cornerUpDown[k] = ys[k];
+        wall.cornerNorthSouth[k] = -4;
+    }
+    Scene().set->panels = {wall};
+    doc->settings().defaultKeyColor = -1;  // "Use Alpha" for the new actor
+    AddActor(path, 2000, 1600, 200, 200, 0);
+    const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
+    const QImage image = Render(camera);
+    EXPECT_EQ(At(image, Project(camera, -0.25, 0.8, -2.0, kSize, kSize)), qRgb(255, 0, 0));
+    EXPECT_EQ(At(image, Project(camera, 0.25, 0.8, -2.0, kSize, kSize)), qRgb(0, 255, 0));
+}
+
 TEST_F(RendererTest, TexturedPanelShowsThePictureTopAtItsTopEdge) {
     // Top half blue, bottom half yellow (rows of a picture counted from the top here).
     Picture p;

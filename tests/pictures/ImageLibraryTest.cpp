@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <string>
@@ -166,6 +167,52 @@ TEST_F(ImageLibraryFiles, DecoderChosenByNameAndSilentFailures) {
     ASSERT_TRUE(p.Load(Q("edge.png"), {.sizeStep = 2}, nullptr));
     EXPECT_EQ(p.Width(), 4096);
     EXPECT_FALSE(p.Load(Q("edge.png"), {.sizeStep = 3000}, nullptr));  // 6000: too wide
+}
+
+// Cut-outs: a PNG, TIFF or GIF with transparent pixels loads at 32 bits with its alpha, so that
+// "Use Alpha" works for it as for a 32-bit Targa; one whose alpha is opaque everywhere loads at
+// 24 bits like any other picture.
+TEST_F(ImageLibraryFiles, CutOutsKeepTheirAlpha) {
+    // Left third transparent, middle half transparent, right third opaque; rows from the top.
+    auto alphaAt = [](int x) { return x < 10 ? 0 : x < 20 ? 128 : 255; };
+    auto colourAt = [](int x, int y) {
+        return Bgr{uint8_t(x < 20 ? 40 : 200), 90, uint8_t(y < 5 ? 30 : 220)};
+    };
+    QImage cutOut(30, 10, QImage::Format_ARGB32);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 30; ++x) {
+            const Bgr c = colourAt(x, y);
+            cutOut.setPixel(x, y, qRgba(c.r, c.g, c.b, alphaAt(x)));
+        }
+    ASSERT_TRUE(cutOut.save(Q("cutout.png")));
+    ASSERT_TRUE(GmOk("convert " + S("cutout.png") + " " + S("cutout.tif")));
+    ASSERT_TRUE(GmOk("convert " + S("cutout.png") + " " + S("cutout.gif")));
+    for (std::string name : {"cutout.png", "cutout.tif", "cutout.gif"}) {
+        SCOPED_TRACE(name);
+        const bool gif = name.ends_with("gif");  // one transparent colour, no half measures
+        Picture p;
+        ASSERT_TRUE(p.Load(Q(name), {.sizeStep = 2}, &host_));
+        ASSERT_EQ(std::tuple(p.Width(), p.Height(), p.BitCount()), std::tuple(32, 16, 32));
+        for (int y = 0; y < 10; ++y) {
+            for (int x = 0; x < 30; ++x) {
+                if (gif && alphaAt(x) == 128) continue;
+                const uint8_t* q = p.Bits(15 - y) + 4 * x;  // the image at the top of the buffer
+                ASSERT_EQ(q[3], alphaAt(x)) << x << "," << y;
+                if (alphaAt(x) > 0) {
+                    ASSERT_EQ(PixelAt(p, x, 15 - y), colourAt(x, y)) << x << "," << y;
+                }
+            }
+        }
+        EXPECT_EQ(std::tuple(p.Bits(0)[3], p.Bits(15)[4 * 31 + 3]), std::tuple(0, 0));  // padding
+    }
+    // Our own PNG writer always writes RGBA; opaque everywhere, it reads back at 24 bits.
+    Picture opaque, back;
+    Fill(opaque, 5, 3, 24, Blocks);
+    ASSERT_TRUE(opaque.Save(Q("opaque.png"), PictureWriteMode::kBmp, nullptr));
+    ASSERT_EQ(ReadFileBytes(S("opaque.png"))[25], 6);  // colour type 6: RGBA
+    ASSERT_TRUE(back.Load(Q("opaque.png"), {}, nullptr));
+    EXPECT_EQ(back.BitCount(), 24);
+    EXPECT_TRUE(host_.messages.empty());
 }
 
 TEST_F(ImageLibraryFiles, PngIsRgbaFromTheRowsAsTheyStand) {
