@@ -90,9 +90,10 @@ bool PictureMediaLoader::AssignStill(Document& doc, const QString& path, ShowNod
     return true;
 }
 
-std::shared_ptr<NodeMedia> PictureMediaLoader::Artwork(Document& doc, const QString& path, int tile,
-                                                       const std::optional<FileStamp>& stamp,
-                                                       bool interactive) {
+std::shared_ptr<PictureMedia> PictureMediaLoader::Artwork(Document& doc, const QString& path,
+                                                          int tile,
+                                                          const std::optional<FileStamp>& stamp,
+                                                          bool interactive) {
     const std::string name = ToRecordText(path);
     if (stamp) {
         const auto found = artwork_.find(name);
@@ -124,9 +125,10 @@ bool PictureMediaLoader::AssignRostrum(Document& doc, const QString& path, ShowN
     }
 
     const std::optional<FileStamp> stamp = FileStamp::Of(path);
-    actor.media = Artwork(doc, path, tile, stamp, interactive);
-    if (!actor.media) return false;
-    const Picture& artwork = static_cast<const PictureMedia&>(*actor.media).picture;
+    const std::shared_ptr<PictureMedia> media = Artwork(doc, path, tile, stamp, interactive);
+    if (!media) return false;
+    actor.media = media;
+    const Picture& artwork = media->picture;
 
     const int bufferWidth = artwork.Width();
     const int bufferHeight = artwork.Height();

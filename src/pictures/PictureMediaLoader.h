@@ -20,12 +20,11 @@
 #include <string>
 
 #include "Picture.h"
+#include "PictureMedia.h"
 #include "TextureTable.h"
 #include "model/MediaLoader.h"
 
 namespace quillon {
-
-class NodeMedia;
 
 inline constexpr char kMessageImageTooBig[] = "Image is bigger than the maximum size allowed of:";
 inline constexpr char kMessageNotPowerOfTwo[] =
@@ -71,7 +70,7 @@ class PictureMediaLoader final : public MediaLoader {
   private:
     // Rostrum artwork as loaded, for other actors of the same file while any actor holds it.
     struct SharedArtwork {
-        std::weak_ptr<NodeMedia> media;
+        std::weak_ptr<PictureMedia> media;
         FileStamp stamp;
         int tile = 0;
     };
@@ -83,8 +82,8 @@ class PictureMediaLoader final : public MediaLoader {
                 Document& doc);
     // The artwork of the file, shared when an actor already holds it as it stands on disk,
     // else read, brought to video levels and offered for sharing; null when it cannot be read.
-    std::shared_ptr<NodeMedia> Artwork(Document& doc, const QString& path, int tile,
-                                       const std::optional<FileStamp>& stamp, bool interactive);
+    std::shared_ptr<PictureMedia> Artwork(Document& doc, const QString& path, int tile,
+                                          const std::optional<FileStamp>& stamp, bool interactive);
 
     TextureTable textures_;
     Picture scratch_;

@@ -139,8 +139,8 @@ const TextureTable::Made* TextureTable::FindMade(std::string_view name, const Te
     const int number = Find(name);
     if (number < 0) return nullptr;
     const std::optional<Made>& made = made_[size_t(number)];
-    if (!made || !(made->source == source) ||
-        !(made->making == MakingFor(keyColor, rounding, made->pictureBits, settings)))
+    if (!made || made->source != source ||
+        made->making != MakingFor(keyColor, rounding, made->pictureBits, settings))
         return nullptr;
     return &*made;
 }

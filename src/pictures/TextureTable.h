@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "Texels.h"
 #include "TextureUploader.h"
@@ -128,12 +129,7 @@ class TextureTable {
         int maxTextureSize = 0;
         bool feathered = false;
         UploadOptions options;
-        bool operator==(const Making& o) const {
-            return keyColor == o.keyColor && rounding == o.rounding &&
-                   maxTextureSize == o.maxTextureSize && feathered == o.feathered &&
-                   options.filtering == o.options.filtering &&
-                   options.mipMapped == o.options.mipMapped;
-        }
+        bool operator==(const Making&) const = default;
     };
     // What entry i holds, when it was made from a source.
     struct Made {

@@ -95,6 +95,19 @@ class RendererTest : public ::testing::Test {
         EXPECT_TRUE(p.Save(path, PictureWriteMode::kBmp, nullptr));
         return path;
     }
+    // A red wall without a picture, 6 wide and 3 high, across z = -4.
+    void AddRedWall() {
+        Scene().set = std::make_unique<Set>();
+        SetPanel wall;
+        wall.panelColor = 0x0000FF;
+        const float xs[4] = {-3, 3, 3, -3}, ys[4] = {3, 3, 0, 0};
+        for (int k = 0; k < 4; ++k) {
+            wall.cornerEastWest[k] = xs[k];
+            wall.cornerUpDown[k] = ys[k];
+            wall.cornerNorthSouth[k] = -4;
+        }
+        Scene().set->panels = {wall};
+    }
     ShowNode& AddActor(const QString& picture, float eastWest, float northSouth, float width,
                        float height, float pan, float upDown = 0) {
         EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300, picture));
@@ -189,16 +202,7 @@ TEST_F(RendererTest, BlendingStartsBelowAlphaPointNineFiveOrWithFeathering) {
 }
 
 TEST_F(RendererTest, SceneFadeDimsPanelsAndActors) {
-    Scene().set = std::make_unique<Set>();
-    SetPanel wall;
-    wall.panelColor = 0x0000FF;  // red
-    const float xs[4] = {-3, 3, 3, -3}, ys[4] = {3, 3, 0, 0};
-    for (int k = 0; k < 4; ++k) {
-        wall.cornerEastWest[k] = xs[k];
-        wall.cornerUpDown[k] = ys[k];
-        wall.cornerNorthSouth[k] = -4;
-    }
-    Scene().set->panels = {wall};
+    AddRedWall();
     AddActor(SolidPicture("green.bmp", {0, 255, 0}), 2000, 1600, 200, 200, 0);
     const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
     const Projected onWall = Project(camera, -2.0, 2.0, -4.0, kSize, kSize);
@@ -235,16 +239,7 @@ TEST_F(RendererTest, PngCutOutShowsThePanelThroughItsTransparentPart) {
             cutOut.setPixel(x, y, x < 32 ? qRgba(0, 0, 255, 0) : qRgba(0, 255, 0, 255));
     const QString path = dir.filePath("cutout.png");
     ASSERT_TRUE(cutOut.save(path));
-    Scene().set = std::make_unique<Set>();
-    SetPanel wall;
-    wall.panelColor = 0x0000FF;  // red
-    const float xs[4] = {-3, 3, 3, -3}, ys[4] = {3, 3, 0, 0};
-    for (int k = 0; k < 4; ++k) {
-        wall.cornerEastWest[k] = xs[k];
-        wall.cornerUpDown[k] = ys[k];
-        wall.cornerNorthSouth[k] = -4;
-    }
-    Scene().set->panels = {wall};
+    AddRedWall();
     doc->settings().defaultKeyColor = -1;  // "Use Alpha" for the new actor
     AddActor(path, 2000, 1600, 200, 200, 0);
     const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
