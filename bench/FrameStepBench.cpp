@@ -56,7 +56,7 @@ struct Fixture {
                     px[2] = uint8_t(y * 2);
                 }
             pictures << dir.filePath(QStringLiteral("card%1.bmp").arg(i));
-            p.Save(pictures.back(), kWriteBmp, nullptr);
+            p.Save(pictures.back(), PictureWriteMode::kBmp, nullptr);
         }
         for (int s = 1; s < kScenes; ++s)
             doc.NewScene(kSceneLength);

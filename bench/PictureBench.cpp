@@ -53,9 +53,9 @@ struct Fixtures {
     Fixtures() {
         Picture p;
         FillScene(p, 4096, 32);
-        if (!p.Save(QString::fromStdString(targa), kWriteTarga, nullptr)) std::abort();
+        if (!p.Save(QString::fromStdString(targa), PictureWriteMode::kTarga, nullptr)) std::abort();
         FillScene(p, 2048, 24);
-        if (!p.Save(QString::fromStdString(jpeg), kWriteBmp, nullptr)) std::abort();
+        if (!p.Save(QString::fromStdString(jpeg), PictureWriteMode::kBmp, nullptr)) std::abort();
         std::FILE* f = std::fopen(targa.c_str(), "rb");
         std::fseek(f, 0, SEEK_END);
         targaBytes = std::ftell(f);
@@ -88,7 +88,7 @@ void BM_LoadTarga(benchmark::State& state) {
     Picture p;
     const QString name = QString::fromStdString(F().targa);
     for (auto _ : state) {
-        if (!p.Load(name, false, 0, nullptr)) state.SkipWithError("load failed");
+        if (!p.Load(name, {}, nullptr)) state.SkipWithError("load failed");
         benchmark::DoNotOptimize(p.Bits(0));
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * F().targaBytes);
@@ -99,7 +99,7 @@ void BM_LoadTargaFreshPicture(benchmark::State& state) {
     const QString name = QString::fromStdString(F().targa);
     for (auto _ : state) {
         Picture p;
-        if (!p.Load(name, false, 0, nullptr)) state.SkipWithError("load failed");
+        if (!p.Load(name, {}, nullptr)) state.SkipWithError("load failed");
         benchmark::DoNotOptimize(p.Bits(0));
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * F().targaBytes);
@@ -118,7 +118,7 @@ void BM_LoadJpeg(benchmark::State& state) {
     Picture p;
     const QString name = QString::fromStdString(F().jpeg);
     for (auto _ : state) {
-        if (!p.Load(name, false, 0, nullptr)) state.SkipWithError("load failed");
+        if (!p.Load(name, {}, nullptr)) state.SkipWithError("load failed");
         benchmark::DoNotOptimize(p.Bits(0));
     }
 }
@@ -129,9 +129,9 @@ void BM_LoadJpegAndFillTexels(benchmark::State& state) {
     Picture p;
     const QString name = QString::fromStdString(F().jpeg);
     for (auto _ : state) {
-        if (!p.Load(name, false, 0, nullptr)) state.SkipWithError("load failed");
-        const int w = TextureDimension(p.Width(), true, 4096);
-        const int h = TextureDimension(p.Height(), true, 4096);
+        if (!p.Load(name, {}, nullptr)) state.SkipWithError("load failed");
+        const int w = TextureDimension(p.Width(), TextureRounding::kSmallestNotBelow, 4096);
+        const int h = TextureDimension(p.Height(), TextureRounding::kSmallestNotBelow, 4096);
         std::unique_ptr<uint8_t[]> texels(new uint8_t[size_t(w) * size_t(h) * 4]);
         if (!FillTexels(p, w, h, texels.get(), 0x00FF0000)) state.SkipWithError("fill failed");
         benchmark::DoNotOptimize(texels.get());
@@ -161,7 +161,7 @@ void BM_LoadJpegAndUploadTexture(benchmark::State& state) {
     actor.SetFileName(F().jpeg);
     const QString name = QString::fromStdString(F().jpeg);
     for (auto _ : state) {
-        if (!p.Load(name, false, 0, nullptr)) state.SkipWithError("load failed");
+        if (!p.Load(name, {}, nullptr)) state.SkipWithError("load failed");
         if (table.UploadTexture(actor, p, settings) < 0) state.SkipWithError("upload failed");
     }
 }

@@ -10,6 +10,9 @@
 // ffmpeg process (package ffmpeg) encoding Motion JPEG at the same quality into an AVI.
 // BM_RenderFrameMemory renders 10,000 frames and reports how far the resident size grew after
 // the first 1,000 (rss_growth_kb).
+// BM_FirstFrameOfPanelSet runs the whole `quillon-cli frame` command on a show whose one scene
+// has a set of panels/pictures panels sharing that many 1024 x 1024 PNG pictures: opening the
+// show, reading its set and pictures and rendering the first frame.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -17,6 +20,7 @@
 #include <GL/glu.h>
 
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
@@ -28,6 +32,8 @@
 #include "cli/ConsoleHost.h"
 #include "model/Document.h"
 #include "model/Profile.h"
+#include "model/ShowFile.h"
+#include "model/ShowFiles.h"
 #include "monitor/OffscreenMonitor.h"
 #include "output/MovieMaker.h"
 #include "output/MovieWriter.h"
@@ -57,7 +63,7 @@ QString WriteCardPicture(const QString& folder, int index) {
         }
     }
     const QString path = QDir(folder).filePath(QStringLiteral("card%1.bmp").arg(index));
-    p.Save(path, kWriteBmp, nullptr);
+    p.Save(path, PictureWriteMode::kBmp, nullptr);
     return path;
 }
 
@@ -72,7 +78,7 @@ QString WritePanelPicture(const QString& folder, const char* name, int shade) {
         }
     }
     const QString path = QDir(folder).filePath(QString::fromLatin1(name));
-    p.Save(path, kWriteBmp, nullptr);
+    p.Save(path, PictureWriteMode::kBmp, nullptr);
     return path;
 }
 
@@ -362,6 +368,64 @@ void BM_RenderFrameMemory(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RenderFrameMemory)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// Pictures with enough detail that decoding them is real work, as photographed textures are.
+QString WriteDetailedPng(const QString& folder, int index) {
+    QImage image(1024, 1024, QImage::Format_RGB32);
+    uint32_t seed = 12345u + uint32_t(index);
+    for (int y = 0; y < 1024; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < 1024; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            row[x] = qRgb((x + index * 40) & 255, (y + (seed >> 28)) & 255, (seed >> 24) & 255);
+        }
+    }
+    const QString path = QDir(folder).filePath(QStringLiteral("texture%1.png").arg(index));
+    image.save(path);
+    return path;
+}
+
+void BM_FirstFrameOfPanelSet(benchmark::State& state) {
+    const int panels = int(state.range(0)), pictures = int(state.range(1));
+    QTemporaryDir dir;
+    Profile profile(dir.filePath("profile.ini"));
+    ConsoleHost host;
+    Document doc(profile, host);
+    doc.Reset(true);
+    std::vector<QString> files;
+    for (int i = 0; i < pictures; ++i)
+        files.push_back(WriteDetailedPng(dir.path(), i));
+    ShowNode& scene = *doc.root().children[0];
+    scene.set = std::make_unique<Set>();
+    // A wall of panels side by side in front of the camera.
+    for (int i = 0; i < panels; ++i) {
+        const float x = -5 + 0.1f * float(i), xs[4] = {x, x + 0.1f, x + 0.1f, x};
+        const float ys[4] = {1, 1, 0, 0}, zs[4] = {-2, -2, -2, -2};
+        scene.set->panels.push_back(Panel(files[size_t(i % pictures)], xs, ys, zs));
+    }
+    const QString set = dir.filePath("wall.set"), show = dir.filePath("wall.shw");
+    if (!ShowFiles(doc).WriteSet(*scene.set, set)) state.SkipWithError("cannot write the set");
+    scene.SetFileName(set.toStdString());
+    if (!WriteShowFile(show.toStdString(), doc.root(), {}))
+        state.SkipWithError("cannot write the show");
+    const std::string command = std::string(QUILLON_CLI) + " --profile '" +
+                                dir.filePath("cli.ini").toStdString() + "' frame '" +
+                                show.toStdString() + "' --frame 0 --size 320x240 -o '" +
+                                dir.filePath("frame.png").toStdString() + "'";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("quillon-cli frame failed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_FirstFrameOfPanelSet)
+    ->Args({2, 2})
+    ->Args({100, 2})
+    ->Args({100, 100})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0)
+    ->UseRealTime();
 
 }  // namespace
 

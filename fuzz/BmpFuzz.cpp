@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size >= 2 && data[0] == 'B' && data[1] == 'M') bytes.erase(0, 2);
     Picture picture;
     if (!fuzz::ReadPicture(bytes, 0, picture)) return 0;
-    fuzz::CheckRoundTrip(picture, kWriteBmp);
+    fuzz::CheckRoundTrip(picture, PictureWriteMode::kBmp);
     Picture again;
-    fuzz::ReadPicture(fuzz::WritePicture(picture, kWriteBmp), 0, again);
+    fuzz::ReadPicture(fuzz::WritePicture(picture, PictureWriteMode::kBmp), 0, again);
     if (again.fileReserved1 != picture.fileReserved1 ||
         again.fileReserved2 != picture.fileReserved2)
         std::abort();

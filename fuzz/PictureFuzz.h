@@ -19,7 +19,7 @@ inline bool ReadPicture(std::string bytes, int step, Picture& picture) {
     return ok;
 }
 
-inline std::string WritePicture(const Picture& picture, int mode) {
+inline std::string WritePicture(const Picture& picture, PictureWriteMode mode) {
     char* data = nullptr;
     size_t size = 0;
     std::FILE* f = open_memstream(&data, &size);
@@ -31,7 +31,7 @@ inline std::string WritePicture(const Picture& picture, int mode) {
 }
 
 // Writes the picture in the mode, reads it back and aborts on any difference.
-inline void CheckRoundTrip(const Picture& picture, int mode) {
+inline void CheckRoundTrip(const Picture& picture, PictureWriteMode mode) {
     Picture again;
     if (!ReadPicture(WritePicture(picture, mode), 0, again)) std::abort();
     const size_t bytes = size_t(picture.RowBytes()) * size_t(picture.Height());

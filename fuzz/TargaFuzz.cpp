@@ -15,6 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int steps[] = {0, 2, 512};
     Picture picture;
     if (fuzz::ReadPicture(bytes, steps[size % 3], picture))
-        fuzz::CheckRoundTrip(picture, kWriteTarga);
+        fuzz::CheckRoundTrip(picture, PictureWriteMode::kTarga);
     return 0;
 }

@@ -38,7 +38,7 @@ int CmdMovie(const Args& args) {
     movie.Close();
     if (out) {
         ConsoleHost host;  // keeps what Save says, to repeat it
-        if (!picture.Save(QString::fromStdString(*out), kWriteBmp, &host)) {
+        if (!picture.Save(QString::fromStdString(*out), PictureWriteMode::kBmp, &host)) {
             const std::string why = host.lastMessage().isEmpty()
                                         ? std::string("cannot write picture")
                                         : host.lastMessage().toStdString();

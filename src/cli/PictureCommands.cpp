@@ -18,13 +18,13 @@ int CmdPicture(const Args& args) {
     if (step < 0) throw Failure{"--step must not be negative"};
     const auto out = args.Value("--save");
     if (args.Has("--mode") && !out) throw Failure{"--mode needs --save OUT"};
-    const int mode = args.Value("--mode") ? ParseInt32(*args.Value("--mode"), "mode") : kWriteBmp;
+    const int mode = args.Value("--mode") ? ParseInt32(*args.Value("--mode"), "mode") : 0;
 
     ConsoleHost log;
     Picture picture;
-    if (!picture.Load(QString::fromStdString(path), true, step, &log))
+    if (!picture.Load(QString::fromStdString(path), {.showErrors = true, .sizeStep = step}, &log))
         throw Failure{log.Describe("cannot load picture", path)};
-    if (out && !picture.Save(QString::fromStdString(*out), mode, &log))
+    if (out && !picture.Save(QString::fromStdString(*out), PictureWriteModeFromNumber(mode), &log))
         throw Failure{log.Describe("cannot write picture", *out)};
 
     std::string text = "{\"width\": ";

@@ -68,7 +68,7 @@ int CmdTexels(const Args& args) {
 
     ConsoleHost log;
     Picture picture;
-    if (!picture.Load(QString::fromStdString(path), true, 0, &log))
+    if (!picture.Load(QString::fromStdString(path), {.showErrors = true}, &log))
         throw Failure{log.Describe("cannot load picture", path)};
 
     RecordingTextureUploader uploader;
@@ -98,7 +98,7 @@ int CmdTexels(const Args& args) {
     for (int y = 0; y < texture->height; ++y)
         std::memcpy(image.Bits(texture->height - 1 - y),
                     texture->texels.data() + size_t(y) * rowBytes, rowBytes);
-    if (!image.Save(outName, kWriteBmp, &log))
+    if (!image.Save(outName, PictureWriteMode::kBmp, &log))
         throw Failure{log.Describe("cannot write picture", *out)};
 
     std::string text = "{\"width\": ";

@@ -44,6 +44,7 @@ MovieResult MakeMovie(Document& doc, MovieFrameSource& source, const MovieJob& j
     MovieResult result;
     if (!writer.Open()) {
         result.outcome = MovieOutcome::kNotOpened;
+        result.error = writer.errorString();
         return result;
     }
     MovieMaker maker(doc, source, writer, progress);
@@ -55,6 +56,7 @@ MovieResult MakeMovie(Document& doc, MovieFrameSource& source, const MovieJob& j
         result.outcome = MovieOutcome::kStopped;
     } else {
         result.outcome = MovieOutcome::kEndedEarly;
+        result.error = writer.errorString();
     }
     return result;
 }

@@ -5,10 +5,12 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
 #include <QFile>
+#include <cerrno>
 #include <cstring>
 
 #include "MovieFrameStep.h"
@@ -49,6 +51,17 @@ bool IsTarga(MovieFormat format) {
     return format == MovieFormat::kTarga16 || format == MovieFormat::kTarga24;
 }
 
+QString SizeText(int width, int height) {
+    return QStringLiteral("%1 x %2").arg(width).arg(height);
+}
+
+// Whether the pixel layout keeps one colour sample for two pixels across or down, which an
+// encoder may refuse for an odd width or height.
+bool SubsampledColour(AVPixelFormat format) {
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(format);
+    return d && (d->log2_chroma_w > 0 || d->log2_chroma_h > 0);
+}
+
 }  // namespace
 
 TargaNumbering TargaNumberingFor(const QString& chosenName) {
@@ -86,21 +99,22 @@ struct MovieWriter::Avi {
     bool broken = false;   // a write failed; the file is finished with what it holds
     bool rawRows = false;  // uncompressed: the picture's rows go out as they are
 
-    bool Drain();
+    // 0, or FFmpeg's error code when a packet could not be made or written.
+    int Drain();
     void Finish();
 };
 
-// Hands every packet the encoder has ready to the file. False when the file refuses one.
-bool MovieWriter::Avi::Drain() {
+// Hands every packet the encoder has ready to the file.
+int MovieWriter::Avi::Drain() {
     for (;;) {
         const int received = avcodec_receive_packet(encoder.get(), packet.get());
-        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return true;
-        if (received < 0) return false;
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return 0;
+        if (received < 0) return received;
         av_packet_rescale_ts(packet.get(), encoder->time_base, stream->time_base);
         packet->stream_index = stream->index;
         const int written = av_interleaved_write_frame(output.get(), packet.get());
         av_packet_unref(packet.get());
-        if (written < 0) return false;
+        if (written < 0) return written;
     }
 }
 
@@ -119,31 +133,49 @@ MovieWriter::~MovieWriter() {
     Close();
 }
 
+bool MovieWriter::Fail(const QString& reason) {
+    std::lock_guard lock(mutex_);
+    error_ = reason;
+    return false;
+}
+
+QString MovieWriter::errorString() const {
+    std::lock_guard lock(mutex_);
+    return error_;
+}
+
 bool MovieWriter::Open() {
     Close();
     framesWritten_ = 0;
+    Fail(QString());
     if (format != MovieFormat::kAvi) return true;
     return OpenAvi();
 }
 
 bool MovieWriter::OpenAvi() {
-    if (width < 1 || height < 1 || width > kMaxAviSide || height > kMaxAviSide) return false;
+    if (width < 1 || height < 1 || width > kMaxAviSide || height > kMaxAviSide)
+        return Fail(QStringLiteral("the size %1 is outside 1 to %2 pixels a side")
+                        .arg(SizeText(width, height))
+                        .arg(kMaxAviSide));
     const int rate = AviFrameRate(frameRate);
-    if (rate < 1) return false;
+    if (rate < 1)
+        return Fail(QStringLiteral("a frame rate of %1 is stored as %2 frames a second")
+                        .arg(double(frameRate))
+                        .arg(rate));
     const CodecChoice choice = ChoiceFor(codec);
     const AVCodec* encoderCodec = avcodec_find_encoder(choice.id);
-    if (!encoderCodec) return false;
+    if (!encoderCodec)
+        return Fail(QStringLiteral("this FFmpeg has no %1 encoder").arg(MovieCodecName(codec)));
 
     auto avi = std::make_unique<Avi>();
     AVFormatContext* rawOutput = nullptr;
-    if (avformat_alloc_output_context2(&rawOutput, nullptr, "avi", nullptr) < 0 || !rawOutput)
-        return false;
+    const int allocated = avformat_alloc_output_context2(&rawOutput, nullptr, "avi", nullptr);
+    if (allocated < 0 || !rawOutput)
+        return Fail(QStringLiteral("cannot make an AVI file: %1").arg(ErrorText(allocated)));
     avi->output.reset(rawOutput);
     avi->stream = avformat_new_stream(avi->output.get(), nullptr);
-    if (!avi->stream) return false;
-
     avi->encoder.reset(avcodec_alloc_context3(encoderCodec));
-    if (!avi->encoder) return false;
+    if (!avi->stream || !avi->encoder) return Fail(QStringLiteral("out of memory"));
     AVCodecContext& c = *avi->encoder;
     c.width = width;
     c.height = height;
@@ -170,26 +202,40 @@ bool MovieWriter::OpenAvi() {
             break;
     }
     if (avi->output->oformat->flags & AVFMT_GLOBALHEADER) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(avi->encoder.get(), encoderCodec, nullptr) < 0) return false;
-    if (avcodec_parameters_from_context(avi->stream->codecpar, avi->encoder.get()) < 0)
-        return false;
+    if (const int opened = avcodec_open2(avi->encoder.get(), encoderCodec, nullptr); opened < 0) {
+        // An encoder that wants whole colour samples says only that it failed; the size is
+        // the likely cause, and the one the user can change.
+        if (SubsampledColour(choice.pixels) && (width % 2 || height % 2))
+            return Fail(QStringLiteral("the %1 codec refuses odd sizes (%2): its 4:2:0 colour "
+                                       "wants an even width and height")
+                            .arg(MovieCodecName(codec), SizeText(width, height)));
+        return Fail(QStringLiteral("the %1 encoder refuses %2 at %3 frames a second: %4")
+                        .arg(MovieCodecName(codec), SizeText(width, height))
+                        .arg(rate)
+                        .arg(ErrorText(opened)));
+    }
+    if (const int r = avcodec_parameters_from_context(avi->stream->codecpar, avi->encoder.get());
+        r < 0)
+        return Fail(QStringLiteral("cannot describe the video stream: %1").arg(ErrorText(r)));
     avi->stream->time_base = c.time_base;
     avi->stream->avg_frame_rate = c.framerate;
 
     avi->frame.reset(av_frame_alloc());
     avi->packet.reset(av_packet_alloc());
-    if (!avi->frame || !avi->packet) return false;
+    if (!avi->frame || !avi->packet) return Fail(QStringLiteral("out of memory"));
     avi->frame->format = c.pix_fmt;
     avi->frame->width = width;
     avi->frame->height = height;
-    if (av_frame_get_buffer(avi->frame.get(), 0) < 0) return false;
+    if (const int r = av_frame_get_buffer(avi->frame.get(), 0); r < 0)
+        return Fail(QStringLiteral("no room for a frame: %1").arg(ErrorText(r)));
     avi->scaler.reset(sws_getContext(width, height, AV_PIX_FMT_BGR24, width, height, c.pix_fmt,
                                      SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!avi->scaler) return false;
+    if (!avi->scaler) return Fail(QStringLiteral("cannot convert frames for the encoder"));
 
     // Only the local file protocol: the name is a path, whatever characters it holds.
     const QByteArray url = "file:" + QFile::encodeName(fileName);
-    if (avio_open(&avi->output->pb, url.constData(), AVIO_FLAG_WRITE) < 0) return false;
+    if (const int r = avio_open(&avi->output->pb, url.constData(), AVIO_FLAG_WRITE); r < 0)
+        return Fail(QStringLiteral("cannot create the file %1: %2").arg(fileName, ErrorText(r)));
     // Uncompressed frames are stored as a Windows bitmap keeps them: bottom row first, under
     // a positive height, each row whole 4-byte words.
     AVDictionary* rawMuxerOptions = nullptr;
@@ -197,7 +243,9 @@ bool MovieWriter::OpenAvi() {
         av_dict_set(&rawMuxerOptions, "flipped_raw_rgb", "1", 0);
     const int headerWritten = avformat_write_header(avi->output.get(), &rawMuxerOptions);
     av_dict_free(&rawMuxerOptions);
-    if (headerWritten < 0) return false;
+    if (headerWritten < 0)
+        return Fail(QStringLiteral("cannot write the movie's header to %1: %2")
+                        .arg(fileName, ErrorText(headerWritten)));
     avi->headerWritten = true;
     avi->rawRows = codec == MovieCodec::kUncompressed;
     avi_ = std::move(avi);
@@ -209,19 +257,30 @@ bool MovieWriter::OpenAvi() {
 
 bool MovieWriter::WriteFrame(const Picture& picture) {
     if (picture.BitCount() != 24 || picture.Width() != width || picture.Height() != height)
-        return false;
+        return Fail(QStringLiteral("the frame is %1 at %2 bits; the movie takes %3 at 24")
+                        .arg(SizeText(picture.Width(), picture.Height()))
+                        .arg(picture.BitCount())
+                        .arg(SizeText(width, height)));
     if (IsTarga(format)) {
-        if (!scratch_.Create(width, height, 24)) return false;
+        if (!scratch_.Create(width, height, 24)) return Fail(QStringLiteral("out of memory"));
         for (int row = 0; row < height; ++row)
             std::memcpy(scratch_.Bits(row), picture.Bits(row), size_t(picture.RowBytes()));
-        return scratch_.Save(fileName, kWriteTarga, nullptr);
+        // Save says only "Error opening graphics file"; what the system said is in errno.
+        errno = 0;
+        if (scratch_.Save(fileName, PictureWriteMode::kTarga, nullptr)) return true;
+        const int why = errno;
+        return Fail(QStringLiteral("cannot save the Targa frame %1%2")
+                        .arg(fileName,
+                             why ? ": " + QString::fromLocal8Bit(std::strerror(why)) : QString()));
     }
-    if (!avi_ || avi_->broken) return false;
+    if (!avi_) return Fail(QStringLiteral("no movie is open"));
     Avi& a = *avi_;
+    if (a.broken) return false;  // the reason of the write that broke it stands
     if (a.rawRows) {
         // The picture's rows as they are, with the bytes after each row's last pixel cleared.
         const size_t used = size_t(width) * 3, rowBytes = size_t(picture.RowBytes());
-        if (av_new_packet(a.packet.get(), int(rowBytes * size_t(height))) < 0) return false;
+        if (const int r = av_new_packet(a.packet.get(), int(rowBytes * size_t(height))); r < 0)
+            return Fail(QStringLiteral("no room for a frame: %1").arg(ErrorText(r)));
         for (int row = 0; row < height; ++row) {
             uint8_t* out = a.packet->data + rowBytes * size_t(row);
             std::memcpy(out, picture.Bits(row), used);
@@ -236,12 +295,14 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
         av_packet_unref(a.packet.get());
         if (written < 0) {
             a.broken = true;
-            return false;
+            return Fail(QStringLiteral("cannot write frame %1 to %2: %3")
+                            .arg(framesWritten_.load())
+                            .arg(fileName, ErrorText(written)));
         }
         ++framesWritten_;
         return true;
     }
-    if (failed_) return false;
+    if (failed_) return false;  // the encoding thread has given the reason
     // The picture is copied into a free buffer for the encoding thread.
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !free_.empty() || failed_; });
@@ -250,9 +311,11 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
     free_.pop_back();
     lock.unlock();
     if (!buffer->Create(width, height, 24)) {
-        std::lock_guard relock(mutex_);
-        free_.push_back(buffer);
-        return false;
+        {
+            std::lock_guard relock(mutex_);
+            free_.push_back(buffer);
+        }
+        return Fail(QStringLiteral("out of memory"));
     }
     for (int row = 0; row < height; ++row)
         std::memcpy(buffer->Bits(row), picture.Bits(row), size_t(picture.RowBytes()));
@@ -265,18 +328,24 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
 
 bool MovieWriter::Encode(const Picture& picture) {
     Avi& a = *avi_;
-    if (av_frame_make_writable(a.frame.get()) < 0) return false;
+    const int64_t number = framesWritten_;
+    if (const int r = av_frame_make_writable(a.frame.get()); r < 0)
+        return Fail(QStringLiteral("no room for frame %1: %2").arg(number).arg(ErrorText(r)));
     // The picture is bottom-up; the encoder wants the top row first, so the scaler reads from
     // the last row backwards.
     const uint8_t* source[4] = {picture.Bits(height - 1), nullptr, nullptr, nullptr};
     const int strides[4] = {-picture.RowBytes(), 0, 0, 0};
     if (sws_scale(a.scaler.get(), source, strides, 0, height, a.frame->data, a.frame->linesize) !=
         height)
-        return false;
-    a.frame->pts = framesWritten_;
-    if (avcodec_send_frame(a.encoder.get(), a.frame.get()) < 0 || !a.Drain()) {
+        return Fail(QStringLiteral("cannot convert frame %1 for the encoder").arg(number));
+    a.frame->pts = number;
+    int result = avcodec_send_frame(a.encoder.get(), a.frame.get());
+    if (result >= 0) result = a.Drain();
+    if (result < 0) {
         a.broken = true;
-        return false;
+        return Fail(QStringLiteral("cannot encode or write frame %1 to %2: %3")
+                        .arg(number)
+                        .arg(fileName, ErrorText(result)));
     }
     ++framesWritten_;
     return true;

@@ -82,10 +82,17 @@ class MovieWriter {
     bool isOpen() const { return avi_ != nullptr; }
     // Frames written to the AVI stream since Open (waits for the encoding thread to catch up).
     int64_t framesWritten() const;
+    // Why the last failing Open or WriteFrame failed, in words: FFmpeg's own text where FFmpeg
+    // failed ("Permission denied", "File too large"), ours otherwise ("the codec refuses odd
+    // sizes ..."). A failure on the encoding thread is told here once the next WriteFrame
+    // reports it. Empty when nothing has failed since Open began.
+    QString errorString() const;
 
   private:
     struct Avi;  // FFmpeg handles
     bool OpenAvi();
+    // Keeps the reason and returns false, for `return Fail(...)`.
+    bool Fail(const QString& reason);
     // Converts and encodes one picture into the open stream; false when that fails.
     bool Encode(const Picture& picture);
     void StartEncoder();
@@ -109,6 +116,7 @@ class MovieWriter {
     bool busy_ = false;
     bool stopping_ = false;
     std::atomic<bool> failed_{false};
+    QString error_;  // guarded by mutex_: the encoding thread fails too
 };
 
 }  // namespace quillon

@@ -81,11 +81,11 @@ void VrmlExporter::Print(const char* format, ...) {
     va_end(args);
 }
 
-std::string VrmlExporter::TextureName(const std::string& picturePath, bool actor) {
+std::string VrmlExporter::TextureName(const std::string& picturePath, Surface surface) {
     std::string title = BareName(picturePath);
     const size_t dot = title.find('.');
     if (dot != std::string::npos) title.resize(dot);
-    return "v" + title + (actor ? ".png" : ".jpg");
+    return "v" + title + (surface == Surface::kActor ? ".png" : ".jpg");
 }
 
 bool VrmlExporter::Export(const QString& fileName) {
@@ -276,19 +276,19 @@ void VrmlExporter::WriteShape(const VrmlQuad& quad, const std::string& def,
 }
 
 std::string VrmlExporter::WriteTexture(const std::string& picturePath, const ShowNode* actor) {
-    const bool isActor = actor != nullptr;
-    const std::string name = TextureName(picturePath, isActor);
-    if (name == (isActor ? "v.png" : "v.jpg")) return std::string();
+    const Surface surface = actor ? Surface::kActor : Surface::kPanel;
+    const std::string name = TextureName(picturePath, surface);
+    if (name == TextureName(std::string(), surface)) return std::string();
     // Names are kept as a set, not run together in one string, so that "vhero.png" is not
     // taken as written because "vavhero.png" was.
     if (writtenTextures_.insert(name).second)
-        textures_.push_back({picturePath, name, isActor, isActor ? actor->keyColor : -1});
+        textures_.push_back({picturePath, name, surface, actor ? actor->keyColor : kKeyUseAlpha});
     return name;
 }
 
 bool VrmlExporter::WriteTextureFile(const TextureJob& job) const {
     Picture picture;
-    if (!picture.Load(FromRecordText(job.picturePath), true, 0, &document_.host())) {
+    if (!picture.Load(FromRecordText(job.picturePath), {.showErrors = true}, &document_.host())) {
         // A picture that will not load still gives its texture file, so that the world finds
         // every file it names: a black 16 x 16 picture stands in.
         if (!picture.Create(16, 16, 24)) return false;
@@ -297,17 +297,18 @@ bool VrmlExporter::WriteTextureFile(const TextureJob& job) const {
     }
     const int w = picture.Width();
     const int h = picture.Height();
+    const bool actor = job.surface == Surface::kActor;
     Picture image;
     // Panels: a 24-bit copy at the same size.
-    const bool copied = !job.actor && image.Create(w, h, 24) && picture.ResampleTo(image);
+    const bool copied = !actor && image.Create(w, h, 24) && picture.ResampleTo(image);
     if (!copied) {
         // Cards: the keyed texels at the picture's own size, alpha 0 where the key matches.
         // Panels take this road too when the picture has a colour table, which ResampleTo
         // does not read; their alpha is dropped.
         std::vector<uint8_t> texels(size_t(w) * size_t(h) * 4);
         if (!FillTexels(picture, w, h, texels.data(), job.keyColor)) return false;
-        if (!image.Create(w, h, job.actor ? 32 : 24)) return false;
-        const int bytes = job.actor ? 4 : 3;
+        if (!image.Create(w, h, actor ? 32 : 24)) return false;
+        const int bytes = actor ? 4 : 3;
         for (int y = 0; y < h; ++y) {
             uint8_t* row = image.Bits(y);
             const uint8_t* t = texels.data() + size_t(y) * size_t(w) * 4;
@@ -316,14 +317,16 @@ bool VrmlExporter::WriteTextureFile(const TextureJob& job) const {
                 row[0] = t[2];
                 row[1] = t[1];
                 row[2] = t[0];
-                if (job.actor) row[3] = t[3];
+                if (actor) row[3] = t[3];
             }
         }
     }
     // The writers take the first buffer row as the top and the bytes as red, green, blue.
     image.FlipVertical();
     image.SwapRedBlue();
-    return image.Save(FromRecordText(JoinFolder(folder_, job.name)), kWriteBmp, nullptr);
+    // The name ends in ".png" or ".jpg", which choose the writer; the mode is not used.
+    return image.Save(FromRecordText(JoinFolder(folder_, job.name)), PictureWriteMode::kBmp,
+                      nullptr);
 }
 
 void VrmlExporter::WriteActor(const ShowNode& node, int n) {

@@ -34,6 +34,9 @@ class VrmlExporter {
   public:
     // Interpolator kinds and how their values are formed from a key.
     enum Kind { kPosition = 0, kFieldOfView = 1, kPan = 2, kTilt = 3 };
+    // What a texture is drawn on: a card keeps its keyed transparency in a PNG, a panel is a
+    // JPEG.
+    enum class Surface { kPanel, kActor };
 
     explicit VrmlExporter(Document& document);
 
@@ -47,13 +50,13 @@ class VrmlExporter {
 
     // "v" + the picture's file name up to its first "." + ".png" (actor) or ".jpg" (panel);
     // "/", "\" and ":" all separate folders.
-    static std::string TextureName(const std::string& picturePath, bool actor);
+    static std::string TextureName(const std::string& picturePath, Surface surface);
 
   private:
     struct TextureJob {
         std::string picturePath;
         std::string name;
-        bool actor = false;
+        Surface surface = Surface::kPanel;
         int32_t keyColor = -1;
     };
 

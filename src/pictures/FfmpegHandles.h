@@ -1,6 +1,7 @@
 #pragma once
 // Owners for FFmpeg's handles: each frees its handle the way FFmpeg asks, so every path out of
-// a reader or writer releases what it opened. Shared by the movie source and the movie writer.
+// a reader or writer releases what it opened; and FFmpeg's error texts. Shared by the movie
+// source and the movie writer.
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -11,9 +12,18 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <QString>
 #include <memory>
 
 namespace quillon::ffmpeg {
+
+// FFmpeg's own words for an error code ("Permission denied", "Invalid data found when
+// processing input").
+inline QString ErrorText(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromUtf8(text);
+}
 
 struct CloseInput {
     void operator()(AVFormatContext* f) const { avformat_close_input(&f); }

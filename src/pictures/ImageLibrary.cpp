@@ -100,6 +100,18 @@ MagickLib::Quantum FromByte(uint8_t v) {
     return static_cast<MagickLib::Quantum>(v * kQuantumPerLevel);
 }
 
+// Whether any pixel of an image with an alpha channel is less than wholly opaque.
+bool PartlyTransparent(Magick::Image& image) {
+    const unsigned width = static_cast<unsigned>(image.columns());
+    for (unsigned y = 0; y < image.rows(); ++y) {
+        const Magick::PixelPacket* p = image.getConstPixels(0, int(y), width, 1);
+        if (!p) return false;
+        for (unsigned x = 0; x < width; ++x)
+            if (p[x].opacity != OpaqueOpacity) return true;
+    }
+    return false;
+}
+
 // Builds an image from the picture's rows as they stand, row 0 of the buffer at the top.
 bool FromPictureRows(const Picture& picture, bool withAlpha, Magick::Image& image) {
     const int bytesPerPixel = picture.BitCount() / 8;
@@ -185,9 +197,11 @@ bool ImageLibrary::Decode(const QString& fileName, ImageFormat format, Decoded& 
         if (!SideInRange(image.columns()) || !SideInRange(image.rows())) return false;
         if (image.colorSpace() == Magick::CMYKColorspace)
             image.colorSpace(Magick::RGBColorspace);  // CMYK JPEGs and TIFFs
-        impl->row.resize(size_t(image.columns()) * 3);
+        const bool alpha = image.matte() && PartlyTransparent(image);
+        impl->row.resize(size_t(image.columns()) * (alpha ? 4 : 3));
         out.width_ = static_cast<int>(image.columns());
         out.height_ = static_cast<int>(image.rows());
+        out.hasAlpha_ = alpha;
         out.impl_ = std::move(impl);
         return true;
     } catch (const std::exception&) {
@@ -204,10 +218,13 @@ const uint8_t* ImageLibrary::Decoded::Row(int row) {
             impl_->image.getConstPixels(0, row, static_cast<unsigned>(width_), 1);
         if (!p) return nullptr;
         uint8_t* out = impl_->row.data();
-        for (int x = 0; x < width_; ++x, out += 3) {
+        const int bytes = hasAlpha_ ? 4 : 3;
+        for (int x = 0; x < width_; ++x, out += bytes) {
             out[0] = ToByte(p[x].red);
             out[1] = ToByte(p[x].green);
             out[2] = ToByte(p[x].blue);
+            // The library keeps opacity: 0 is opaque.
+            if (hasAlpha_) out[3] = ToByte(MaxRGB - p[x].opacity);
         }
         return impl_->row.data();
     } catch (...) {

@@ -1,7 +1,8 @@
 #pragma once
 // The imaging library behind Picture: GraphicsMagick decodes JPEG, GIF, BMP, PNG, TIFF, PCX and
-// Windows metafiles to 24-bit RGB rows and writes JPEG and PNG. The decoder is chosen by the
-// file's name, never by its content, and nothing larger than 4096 pixels a side is decoded.
+// Windows metafiles to 24-bit RGB rows, or RGBA rows for an image that is partly transparent,
+// and writes JPEG and PNG. The decoder is chosen by the file's name, never by its content, and
+// nothing larger than 4096 pixels a side is decoded.
 // No GraphicsMagick exception leaves this class: failures are false or an empty result.
 
 #include <QString>
@@ -20,8 +21,9 @@ class ImageLibrary {
     // Largest file the decoders are given; anything bigger fails without being read.
     static constexpr int64_t kMaxFileBytes = int64_t(256) << 20;
 
-    // A decoded image: rows of red, green, blue byte triples, top row first, 3 x width bytes
-    // each. Holds the library's image until destroyed.
+    // A decoded image: rows of red, green, blue byte triples (and alpha, for a partly
+    // transparent image), top row first, 3 or 4 x width bytes each. Holds the library's image
+    // until destroyed.
     class Decoded {
       public:
         Decoded();
@@ -30,7 +32,11 @@ class ImageLibrary {
         Decoded& operator=(Decoded&&) noexcept;
         int width() const { return width_; }
         int height() const { return height_; }
-        // Row `row` (0 is the top) as RGB triples; null outside the image.
+        // Whether the image has an alpha channel with at least one pixel not wholly opaque;
+        // an alpha channel that is opaque everywhere shows nothing and is left out.
+        bool hasAlpha() const { return hasAlpha_; }
+        // Row `row` (0 is the top) as RGB triples, or RGBA quadruples with hasAlpha; null
+        // outside the image.
         const uint8_t* Row(int row);
 
       private:
@@ -39,6 +45,7 @@ class ImageLibrary {
         std::unique_ptr<Impl> impl_;
         int width_ = 0;
         int height_ = 0;
+        bool hasAlpha_ = false;
     };
 
     // Sets the library up once per process; later calls do nothing.

@@ -98,6 +98,8 @@ struct MovieSource::Streams {
     bool mayReorder = false;    // the codec can send frames out of order
     bool delayKnown = false;    // a frame has come out, so the decoder knows its reorder delay
     bool inputEnded = false;    // the decoder has been told that no more packets come
+    int lastError = 0;          // FFmpeg's last complaint while reading or decoding
+    QString error;              // why Start failed
 
     bool Start(const QString& fileName);
     int64_t CountFrames();
@@ -111,17 +113,23 @@ struct MovieSource::Streams {
 };
 
 bool MovieSource::Streams::Start(const QString& fileName) {
+    auto fail = [this](const QString& reason) {
+        error = reason;
+        return false;
+    };
     // Only the AVI reader, and only local files: a name from a show file must not make FFmpeg
     // reach for a network protocol or guess at some other container.
     const AVInputFormat* avi = av_find_input_format("avi");
-    if (!avi) return false;
+    if (!avi) return fail(QStringLiteral("this FFmpeg has no AVI reader"));
     AVDictionary* rawOptions = nullptr;
     av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
     const QByteArray url = "file:" + QFile::encodeName(fileName);
     AVFormatContext* rawFormat = nullptr;
     const int opened = avformat_open_input(&rawFormat, url.constData(), avi, &rawOptions);
     DictionaryHandle options(rawOptions);
-    if (opened < 0) return false;
+    if (opened == AVERROR_INVALIDDATA || opened == AVERROR_EOF)
+        return fail(QStringLiteral("not an AVI movie: %1").arg(ErrorText(opened)));
+    if (opened < 0) return fail(QStringLiteral("cannot open the movie: %1").arg(ErrorText(opened)));
     format.reset(rawFormat);
 
     for (unsigned i = 0; i < format->nb_streams; ++i) {
@@ -132,23 +140,34 @@ bool MovieSource::Streams::Start(const QString& fileName) {
         else
             s->discard = AVDISCARD_ALL;  // the demuxer skips what we never decode
     }
-    if (!stream) return false;
+    if (!stream) return fail(QStringLiteral("the file has no video stream"));
     // The stream header normally gives the size; only a file without it is probed further.
-    if ((stream->codecpar->width <= 0 || stream->codecpar->height <= 0) &&
-        avformat_find_stream_info(format.get(), nullptr) < 0)
-        return false;
-    if (!SideFits(stream->codecpar->width) || !SideFits(stream->codecpar->height)) return false;
+    if (stream->codecpar->width <= 0 || stream->codecpar->height <= 0) {
+        if (const int r = avformat_find_stream_info(format.get(), nullptr); r < 0)
+            return fail(QStringLiteral("the video stream has no size: %1").arg(ErrorText(r)));
+    }
+    if (!SideFits(stream->codecpar->width) || !SideFits(stream->codecpar->height))
+        return fail(QStringLiteral("the frames are %1 x %2; a picture holds 1 to %3 pixels a side")
+                        .arg(stream->codecpar->width)
+                        .arg(stream->codecpar->height)
+                        .arg(kMaxSide));
 
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
-    if (!decoder) return false;
+    if (!decoder)
+        return fail(QStringLiteral("this FFmpeg has no decoder for the %1 video codec")
+                        .arg(QString::fromUtf8(avcodec_get_name(stream->codecpar->codec_id))));
     codec.reset(avcodec_alloc_context3(decoder));
-    if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return false;
+    if (!codec) return fail(QStringLiteral("out of memory"));
+    if (const int r = avcodec_parameters_to_context(codec.get(), stream->codecpar); r < 0)
+        return fail(QStringLiteral("cannot set up the decoder: %1").arg(ErrorText(r)));
     codec->pkt_timebase = stream->time_base;
     // One thread, so frames come out in step with the packets that make them. A frame whose
     // own header claims more pixels than a picture can hold is refused before it is allocated.
     codec->thread_count = 1;
     codec->max_pixels = int64_t(kMaxSide) * kMaxSide;
-    if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return false;
+    if (const int r = avcodec_open2(codec.get(), decoder, nullptr); r < 0)
+        return fail(QStringLiteral("cannot open the %1 decoder: %2")
+                        .arg(QString::fromUtf8(decoder->name), ErrorText(r)));
     const AVCodecDescriptor* description = avcodec_descriptor_get(decoder->id);
     mayReorder = description && (description->props & AV_CODEC_PROP_REORDER);
 
@@ -156,7 +175,7 @@ bool MovieSource::Streams::Start(const QString& fileName) {
     current.reset(av_frame_alloc());
     previous.reset(av_frame_alloc());
     spare.reset(av_frame_alloc());
-    return packet && current && previous && spare;
+    return packet && current && previous && spare ? true : fail(QStringLiteral("out of memory"));
 }
 
 // How many frames the stream holds. The index, when the file has one, tells what was really
@@ -280,11 +299,13 @@ const AVFrame* MovieSource::Streams::DecodeOn(int64_t wanted, int64_t from, bool
         }
         if (received == AVERROR_EOF) return landedBadly(), nullptr;
         if (received != AVERROR(EAGAIN)) {
+            lastError = received;
             if (landedBadly()) return nullptr;
             continue;  // a damaged frame; go on with the next
         }
         if (inputEnded) return landedBadly(), nullptr;
-        if (av_read_frame(format.get(), packet.get()) < 0) {
+        if (const int r = av_read_frame(format.get(), packet.get()); r < 0) {
+            if (r != AVERROR_EOF) lastError = r;
             avcodec_send_packet(codec.get(), nullptr);  // let the decoder give what it holds
             inputEnded = true;
             continue;
@@ -299,7 +320,10 @@ const AVFrame* MovieSource::Streams::DecodeOn(int64_t wanted, int64_t from, bool
         av_packet_unref(packet.get());
         // A packet the decoder refuses is passed over, as a player would, unless it is the
         // one the reader jumped to.
-        if (sent < 0 && sent != AVERROR(EAGAIN) && landedBadly()) return nullptr;
+        if (sent < 0 && sent != AVERROR(EAGAIN)) {
+            lastError = sent;
+            if (landedBadly()) return nullptr;
+        }
     }
     return nullptr;
 }
@@ -352,17 +376,30 @@ MovieSource::~MovieSource() {
     Close();
 }
 
+bool MovieSource::Fail(const QString& reason) {
+    error_ = reason;
+    return false;
+}
+
 int MovieSource::Open(const QString& fileName, Picture* target) {
     Close();
     alphaInterleave_ = false;
     width_ = height_ = frames_ = 0;
+    error_.clear();
 
     auto streams = std::make_unique<Streams>();
-    if (!streams->Start(fileName)) return 0;
+    if (!streams->Start(fileName)) return Fail(streams->error), 0;
     const bool alpha = NameMarksAlphaInterleave(streams->stream->metadata);
-    int64_t count = streams->CountFrames();
-    if (alpha) count /= 2;
-    if (count < 1) return 0;  // also what a movie of no whole frame has to offer
+    const int64_t streamFrames = streams->CountFrames();
+    const int64_t count = alpha ? streamFrames / 2 : streamFrames;
+    if (count < 1) {
+        // Also what a movie of no whole frame has to offer.
+        Fail(alpha ? QStringLiteral("the AlphaInterleave movie has %1 stream frames; each movie "
+                                    "frame takes two")
+                         .arg(streamFrames)
+                   : QStringLiteral("the movie has no frames"));
+        return 0;
+    }
 
     streams_ = std::move(streams);
     target_ = target;
@@ -374,14 +411,34 @@ int MovieSource::Open(const QString& fileName, Picture* target) {
 }
 
 bool MovieSource::ReadFrame(int index) {
-    if (!target_ || !streams_ || index < 0 || index >= frames_) return false;
+    if (!streams_) return Fail(QStringLiteral("no movie is open"));
+    if (!target_) return Fail(QStringLiteral("no picture to decode into"));
+    if (index < 0 || index >= frames_)
+        return Fail(
+            QStringLiteral("frame %1 is outside the movie's %2 frames").arg(index).arg(frames_));
+    auto take = [this](int64_t at, Picture& picture, const char* what) {
+        streams_->lastError = 0;
+        const AVFrame* frame = streams_->Decode(at);
+        if (!frame) {
+            const int why = streams_->lastError;
+            return Fail(QStringLiteral("the %1 of stream frame %2 cannot be decoded%3")
+                            .arg(QLatin1String(what))
+                            .arg(at)
+                            .arg(why ? ": " + ErrorText(why)
+                                     : QStringLiteral(": the movie ends before it")));
+        }
+        if (!streams_->Convert(*frame, picture))
+            return Fail(QStringLiteral("stream frame %1 cannot be turned into a picture").arg(at));
+        return true;
+    };
     const int64_t colour = alphaInterleave_ ? 2 * int64_t(index) : index;
-    const AVFrame* frame = streams_->Decode(colour);
-    if (!frame || !streams_->Convert(*frame, *target_)) return false;
+    if (!take(colour, *target_, "picture")) return false;
     if (!alphaInterleave_) return true;
-    const AVFrame* matte = streams_->Decode(colour + 1);
-    if (!matte || !streams_->Convert(*matte, streams_->matte)) return false;
-    return target_->MergeAlpha(streams_->matte);
+    if (!take(colour + 1, streams_->matte, "matte")) return false;
+    if (!target_->MergeAlpha(streams_->matte))
+        return Fail(
+            QStringLiteral("the matte of frame %1 is not the size of its picture").arg(index));
+    return true;
 }
 
 void MovieSource::Close() {
@@ -390,12 +447,12 @@ void MovieSource::Close() {
     target_ = nullptr;
 }
 
-int MovieSource::LoadFrame(const QString& fileName, int index, Picture* target) {
+int MovieSource::LoadFrame(const QString& fileName, int index, Picture* target, QString* error) {
     MovieSource source;
     int frames = source.Open(fileName, target);
-    if (frames < 1) return 0;
-    if (!source.ReadFrame(index)) frames = 0;
+    if (frames > 0 && !source.ReadFrame(index)) frames = 0;
     source.Close();
+    if (error) *error = source.errorString();
     return frames;
 }
 

@@ -2,7 +2,8 @@
 // A movie file as a source of pictures: its size, its number of frames and one decoded frame
 // at a time, through FFmpeg. A stream whose title contains "AlphaInterleave" carries colour and
 // matte frames alternately; the matte becomes the picture's alpha. Opened, used and closed
-// within one operation; every failure is silent and reported as 0 or false.
+// within one operation; every failure is silent and reported as 0 or false, with its reason
+// kept for errorString.
 
 #include <QString>
 #include <memory>
@@ -31,8 +32,10 @@ class MovieSource {
     // Releases everything opened; safe on a partly opened or closed source.
     void Close();
 
-    // Open, ReadFrame, Close: the number of movie frames, 0 on any failure.
-    static int LoadFrame(const QString& fileName, int index, Picture* target);
+    // Open, ReadFrame, Close: the number of movie frames, 0 on any failure (with its reason in
+    // *error when given).
+    static int LoadFrame(const QString& fileName, int index, Picture* target,
+                         QString* error = nullptr);
 
     bool alphaInterleave() const { return alphaInterleave_; }
     int width() const { return width_; }
@@ -40,12 +43,19 @@ class MovieSource {
     // The number of movie frames the last Open reported. Like the size and the matte flag it
     // stays readable after Close, until the next Open.
     int frames() const { return frames_; }
+    // Why the last failing Open or ReadFrame failed, in words: FFmpeg's own text where FFmpeg
+    // failed ("No such file or directory"), ours otherwise ("the file has no video stream").
+    // Empty when nothing has failed since Open began.
+    const QString& errorString() const { return error_; }
 
     // FFmpeg reports damaged data and odd formats on stderr by itself; a program whose stderr
     // carries its own messages calls this once to silence that.
     static void SilenceLibraryLog();
 
   private:
+    // Keeps the reason and returns false, for `return Fail(...)`.
+    bool Fail(const QString& reason);
+
     struct Streams;  // FFmpeg handles
     std::unique_ptr<Streams> streams_;
     Picture* target_ = nullptr;
@@ -53,6 +63,7 @@ class MovieSource {
     int width_ = 0;
     int height_ = 0;
     int frames_ = 0;
+    QString error_;
 };
 
 }  // namespace quillon

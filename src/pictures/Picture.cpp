@@ -145,7 +145,7 @@ int Picture::BufferDimension(int imageSize, int sizeStep) {
     if (imageSize < 1 || sizeStep < 0) return 0;
     if (sizeStep == 0) return imageSize;
     int64_t d = sizeStep;
-    if (sizeStep == 2) {
+    if (sizeStep == kPowerOfTwoStep) {
         while (d < imageSize)
             d *= 2;
     } else if (d < imageSize) {
@@ -156,10 +156,22 @@ int Picture::BufferDimension(int imageSize, int sizeStep) {
 
 // --- files ---
 
-bool Picture::Load(const QString& fileName, bool showErrors, int sizeStep, DocumentHost* host) {
+PictureWriteMode PictureWriteModeFromNumber(int number) {
+    switch (number) {
+        case int(PictureWriteMode::kTarga):
+            return PictureWriteMode::kTarga;
+        case int(PictureWriteMode::kNothing):
+            return PictureWriteMode::kNothing;
+        default:
+            return PictureWriteMode::kBmp;
+    }
+}
+
+bool Picture::Load(const QString& fileName, const PictureLoadOptions& options, DocumentHost* host) {
+    const bool showErrors = options.showErrors;
     const QString lower = fileName.toLower();
     if (!lower.contains(QLatin1String(".tga")))
-        return LoadThroughLibrary(fileName, lower, sizeStep);
+        return LoadThroughLibrary(fileName, lower, options.sizeStep);
 
     std::FILE* f = std::fopen(QFile::encodeName(fileName).constData(), "rb");
     struct stat st;
@@ -172,7 +184,7 @@ bool Picture::Load(const QString& fileName, bool showErrors, int sizeStep, Docum
         if (showErrors) Tell(host, kMessageErrorOpening);
         return false;
     }
-    const bool ok = ReadFrom(f, sizeStep, host);
+    const bool ok = ReadFrom(f, options.sizeStep, host);
     std::fclose(f);
     if (!ok && showErrors) Tell(host, kMessageErrorLoading);
     return ok;
@@ -188,7 +200,9 @@ bool Picture::LoadThroughLibrary(const QString& fileName, const QString& lowerNa
     const int height = image.height();
     const int bufferWidth = BufferDimension(width, sizeStep);
     const int bufferHeight = BufferDimension(height, sizeStep);
-    if (!Create(bufferWidth, bufferHeight, 24)) return false;
+    // A partly transparent image keeps its alpha as the fourth byte, as a 32-bit Targa does.
+    const int bytes = image.hasAlpha() ? 4 : 3;
+    if (!Create(bufferWidth, bufferHeight, 8 * bytes)) return false;
     sourceWidth = static_cast<uint16_t>(width);
     sourceHeight = static_cast<uint16_t>(height);
 
@@ -200,10 +214,12 @@ bool Picture::LoadThroughLibrary(const QString& fileName, const QString& lowerNa
         if (r < height) {
             const uint8_t* rgb = image.Row(r);
             if (!rgb) return false;
-            for (int x = 0; x < width; ++x) {
-                scratch[3 * x] = rgb[3 * x + 2];
-                scratch[3 * x + 1] = rgb[3 * x + 1];
-                scratch[3 * x + 2] = rgb[3 * x];
+            for (int x = 0; x < width; ++x, rgb += bytes) {
+                uint8_t* out = scratch + bytes * x;
+                out[0] = rgb[2];
+                out[1] = rgb[1];
+                out[2] = rgb[0];
+                if (bytes == 4) out[3] = rgb[3];
             }
         }
         SetRow(bufferHeight - 1 - r, scratch);
@@ -225,18 +241,17 @@ bool Picture::ReadFrom(std::FILE* file, int sizeStep, DocumentHost* host) {
     return TargaCodec::Read(file, header, got, sizeStep, *this, host);
 }
 
-bool Picture::Save(const QString& fileName, int writeMode, DocumentHost* host) {
+bool Picture::Save(const QString& fileName, PictureWriteMode mode, DocumentHost* host) {
     // Only these two spellings of each extension count; ".Png" is written by WriteTo.
     auto has = [&](const char* lower, const char* upper) {
         return fileName.contains(QLatin1String(lower), Qt::CaseSensitive) ||
                fileName.contains(QLatin1String(upper), Qt::CaseSensitive);
     };
-    if (has(".tga", ".TGA")) writeMode = kWriteTarga;
+    if (has(".tga", ".TGA")) mode = PictureWriteMode::kTarga;
     if (has(".png", ".PNG")) return ImageLibrary::WritePng(fileName, *this);
     if (has(".jpg", ".JPG")) return ImageLibrary::WriteJpeg(fileName, *this);
-    const AtomicWriteResult r =
-        WriteFileAtomicallyWith(QFile::encodeName(fileName).toStdString(),
-                                [&](std::FILE* f) { return WriteTo(f, writeMode); });
+    const AtomicWriteResult r = WriteFileAtomicallyWith(
+        QFile::encodeName(fileName).toStdString(), [&](std::FILE* f) { return WriteTo(f, mode); });
     if (r == AtomicWriteResult::CannotCreate)
         Tell(host, kMessageErrorOpening);
     else if (r == AtomicWriteResult::WriteFailed)
@@ -244,10 +259,16 @@ bool Picture::Save(const QString& fileName, int writeMode, DocumentHost* host) {
     return r == AtomicWriteResult::Ok;
 }
 
-bool Picture::WriteTo(std::FILE* file, int writeMode) const {
+bool Picture::WriteTo(std::FILE* file, PictureWriteMode mode) const {
     if (!HasBuffers()) return false;
-    if (writeMode == kWriteTarga) return TargaCodec::Write(file, *this);
-    if (writeMode == kWriteNothing) return true;
+    switch (mode) {
+        case PictureWriteMode::kTarga:
+            return TargaCodec::Write(file, *this);
+        case PictureWriteMode::kNothing:
+            return true;
+        case PictureWriteMode::kBmp:
+            break;
+    }
     return BmpCodec::Write(file, *this);
 }
 
@@ -315,8 +336,9 @@ int Picture::Draw(QPainter& painter, const QRect& destination) const {
 
 // --- conversions ---
 
-bool Picture::ToPalette8(Picture& target, bool greyscale) const {
+bool Picture::ToPalette8(Picture& target, Palette8 palette) const {
     if (!HasBuffers() || &target == this) return false;
+    const bool greyscale = palette == Palette8::kGreys;
     const int w = Width();
     const int h = Height();
     const int bits = BitCount();

@@ -29,16 +29,31 @@ inline constexpr char kMessageNotValidBmpOrTga[] = "Not a valid BMP or TGA file!
 inline constexpr char kMessageErrorOpening[] = "Error opening graphics file";
 inline constexpr char kMessageErrorLoading[] = "Error loading graphics file";
 
-// Write modes of Save and WriteTo.
-inline constexpr int kWriteBmp = 0;  // any mode other than 1 and 2 writes a BMP
-inline constexpr int kWriteTarga = 1;
-inline constexpr int kWriteNothing = 2;
+// What Save and WriteTo write. The numbers are those the profile and the command line use.
+enum class PictureWriteMode {
+    kBmp = 0,
+    kTarga = 1,
+    kNothing = 2,  // writes no bytes and succeeds
+};
+// A stored or typed mode number: 1 Targa, 2 nothing, any other number BMP.
+PictureWriteMode PictureWriteModeFromNumber(int number);
+
+// How Load reads a file.
+struct PictureLoadOptions {
+    // Report a Targa file that will not open or read (the library path fails silently).
+    bool showErrors = false;
+    // Rounds the buffer up (Picture::BufferDimension): 0 none, Picture::kPowerOfTwoStep powers
+    // of two, any other step multiples of it.
+    int sizeStep = 0;
+};
 
 class Picture {
   public:
     static constexpr int kMaxSide = 4096;
-    // Readers convert through one scratch row of this size (4096 pixels of 3 bytes).
-    static constexpr int kScratchRowBytes = 12288;
+    // Readers convert through one scratch row of this size (4096 pixels of 4 bytes).
+    static constexpr int kScratchRowBytes = 16384;
+    // The size step that rounds a buffer up to powers of two.
+    static constexpr int kPowerOfTwoStep = 2;
 
     // A fresh picture is 16 x 16 at 8 bits with a grey colour table.
     Picture();
@@ -54,21 +69,22 @@ class Picture {
 
     // Reads a picture file. A name containing ".tga" (any case) is read by ReadFrom; any other
     // name is decoded by the imaging library, chosen by the extension found in the name, and
-    // lands at 24 bits with the image at the top of the buffer. sizeStep rounds the buffer up
-    // (BufferDimension). With showErrors the Targa path reports a file that will not open or
-    // read; the library path fails silently.
-    bool Load(const QString& fileName, bool showErrors, int sizeStep, DocumentHost* host);
+    // lands at 24 bits with the image at the top of the buffer (at 32 bits with its alpha when
+    // the image is partly transparent, so that a key colour of -1 lets its alpha decide).
+    // options.sizeStep rounds the buffer up (BufferDimension). With options.showErrors the Targa
+    // path reports a file that will not open or read; the library path fails silently.
+    bool Load(const QString& fileName, const PictureLoadOptions& options, DocumentHost* host);
     // Reads a BMP (from "BM" at the current position) or else a Targa from file, which must be
     // seekable. Refused headers are reported through host (always), truncated data is not.
     bool ReadFrom(std::FILE* file, int sizeStep, DocumentHost* host);
     // Writes a picture file: ".png"/".PNG" and ".jpg"/".JPG" through the imaging library,
-    // anything else through WriteTo, with mode 1 forced for ".tga"/".TGA". The file is written
+    // anything else through WriteTo, with kTarga forced for ".tga"/".TGA". The file is written
     // beside its final name and renamed into place, so a failure leaves an old file whole.
     // WriteTo's file that cannot be made shows "Error opening graphics file", a failed write
     // "Error loading graphics file"; the library writers fail without a message.
-    bool Save(const QString& fileName, int writeMode, DocumentHost* host);
-    // Mode 1: an uncompressed Targa; mode 2: nothing (true); any other mode: a BMP.
-    bool WriteTo(std::FILE* file, int writeMode) const;
+    bool Save(const QString& fileName, PictureWriteMode mode, DocumentHost* host);
+    // kTarga: an uncompressed Targa; kNothing: nothing (true); kBmp: a BMP.
+    bool WriteTo(std::FILE* file, PictureWriteMode mode) const;
 
     // Draws the source rectangle of the picture (DIB coordinates: x from the left, y from the
     // bottom row up; its height taken as an absolute value) stretched onto the destination
@@ -102,7 +118,8 @@ class Picture {
 
     // 8-bit copy into target: grey levels (0.30 R + 0.59 G + 0.11 B, truncated, grey table) or a
     // 3-3-2 colour cube. An 8-bit picture keeps its indices and colour table.
-    bool ToPalette8(Picture& target, bool greyscale) const;
+    enum class Palette8 { kColourCube, kGreys };
+    bool ToPalette8(Picture& target, Palette8 palette) const;
     // Nearest-neighbour scaling into target's own size and depth (16, 24 or 32 bits, from a
     // 16-, 24- or 32-bit picture); false for 8-bit pictures on either side.
     bool ResampleTo(Picture& target) const;

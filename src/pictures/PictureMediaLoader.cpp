@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "MovieSource.h"
 #include "PictureMedia.h"
@@ -46,8 +47,9 @@ bool PictureMediaLoader::AssignMovie(const QString& path, ShowNode& actor) {
     movie.Close();
     if (frames < 1) return false;
 
-    actor.aspect = static_cast<float>(TextureDimension(height, false, INT_MAX)) /
-                   static_cast<float>(TextureDimension(width, false, INT_MAX));
+    constexpr auto kDown = TextureRounding::kLargestNotAbove;
+    actor.aspect = static_cast<float>(TextureDimension(height, kDown, INT_MAX)) /
+                   static_cast<float>(TextureDimension(width, kDown, INT_MAX));
     if (!actor.keys.empty()) actor.keys[0].height() = actor.keys[0].width() * actor.aspect;
     actor.pictureWidth = static_cast<uint16_t>(width);
     const std::string name = ToRecordText(path);
@@ -56,21 +58,58 @@ bool PictureMediaLoader::AssignMovie(const QString& path, ShowNode& actor) {
     return true;
 }
 
+bool PictureMediaLoader::Decode(Picture& picture, const QString& path,
+                                const PictureLoadOptions& options, Document& doc) {
+    ++decodeCount_;
+    return picture.Load(path, options, &doc.host());
+}
+
 bool PictureMediaLoader::AssignStill(Document& doc, const QString& path, ShowNode& actor,
                                      bool interactive) {
-    if (!scratch_.Load(path, interactive, 0, &doc.host())) return false;
+    const std::optional<FileStamp> stamp = FileStamp::Of(path);
+    std::optional<TextureSource> source;
+    if (stamp) source = TextureSource{.file = *stamp};
+    int width = 0, height = 0;
+    const int shared = source ? textures_.ReuseTexture(actor, *source, doc.settings()) : -1;
+    if (shared >= 0) {
+        std::tie(width, height) = textures_.PictureSize(shared);
+    } else {
+        if (!Decode(scratch_, path, {.showErrors = interactive}, doc)) return false;
+        width = scratch_.Width();
+        height = scratch_.Height();
+    }
     if (interactive) {
         // Both are warnings only: the texture is cropped, or padded with empty texels.
         const int maxSize = textures_.uploader().MaxTextureSize();
-        const int w = scratch_.Width();
-        const int h = scratch_.Height();
-        if (w > maxSize || h > maxSize)
+        if (width > maxSize || height > maxSize)
             doc.ShowError(QString::fromLatin1(kMessageImageTooBig), maxSize);
-        if (!PowerOfTwoWithin(w, 32, maxSize) || !PowerOfTwoWithin(h, 32, maxSize))
+        if (!PowerOfTwoWithin(width, 32, maxSize) || !PowerOfTwoWithin(height, 32, maxSize))
             doc.ShowError(QString::fromLatin1(kMessageNotPowerOfTwo));
     }
-    textures_.UploadTexture(actor, scratch_, doc.settings());
+    if (shared < 0) textures_.UploadTexture(actor, scratch_, doc.settings(), source);
     return true;
+}
+
+std::shared_ptr<PictureMedia> PictureMediaLoader::Artwork(Document& doc, const QString& path,
+                                                          int tile,
+                                                          const std::optional<FileStamp>& stamp,
+                                                          bool interactive) {
+    const std::string name = ToRecordText(path);
+    if (stamp) {
+        const auto found = artwork_.find(name);
+        if (found != artwork_.end() && found->second.stamp == *stamp &&
+            found->second.tile == tile) {
+            if (auto media = found->second.media.lock()) return media;
+        }
+    }
+    auto media = std::make_shared<PictureMedia>();
+    Picture& artwork = media->picture;
+    // The buffer becomes a whole number of tiles each way, the artwork at its top.
+    if (!Decode(artwork, path, {.showErrors = interactive, .sizeStep = tile}, doc)) return nullptr;
+    artwork.CompressToVideoLevels();
+    std::erase_if(artwork_, [](const auto& entry) { return entry.second.media.expired(); });
+    if (stamp) artwork_[name] = SharedArtwork{media, *stamp, tile};
+    return media;
 }
 
 bool PictureMediaLoader::AssignRostrum(Document& doc, const QString& path, ShowNode& actor,
@@ -85,15 +124,11 @@ bool PictureMediaLoader::AssignRostrum(Document& doc, const QString& path, ShowN
         actor.media.reset();  // undo snapshots keep their own reference
     }
 
-    auto media = std::make_shared<PictureMedia>();
+    const std::optional<FileStamp> stamp = FileStamp::Of(path);
+    const std::shared_ptr<PictureMedia> media = Artwork(doc, path, tile, stamp, interactive);
+    if (!media) return false;
     actor.media = media;
-    Picture& artwork = media->picture;
-    // The buffer becomes a whole number of tiles each way, the artwork at its top.
-    if (!artwork.Load(path, interactive, tile, &doc.host())) {
-        actor.media.reset();
-        return false;
-    }
-    artwork.CompressToVideoLevels();
+    const Picture& artwork = media->picture;
 
     const int bufferWidth = artwork.Width();
     const int bufferHeight = artwork.Height();
@@ -101,14 +136,16 @@ bool PictureMediaLoader::AssignRostrum(Document& doc, const QString& path, ShowN
     const int columns = (bufferWidth + tile - 1) / tile;
     int tileWidth = tile, tileHeight = tile, overlap = kTileOverlap;
     if (rows == 1 && columns == 1) {
-        tileWidth = TextureDimension(bufferWidth, true, INT_MAX);
-        tileHeight = TextureDimension(bufferHeight, true, INT_MAX);
+        tileWidth = TextureDimension(bufferWidth, TextureRounding::kSmallestNotBelow, INT_MAX);
+        tileHeight = TextureDimension(bufferHeight, TextureRounding::kSmallestNotBelow, INT_MAX);
         overlap = 0;
     }
 
     // Tiles in row-major order from the top of the artwork, each uploaded under the file name
-    // followed by its index.
+    // followed by its index, unless the texture of that name already holds it.
     const std::string name = ToRecordText(path);
+    std::optional<TextureSource> source;
+    if (stamp) source = TextureSource{.file = *stamp, .rostrumTile = tile};
     Picture piece;
     int first = -1;
     for (int r = 0; r < rows; ++r) {
@@ -116,9 +153,9 @@ bool PictureMediaLoader::AssignRostrum(Document& doc, const QString& path, ShowN
             const QRect area((tileWidth - overlap) * c - overlap,
                              (tileHeight - overlap) * r - overlap, tileWidth, tileHeight);
             actor.SetFileName(name + std::to_string(c + r * columns));
-            const int number = artwork.CopyRect(piece, area)
-                                   ? textures_.UploadTexture(actor, piece, doc.settings())
-                                   : -1;
+            int number = source ? textures_.ReuseTexture(actor, *source, doc.settings()) : -1;
+            if (number < 0 && artwork.CopyRect(piece, area))
+                number = textures_.UploadTexture(actor, piece, doc.settings(), source);
             if (number < 0) {
                 actor.SetFileName(name);
                 actor.media.reset();
@@ -152,15 +189,21 @@ bool PictureMediaLoader::LoadPanelPicture(Document& doc, SetPanel& panel) {
         return false;
     }
     const QString file = FromRecordText(path);
+    std::optional<TextureSource> source;
+    if (const auto stamp = FileStamp::Of(file))
+        source = TextureSource{.file = *stamp, .reducedToPalette = paletteDisplay_};
+    // On a palette display the palette is the colour cube whatever the picture, so a shared
+    // texture leaves it as it is.
+    if (source && textures_.ReuseTexture(panel, *source, doc.settings()) >= 0) return true;
     if (paletteDisplay_) {
         Picture full;
-        if (!full.Load(file, false, 0, &doc.host())) return false;
-        full.ToPalette8(scratch_, false);
+        if (!Decode(full, file, {}, doc)) return false;
+        full.ToPalette8(scratch_, Picture::Palette8::kColourCube);
         scratch_.FillPalette(palette_);
-    } else if (!scratch_.Load(file, false, 0, &doc.host())) {
+    } else if (!Decode(scratch_, file, {}, doc)) {
         return false;
     }
-    textures_.UploadTexture(panel, scratch_, doc.settings());
+    textures_.UploadTexture(panel, scratch_, doc.settings(), source);
     return true;
 }
 

@@ -5,13 +5,22 @@
 // textures, and the table, whose uploader stays owned by the caller. One loader serves one
 // document (Document::SetMediaLoader).
 //
+// A picture file already made into a texture is not read again: an actor or panel of the same
+// file, unchanged on disk and wanting the same key colour and kind of texture, shares that
+// texture (TextureTable::ReuseTexture), and rostrum actors of the same artwork share the
+// artwork. A set of many panels of a few pictures so costs a few decodes.
+//
 // Sounds, movie lengths and scripts are loaded by the player and the script window; until
 // those are in place this loader reports them as not loadable, like NullMediaLoader.
 
 #include <QList>
 #include <QRgb>
+#include <map>
+#include <memory>
+#include <string>
 
 #include "Picture.h"
+#include "PictureMedia.h"
 #include "TextureTable.h"
 #include "model/MediaLoader.h"
 
@@ -55,16 +64,33 @@ class PictureMediaLoader final : public MediaLoader {
     // their colour table becomes the palette. Off by default: a true-colour display.
     void SetPaletteDisplay(bool on) { paletteDisplay_ = on; }
     const QList<QRgb>& palette() const { return palette_; }
+    // How many picture files this loader has decoded.
+    int decodeCount() const { return decodeCount_; }
 
   private:
+    // Rostrum artwork as loaded, for other actors of the same file while any actor holds it.
+    struct SharedArtwork {
+        std::weak_ptr<PictureMedia> media;
+        FileStamp stamp;
+        int tile = 0;
+    };
+
     bool AssignMovie(const QString& path, ShowNode& actor);
     bool AssignStill(Document& doc, const QString& path, ShowNode& actor, bool interactive);
     bool AssignRostrum(Document& doc, const QString& path, ShowNode& actor, bool interactive);
+    bool Decode(Picture& picture, const QString& path, const PictureLoadOptions& options,
+                Document& doc);
+    // The artwork of the file, shared when an actor already holds it as it stands on disk,
+    // else read, brought to video levels and offered for sharing; null when it cannot be read.
+    std::shared_ptr<PictureMedia> Artwork(Document& doc, const QString& path, int tile,
+                                          const std::optional<FileStamp>& stamp, bool interactive);
 
     TextureTable textures_;
     Picture scratch_;
     bool paletteDisplay_ = false;
     QList<QRgb> palette_;
+    int decodeCount_ = 0;
+    std::map<std::string, SharedArtwork> artwork_;
 };
 
 }  // namespace quillon

@@ -9,16 +9,16 @@
 
 namespace quillon {
 
-int TextureDimension(int pictureSize, bool smallestNotBelow, int maxTextureSize) {
+int TextureDimension(int pictureSize, TextureRounding rounding, int maxTextureSize) {
     int64_t d = 2;
     while (d * 2 <= pictureSize)
         d *= 2;
-    if (smallestNotBelow && d < pictureSize) d *= 2;
+    if (rounding == TextureRounding::kSmallestNotBelow && d < pictureSize) d *= 2;
     return static_cast<int>(std::min<int64_t>(d, std::max(maxTextureSize, 2)));
 }
 
 bool KeyMatches(int32_t keyColor, uint8_t red, uint8_t green, uint8_t blue) {
-    if (keyColor == -1) return false;
+    if (keyColor == kKeyUseAlpha) return false;
     const auto key = static_cast<uint32_t>(keyColor);
     return ((red ^ key) & 0xF0) == 0 && ((green ^ (key >> 8)) & 0xF0) == 0 &&
            ((blue ^ (key >> 16)) & 0xF0) == 0;
@@ -29,7 +29,7 @@ namespace {
 // Writes count texels from pixels of the given depth; colours names the colour table at 8 bits.
 template <int Bits>
 void ConvertRow(const uint8_t* p, uint8_t* o, int count, int32_t keyColor, const RgbQuad* colours) {
-    const bool keyed = keyColor != -1;
+    const bool keyed = keyColor != kKeyUseAlpha;
     const auto key = static_cast<uint32_t>(keyColor);
     const uint8_t kr = uint8_t(key & 0xF0), kg = uint8_t((key >> 8) & 0xF0),
                   kb = uint8_t((key >> 16) & 0xF0);

@@ -11,6 +11,7 @@ namespace quillon {
 struct UploadOptions {
     bool filtering = true;   // linear magnification and minification; nearest when off
     bool mipMapped = false;  // build a mip-map chain instead of one level
+    bool operator==(const UploadOptions&) const = default;
 };
 
 class TextureUploader {

@@ -98,7 +98,7 @@ class RendererTest : public ::testing::Test {
         Picture p;
         Fill(p, 64, 64, 24, [&](int, int) { return colour; });
         const QString path = dir.filePath(name);
-        EXPECT_TRUE(p.Save(path, kWriteBmp, nullptr));
+        EXPECT_TRUE(p.Save(path, PictureWriteMode::kBmp, nullptr));
         return path;
     }
     ShowNode& AddActor(const QString& picture, float eastWest, float northSouth, float width,
@@ -219,12 +219,32 @@ TEST_F(RendererTest, SceneFadeDimsPanelsAndActors) {
     EXPECT_EQ(At(image, onActor), qRgb(0, 255, 0));
 }
 
+// A PNG cut-out with "Use Alpha": its transparent half shows the red wall behind it, its opaque
+// half the picture.
+TEST_F(RendererTest, PngCutOutShowsThePanelThroughItsTransparentPart) {
+    QImage cutOut(64, 64, QImage::Format_ARGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            cutOut.setPixel(x, y, x < 32 ? qRgba(0, 0, 255, 0) : qRgba(0, 255, 0, 255));
+    const QString path = dir.filePath("cutout.png");
+    ASSERT_TRUE(cutOut.save(path));
+    SetPanel red;
+    red.panelColor = 0x0000FF;
+    AddWall(-3, 3, 0, 3, -4, red);
+    doc->settings().defaultKeyColor = -1;  // "Use Alpha" for the new actor
+    AddActor(path, 2000, 1600, 200, 200, 0);
+    const KeyFrame camera = CameraAt(2000, 200, 2000, 0, 0, 60);
+    const QImage image = Render(camera);
+    EXPECT_EQ(At(image, Project(camera, -0.25, 0.8, -2.0)), qRgb(255, 0, 0));
+    EXPECT_EQ(At(image, Project(camera, 0.25, 0.8, -2.0)), qRgb(0, 255, 0));
+}
+
 TEST_F(RendererTest, TexturedPanelShowsThePictureTopAtItsTopEdge) {
     // Top half blue, bottom half yellow (rows of a picture counted from the top here).
     Picture p;
     Fill(p, 64, 64, 24, [](int, int y) { return y < 32 ? Bgr{255, 0, 0} : Bgr{0, 255, 255}; });
     const QString path = dir.filePath("wall.bmp");
-    ASSERT_TRUE(p.Save(path, kWriteBmp, nullptr));
+    ASSERT_TRUE(p.Save(path, PictureWriteMode::kBmp, nullptr));
     SetPanel& wall = AddWall(-2, 2, 0, 4, -5);
     SetBoundedText(reinterpret_cast<char(&)[kNodeTextBytes]>(wall.imagePath), path.toStdString());
     ASSERT_TRUE(doc->mediaLoader().LoadPanelPicture(*doc, wall));

@@ -331,7 +331,7 @@ TEST_F(MovieMakerTest, TargaFramesAreNumberedFromTheChosenName) {
         EXPECT_EQ(QDir(folder.path()).entryList({"*.tga"}, QDir::Files, QDir::Name), files);
         for (int i = 0; i < files.size(); ++i) {
             Picture p;
-            ASSERT_TRUE(p.Load(folder.filePath(files[i]), false, 0, nullptr));
+            ASSERT_TRUE(p.Load(folder.filePath(files[i]), {}, nullptr));
             EXPECT_EQ(p.Bits(0)[0], c.shows[i]) << files[i].toStdString();
         }
         EXPECT_EQ(writer.fileName, folder.filePath(c.name));  // the chosen name is kept

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <string>
@@ -53,7 +54,7 @@ class ImageLibraryFiles : public ::testing::Test {
   protected:
     void SetUp() override {
         Fill(reference_, kW, kH, 24, Blocks);
-        ASSERT_TRUE(reference_.Save(Q("ref.bmp"), kWriteBmp, nullptr));
+        ASSERT_TRUE(reference_.Save(Q("ref.bmp"), PictureWriteMode::kBmp, nullptr));
     }
     std::string S(const std::string& name) const { return Q(name).toStdString(); }
     QString Q(const std::string& name) const {
@@ -75,7 +76,7 @@ TEST_F(ImageLibraryFiles, EveryFormatDecodesUpright) {
     for (std::string ext : {"png", "tif", "bmp", "pcx", "gif"}) {
         Convert("blocks." + ext);
         Picture p;
-        ASSERT_TRUE(p.Load(Q("blocks." + ext), true, 0, &host_)) << ext;
+        ASSERT_TRUE(p.Load(Q("blocks." + ext), {.showErrors = true}, &host_)) << ext;
         ASSERT_EQ(std::tuple(p.Width(), p.Height(), p.BitCount()), std::tuple(kW, kH, 24));
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x)
@@ -86,14 +87,14 @@ TEST_F(ImageLibraryFiles, EveryFormatDecodesUpright) {
     const std::string rgb = Gm("convert " + S("cmyk.jpg") + " -colorspace RGB -depth 8 rgb:-");
     ASSERT_EQ(rgb.size(), size_t(kW * kH * 3));
     Picture p;
-    ASSERT_TRUE(p.Load(Q("cmyk.jpg"), true, 0, &host_));
+    ASSERT_TRUE(p.Load(Q("cmyk.jpg"), {.showErrors = true}, &host_));
     for (int i = 0; i < kW * kH; ++i) {
         const auto* c = reinterpret_cast<const uint8_t*>(rgb.data() + 3 * i);
         ASSERT_EQ(PixelAt(p, i % kW, kH - 1 - i / kW), (Bgr{c[2], c[1], c[0]})) << i;
     }
     // The metafile is drawn at its own size; what it leaves undrawn is pure blue.
     WriteFileBytes(S("squares.wmf"), TwoSquaresMetafile());
-    ASSERT_TRUE(p.Load(Q("squares.wmf"), true, 0, &host_));
+    ASSERT_TRUE(p.Load(Q("squares.wmf"), {.showErrors = true}, &host_));
     ASSERT_EQ(std::tuple(p.Width(), p.Height()), std::tuple(kW, kH));
     EXPECT_EQ(PixelAt(p, 5, kH - 1 - 5), (Bgr{0, 0, 255}));
     EXPECT_EQ(PixelAt(p, 95, kH - 1 - 45), (Bgr{0, 0, 255}));
@@ -107,7 +108,7 @@ TEST_F(ImageLibraryFiles, StepTwoPutsTheImageInRows14To63) {
     Convert("blocks.jpg", "-quality 95");
     for (std::string name : {"blocks.png", "blocks.jpg"}) {
         Picture p;
-        ASSERT_TRUE(p.Load(Q(name), false, 2, nullptr)) << name;
+        ASSERT_TRUE(p.Load(Q(name), {.sizeStep = 2}, nullptr)) << name;
         ASSERT_EQ(std::tuple(p.Width(), p.Height()), std::tuple(128, 64));
         EXPECT_EQ(std::tuple(p.sourceWidth, p.sourceHeight), std::tuple(100, 50));
         long error = 0;
@@ -128,21 +129,21 @@ TEST_F(ImageLibraryFiles, StepTwoPutsTheImageInRows14To63) {
     }
 }
 
-TEST_F(ImageLibraryFiles, DecoderChosenByNameNotContent) {
-    EXPECT_EQ(ImageLibrary::FormatForName("a.jpg.gif"), ImageFormat::Jpeg);  // order, not place
-    EXPECT_EQ(ImageLibrary::FormatForName("a.bmp.png"), ImageFormat::Bmp);
-    EXPECT_EQ(ImageLibrary::FormatForName("scan.tiff"), ImageFormat::Tiff);
-    EXPECT_EQ(ImageLibrary::FormatForName("photo.jpeg"), ImageFormat::None);
+// The decoder is chosen by the first of ".jpg", ".gif", ".bmp", ".png", ".tif", ".pcx", ".wmf"
+// found in the lower-cased name, never by the content. Failures are silent and leave the
+// picture as it was.
+TEST_F(ImageLibraryFiles, DecoderChosenByNameAndSilentFailures) {
+    for (auto [name, format] : {std::pair{"a.jpg.gif", ImageFormat::Jpeg},  // order, not place
+                                {"a.bmp.png", ImageFormat::Bmp},
+                                {"scan.tiff", ImageFormat::Tiff},
+                                {"photo.jpeg", ImageFormat::None}})
+        EXPECT_EQ(ImageLibrary::FormatForName(name), format) << name;
     Convert("UPPER.PNG.JPG");  // JPEG data; Load lower-cases the name first
-    Convert("real.jpg.png");   // PNG data named for the JPEG decoder
-    Convert("png-data.gif", "", "PNG:");
     Picture p;
-    EXPECT_TRUE(p.Load(Q("UPPER.PNG.JPG"), true, 0, nullptr));
-    EXPECT_FALSE(p.Load(Q("real.jpg.png"), true, 0, nullptr));
-    EXPECT_FALSE(p.Load(Q("png-data.gif"), true, 0, nullptr));
-}
+    EXPECT_TRUE(p.Load(Q("UPPER.PNG.JPG"), {.showErrors = true}, nullptr));
 
-TEST_F(ImageLibraryFiles, FailuresAreSilentAndLeaveThePicture) {
+    Convert("real.jpg.png");  // PNG data named for the JPEG decoder
+    Convert("png-data.gif", "", "PNG:");
     Convert("big.png", "-scale 4097x2!");
     Convert("edge.png", "-scale 4096x1!");
     Convert("blocks.png");
@@ -152,27 +153,72 @@ TEST_F(ImageLibraryFiles, FailuresAreSilentAndLeaveThePicture) {
     WriteFileBytes(S("empty.gif"), "");
     WriteFileBytes(S("text.pcx"), "not a picture\n");
     WriteFileBytes(S("plain.dat"), png);
-    for (const char* name : {"big.png", "header-only.png", "garbage.jpg", "empty.gif", "text.pcx",
-                             "plain.dat", "missing.tif"}) {
+    for (const char* name : {"real.jpg.png", "png-data.gif", "big.png", "header-only.png",
+                             "garbage.jpg", "empty.gif", "text.pcx", "plain.dat", "missing.tif"}) {
         Picture p;
         p.Bits(0)[0] = 0x42;
-        EXPECT_FALSE(p.Load(Q(name), true, 0, &host_)) << name;
+        EXPECT_FALSE(p.Load(Q(name), {.showErrors = true}, &host_)) << name;
         EXPECT_EQ(std::tuple(p.Width(), p.Bits(0)[0]), std::tuple(16, 0x42)) << name;
     }
     // A file cut short may give what could be read, but never a crash or a message.
     WriteFileBytes(S("half.png"), png.substr(0, png.size() / 2));
-    Picture p;
-    p.Load(Q("half.png"), true, 0, &host_);
+    p.Load(Q("half.png"), {.showErrors = true}, &host_);
     EXPECT_TRUE(host_.messages.empty());
-    ASSERT_TRUE(p.Load(Q("edge.png"), true, 2, nullptr));
+    ASSERT_TRUE(p.Load(Q("edge.png"), {.sizeStep = 2}, nullptr));
     EXPECT_EQ(p.Width(), 4096);
-    EXPECT_FALSE(p.Load(Q("edge.png"), true, 3000, nullptr));  // 6000: too wide for a buffer
+    EXPECT_FALSE(p.Load(Q("edge.png"), {.sizeStep = 3000}, nullptr));  // 6000: too wide
+}
+
+// Cut-outs: a PNG, TIFF or GIF with transparent pixels loads at 32 bits with its alpha, so that
+// "Use Alpha" works for it as for a 32-bit Targa; one whose alpha is opaque everywhere loads at
+// 24 bits like any other picture.
+TEST_F(ImageLibraryFiles, CutOutsKeepTheirAlpha) {
+    // Left third transparent, middle half transparent, right third opaque; rows from the top.
+    auto alphaAt = [](int x) { return x < 10 ? 0 : x < 20 ? 128 : 255; };
+    auto colourAt = [](int x, int y) {
+        return Bgr{uint8_t(x < 20 ? 40 : 200), 90, uint8_t(y < 5 ? 30 : 220)};
+    };
+    QImage cutOut(30, 10, QImage::Format_ARGB32);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 30; ++x) {
+            const Bgr c = colourAt(x, y);
+            cutOut.setPixel(x, y, qRgba(c.r, c.g, c.b, alphaAt(x)));
+        }
+    ASSERT_TRUE(cutOut.save(Q("cutout.png")));
+    ASSERT_TRUE(GmOk("convert " + S("cutout.png") + " " + S("cutout.tif")));
+    ASSERT_TRUE(GmOk("convert " + S("cutout.png") + " " + S("cutout.gif")));
+    for (std::string name : {"cutout.png", "cutout.tif", "cutout.gif"}) {
+        SCOPED_TRACE(name);
+        const bool gif = name.ends_with("gif");  // one transparent colour, no half measures
+        Picture p;
+        ASSERT_TRUE(p.Load(Q(name), {.sizeStep = 2}, &host_));
+        ASSERT_EQ(std::tuple(p.Width(), p.Height(), p.BitCount()), std::tuple(32, 16, 32));
+        for (int y = 0; y < 10; ++y) {
+            for (int x = 0; x < 30; ++x) {
+                if (gif && alphaAt(x) == 128) continue;
+                const uint8_t* q = p.Bits(15 - y) + 4 * x;  // the image at the top of the buffer
+                ASSERT_EQ(q[3], alphaAt(x)) << x << "," << y;
+                if (alphaAt(x) > 0) {
+                    ASSERT_EQ(PixelAt(p, x, 15 - y), colourAt(x, y)) << x << "," << y;
+                }
+            }
+        }
+        EXPECT_EQ(std::tuple(p.Bits(0)[3], p.Bits(15)[4 * 31 + 3]), std::tuple(0, 0));  // padding
+    }
+    // Our own PNG writer always writes RGBA; opaque everywhere, it reads back at 24 bits.
+    Picture opaque, back;
+    Fill(opaque, 5, 3, 24, Blocks);
+    ASSERT_TRUE(opaque.Save(Q("opaque.png"), PictureWriteMode::kBmp, nullptr));
+    ASSERT_EQ(ReadFileBytes(S("opaque.png"))[25], 6);  // colour type 6: RGBA
+    ASSERT_TRUE(back.Load(Q("opaque.png"), {}, nullptr));
+    EXPECT_EQ(back.BitCount(), 24);
+    EXPECT_TRUE(host_.messages.empty());
 }
 
 TEST_F(ImageLibraryFiles, PngIsRgbaFromTheRowsAsTheyStand) {
     Picture p;
     Fill(p, 7, 3, 32, [](int x, int y) { return Bgr{uint8_t(x), uint8_t(y * 9), 100}; });
-    ASSERT_TRUE(p.Save(Q("out.png"), kWriteBmp, nullptr));
+    ASSERT_TRUE(p.Save(Q("out.png"), PictureWriteMode::kBmp, nullptr));
     const std::string png = ReadFileBytes(S("out.png"));
     // IHDR: width 7, height 3, 8 bits per channel, colour type 6 (RGBA).
     EXPECT_EQ(png.substr(12, 14), std::string("IHDR\0\0\0\7\0\0\0\3\x08\x06", 14));
@@ -182,15 +228,15 @@ TEST_F(ImageLibraryFiles, PngIsRgbaFromTheRowsAsTheyStand) {
     EXPECT_EQ(raw, std::string(reinterpret_cast<const char*>(p.Bits(0)), raw.size()));
     // 24 bits are written opaque; 8 and 16 bits are refused.
     Fill(p, 5, 2, 24, Blocks);
-    ASSERT_TRUE(p.Save(Q("opaque.png"), kWriteBmp, nullptr));
+    ASSERT_TRUE(p.Save(Q("opaque.png"), PictureWriteMode::kBmp, nullptr));
     EXPECT_EQ(ReadFileBytes(S("opaque.png"))[25], 6);  // still RGBA
     const std::string opaque = Gm("convert " + S("opaque.png") + " -depth 8 rgba:-");
     ASSERT_EQ(opaque.size(), 40u);
     EXPECT_EQ(std::tuple(uint8_t(opaque[3]), uint8_t(opaque[4])), std::tuple(255, p.Bits(0)[3]));
     for (int bits : {8, 16}) {
         ASSERT_TRUE(p.Create(4, 4, bits));
-        EXPECT_FALSE(p.Save(Q("refused.png"), kWriteBmp, nullptr));
-        EXPECT_FALSE(p.Save(Q("refused.jpg"), kWriteBmp, nullptr));
+        EXPECT_FALSE(p.Save(Q("refused.png"), PictureWriteMode::kBmp, nullptr));
+        EXPECT_FALSE(p.Save(Q("refused.jpg"), PictureWriteMode::kBmp, nullptr));
     }
     EXPECT_FALSE(QFile::exists(Q("refused.png")));
 }
@@ -205,17 +251,17 @@ TEST_F(ImageLibraryFiles, PreparedPicturesRoundTripAndJpegIsQuality80) {
     Fill(out, 9, 5, 32, colour);
     out.FlipVertical();
     out.SwapRedBlue();
-    ASSERT_TRUE(out.Save(Q("prepared.png"), kWriteBmp, nullptr));
-    ASSERT_TRUE(back.Load(Q("prepared.png"), true, 0, nullptr));
+    ASSERT_TRUE(out.Save(Q("prepared.png"), PictureWriteMode::kBmp, nullptr));
+    ASSERT_TRUE(back.Load(Q("prepared.png"), {.showErrors = true}, nullptr));
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 9; ++x)
             EXPECT_EQ(PixelAt(back, x, y), colour(x, 4 - y)) << x << "," << y;
 
     // Unprepared, a JPEG comes back flipped with red and blue exchanged: the top-left marker
     // (blue 200) is now red, at the bottom left.
-    ASSERT_TRUE(reference_.Save(Q("out.jpg"), kWriteBmp, nullptr));
+    ASSERT_TRUE(reference_.Save(Q("out.jpg"), PictureWriteMode::kBmp, nullptr));
     EXPECT_EQ(Gm("identify -format %Q " + S("out.jpg")), "80\n");
-    ASSERT_TRUE(back.Load(Q("out.jpg"), true, 0, nullptr));
+    ASSERT_TRUE(back.Load(Q("out.jpg"), {.showErrors = true}, nullptr));
     EXPECT_NEAR(PixelAt(back, 10, 10).r, 200, 12);
     EXPECT_NEAR(PixelAt(back, 10, 40).r, 50, 12);
 }

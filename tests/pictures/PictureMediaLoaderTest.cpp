@@ -3,6 +3,9 @@
 // files written here by Picture::Save and the ffmpeg tool.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstring>
@@ -23,6 +26,7 @@ using namespace quillon::testing;
 
 namespace {
 
+using Rgb = std::array<uint8_t, 3>;
 const QString kNotPowerOfTwo = kMessageNotPowerOfTwo;
 
 class PictureLoaderTest : public ::testing::Test {
@@ -33,7 +37,6 @@ class PictureLoaderTest : public ::testing::Test {
         doc = std::make_unique<Document>(*profile, host);
         doc->Reset(true);
         doc->SetMediaLoader(&loader);
-        gl.SetMaxTextureSize(4096);
     }
     QString Path(const QString& name) const { return dir.filePath(name); }
     ShowNode& Scene() { return *doc->root().children[0]; }
@@ -43,9 +46,8 @@ class PictureLoaderTest : public ::testing::Test {
     QString Write(const QString& name, int width, int height, Colour colour) {
         Picture p;
         Fill(p, width, height, 24, colour);
-        const QString path = Path(name);
-        EXPECT_TRUE(p.Save(path, kWriteBmp, nullptr));
-        return path;
+        EXPECT_TRUE(p.Save(Path(name), PictureWriteMode::kBmp, nullptr));
+        return Path(name);
     }
     QString Write(const QString& name, int width, int height) {
         return Write(name, width, height, [](int x, int y) {
@@ -57,6 +59,15 @@ class PictureLoaderTest : public ::testing::Test {
         EXPECT_TRUE(doc->AddTrack(NodeKind::Actor, 0, 300, StagePlace{}, path));
         return *Scene().children.back();
     }
+    std::pair<int, int> TextureSize(int number) const {
+        const auto* t = gl.Find(number);
+        return t ? std::pair(t->width, t->height) : std::pair(0, 0);
+    }
+    Rgb TexelRgb(int number, int x, int y) const {
+        const auto& t = *gl.Find(number);
+        const uint8_t* p = t.texels.data() + (size_t(y) * size_t(t.width) + size_t(x)) * 4;
+        return {p[0], p[1], p[2]};
+    }
 
     QTemporaryDir dir;
     std::unique_ptr<Profile> profile;
@@ -66,58 +77,99 @@ class PictureLoaderTest : public ::testing::Test {
     std::unique_ptr<Document> doc;  // declared last: it goes before the loader it uses
 };
 
-std::array<uint8_t, 3> TexelRgb(const RecordingTextureUploader::Texture& t, int x, int y) {
-    const uint8_t* p = t.texels.data() + (size_t(y) * size_t(t.width) + size_t(x)) * 4;
-    return {p[0], p[1], p[2]};
-}
-
 }  // namespace
 
-TEST_F(PictureLoaderTest, StillActorGetsItsTextureAndShape) {
+TEST_F(PictureLoaderTest, StillActorGetsItsTextureUnderItsFileName) {
     const QString file = Write("walk.bmp", 640, 480);
     ShowNode& actor = AddActor(file);
-    EXPECT_EQ(actor.GetFileName(), file.toStdString());
-    EXPECT_EQ(actor.textureSlot, 0);
-    EXPECT_FLOAT_EQ(actor.aspect, 0.5f);
-    EXPECT_FLOAT_EQ(actor.keys[0].height(), actor.keys[0].width() * 0.5f);
-    EXPECT_EQ(actor.pictureWidth, 640);
-    ASSERT_TRUE(gl.Find(0));
-    EXPECT_EQ(std::pair(gl.Find(0)->width, gl.Find(0)->height), std::pair(1024, 512));
+    EXPECT_EQ(std::tuple(actor.GetFileName(), actor.textureSlot, actor.aspect, actor.pictureWidth),
+              std::tuple(file.toStdString(), 0, 0.5f, 640));
+    EXPECT_EQ(loader.textures().Name(0), file.toStdString());
+    EXPECT_EQ(TextureSize(0), std::pair(1024, 512));
     EXPECT_EQ(host.messages, QStringList{kNotPowerOfTwo});
     EXPECT_EQ(host.waitCursor, "+-");
-
-    // A second actor of the same file shares the number and uploads again.
-    ShowNode& twin = AddActor(file);
-    EXPECT_EQ(twin.textureSlot, 0);
-    EXPECT_EQ(gl.Find(0)->uploads, 2);
-    EXPECT_EQ(loader.textures().textureCount(), 1);
     EXPECT_EQ(loader.scratchPicture().Width(), 640);  // read through the document's scratch
+
+    // A second actor of the same file shares the texture: no new decode, no new upload, the
+    // same shape and the same warning.
+    ShowNode& twin = AddActor(file);
+    EXPECT_EQ(std::tuple(twin.textureSlot, twin.aspect, twin.pictureWidth),
+              std::tuple(0, 0.5f, 640));
+    EXPECT_EQ(std::tuple(loader.decodeCount(), gl.uploadCount(), loader.textures().textureCount()),
+              std::tuple(1, 1, 1));
+    EXPECT_EQ(host.messages, (QStringList{kNotPowerOfTwo, kNotPowerOfTwo}));
+}
+
+// A set of 100 panels sharing two pictures decodes and uploads each picture once. A picture
+// changed on disk, or wanted with another key colour, kind of texture or settings, is read
+// again (into the same texture number).
+TEST_F(PictureLoaderTest, PanelsSharingPicturesDecodeEachOnce) {
+    QImage brick(64, 32, QImage::Format_RGB32), slate(32, 32, QImage::Format_RGB32);
+    brick.fill(qRgb(200, 90, 40));
+    slate.fill(qRgb(60, 70, 80));
+    ASSERT_TRUE(brick.save(Path("brick.png")) && slate.save(Path("slate.png")));
+    std::vector<SetPanel> panels(100);
+    for (size_t i = 0; i < panels.size(); ++i)
+        std::strcpy(panels[i].imagePath,
+                    Path(i % 2 ? "slate.png" : "brick.png").toUtf8().constData());
+    auto readSet = [&](const std::vector<SetPanel>& written) {
+        EXPECT_TRUE(WriteSetFile(Path("hall.set").toStdString(), written));
+        Set set;
+        EXPECT_TRUE(ShowFiles(*doc).ReadSet(set, Path("hall.set"), SetLoad::kReplace,
+                                            FileLookup::kAsStored));
+        std::vector<int> numbers;
+        for (const SetPanel& p : set.panels)
+            numbers.push_back(p.textureSlot);
+        return numbers;
+    };
+    const std::vector<int> numbers = readSet(panels);
+    ASSERT_EQ(numbers.size(), 100u);
+    for (size_t i = 0; i < numbers.size(); ++i)
+        ASSERT_EQ(numbers[i], int(i % 2)) << i;
+    EXPECT_EQ(std::tuple(loader.decodeCount(), gl.uploadCount()), std::tuple(2, 2));
+    EXPECT_EQ(TexelRgb(0, 5, 5), (Rgb{200, 90, 40}));
+
+    // Read again unchanged: nothing new. Then each change costs one decode.
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 2);
+    const QDateTime later = QFileInfo(Path("slate.png")).lastModified().addSecs(10);
+    QFile touched(Path("slate.png"));
+    ASSERT_TRUE(touched.open(QFile::ReadWrite) &&
+                touched.setFileTime(later, QFileDevice::FileModificationTime));
+    touched.close();
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 3);
+    panels.back().keyColor = 0x0000FF00;  // the last slate panel keyed green
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 4);
+    EXPECT_EQ(loader.textures().textureCount(), 2);
+    doc->settings().rostrumMode = true;  // panels round their textures up in rostrum mode
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 4 + 2 + 1);  // the green panel again after the others
+    loader.SetPaletteDisplay(true);
+    readSet(panels);
+    EXPECT_EQ(loader.decodeCount(), 7 + 3);
 }
 
 TEST_F(PictureLoaderTest, InteractiveLoadsWarnAboutSizes) {
     gl.SetMaxTextureSize(512);
-    host.messages.clear();
     ShowNode& big = AddActor(Write("big.bmp", 640, 480));
     EXPECT_EQ(host.messages,
               (QStringList{"Image is bigger than the maximum size allowed of:  [ 512 ]",
                            kNotPowerOfTwo}));
-    EXPECT_EQ(std::pair(gl.Find(big.textureSlot)->width, gl.Find(big.textureSlot)->height),
-              std::pair(512, 512));  // cropped, and loaded all the same
-
+    EXPECT_EQ(TextureSize(big.textureSlot), std::pair(512, 512));  // cropped, loaded all the same
+    // Powers of two from 32 to the limit pass.
     for (auto [w, h, warned] : {std::tuple(256, 32, false), std::tuple(512, 512, false),
                                 std::tuple(16, 16, true), std::tuple(64, 48, true)}) {
         host.messages.clear();
-        const QString file = Write(QString("p%1x%2.tga").arg(w).arg(h), w, h);
-        AddActor(file);
+        AddActor(Write(QString("p%1x%2.tga").arg(w).arg(h), w, h));
         EXPECT_EQ(host.messages.size(), warned ? 1 : 0) << w << " x " << h;
     }
-
     // Loading a show says nothing.
     host.messages.clear();
     ShowNode& quiet = *Scene().children.back();
     EXPECT_TRUE(loader.AssignActorPicture(*doc, Path("big.bmp"), quiet, false));
     EXPECT_TRUE(host.messages.isEmpty());
-
     // A picture that cannot be read: its own messages when interactive, false, nothing new.
     const int uploads = gl.uploadCount();
     EXPECT_FALSE(loader.AssignActorPicture(*doc, Path("gone.tga"), quiet, true));
@@ -140,59 +192,60 @@ TEST_F(PictureLoaderTest, RostrumArtworkIsCutIntoOverlappingTiles) {
     });
     ShowNode& actor = AddActor(file);
 
+    // A 1200 x 800 picture loads into a 1536 x 1024 buffer and 3 x 2 tiles of 512: the
+    // reference is first + 21000.
     auto* media = dynamic_cast<PictureMedia*>(actor.media.get());
     ASSERT_TRUE(media);
     EXPECT_EQ(std::pair(media->picture.Width(), media->picture.Height()), std::pair(1536, 1024));
     EXPECT_EQ(std::pair(media->Width(), media->Height()), std::pair(1200, 800));
-    EXPECT_EQ(actor.textureSlot, 0 + 21000);  // 2 rows, 3 columns from texture 0
-    EXPECT_EQ(actor.GetFileName(), file.toStdString());
+    EXPECT_EQ(std::pair(actor.textureSlot, actor.GetFileName()),
+              std::pair(0 + 21000, file.toStdString()));
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(loader.textures().Name(i), file.toStdString() + std::to_string(i));
-        ASSERT_TRUE(gl.Find(i));
-        EXPECT_EQ(std::pair(gl.Find(i)->width, gl.Find(i)->height), std::pair(512, 512));
+        EXPECT_EQ(TextureSize(i), std::pair(512, 512));
     }
     EXPECT_EQ(gl.uploadCount(), 6);
-    EXPECT_FLOAT_EQ(actor.aspect, 1024.0f / 1536.0f);
-    EXPECT_FLOAT_EQ(actor.keys[0].width(), 1536.0f);
-    EXPECT_FLOAT_EQ(actor.keys[0].height(), 1024.0f);
-    EXPECT_EQ(actor.pictureWidth, 1536);
+    EXPECT_EQ(
+        std::tuple(actor.aspect, actor.keys[0].width(), actor.keys[0].height(), actor.pictureWidth),
+        std::tuple(1024.0f / 1536.0f, 1536.0f, 1024.0f, 1536));
     // Adding an actor in rostrum mode puts its corner at the stage origin.
-    EXPECT_FLOAT_EQ(actor.keys[0].eastWest(), 768.0f);
-    EXPECT_FLOAT_EQ(actor.keys[0].northSouth(), 512.0f);
+    EXPECT_EQ(std::pair(actor.keys[0].eastWest(), actor.keys[0].northSouth()),
+              std::pair(768.0f, 512.0f));
     EXPECT_TRUE(host.questions.isEmpty());
 
     // Tiles step 507 pixels from -5; a copy sits one line lower than its rectangle, so picture
     // row y of a tile whose top is t lands on texel row 510 - y + t. Video levels: white is
     // 236, black 17.
-    using Rgb = std::array<uint8_t, 3>;
     const Rgb white{236, 236, 236}, black{17, 17, 17};
-    EXPECT_EQ(TexelRgb(*gl.Find(1), 510 - 502, 510 - 100 - 5), white);
-    EXPECT_EQ(TexelRgb(*gl.Find(1), 510 - 502 - 1, 510 - 100 - 5), black);
-    EXPECT_EQ(TexelRgb(*gl.Find(3), 505 + 5, 510 - 600 + 502), white);
-    EXPECT_EQ(TexelRgb(*gl.Find(4), 505 - 502, 510 - 600 + 502), white);
-    EXPECT_EQ(TexelRgb(*gl.Find(0), 0, 0), (Rgb{0, 0, 0}));  // left of the picture
-    EXPECT_EQ(TexelRgb(*gl.Find(0), 5, 10), black);
+    EXPECT_EQ(TexelRgb(1, 510 - 502, 510 - 100 - 5), white);
+    EXPECT_EQ(TexelRgb(1, 510 - 502 - 1, 510 - 100 - 5), black);
+    EXPECT_EQ(TexelRgb(3, 505 + 5, 510 - 600 + 502), white);
+    EXPECT_EQ(TexelRgb(4, 505 - 502, 510 - 600 + 502), white);
+    EXPECT_EQ(TexelRgb(0, 0, 0), (Rgb{0, 0, 0}));  // left of the picture
+    EXPECT_EQ(TexelRgb(0, 5, 10), black);
 }
 
 TEST_F(PictureLoaderTest, SmallRostrumArtworkIsOneTile) {
     doc->settings().rostrumMode = true;
     loader.textures().Lookup("something else");
+    // 300 x 200 loads into a 512 x 512 buffer: one tile, no overlap, the reference its number.
     const QString file = Write("card.bmp", 300, 200, [](int x, int y) {
         return Bgr{0, 0, uint8_t(x || y ? 0 : 255)};
     });
     ShowNode& actor = AddActor(file);
-    EXPECT_EQ(actor.textureSlot, 1);  // the texture number itself
-    EXPECT_EQ(loader.textures().Name(1), file.toStdString() + "0");
-    const auto* tile = gl.Find(1);
-    ASSERT_TRUE(tile);
-    EXPECT_EQ(std::pair(tile->width, tile->height), std::pair(512, 512));
-    EXPECT_EQ(TexelRgb(*tile, 0, 510), (std::array<uint8_t, 3>{236, 17, 17}));  // no overlap
-    EXPECT_EQ(TexelRgb(*tile, 0, 511), (std::array<uint8_t, 3>{0, 0, 0}));
-    EXPECT_FLOAT_EQ(actor.aspect, 1.0f);
-    EXPECT_FLOAT_EQ(actor.keys[0].width(), 512.0f);
-    EXPECT_FLOAT_EQ(actor.keys[0].height(), 512.0f);
-    EXPECT_EQ(actor.pictureWidth, 512);
-
+    EXPECT_EQ(std::pair(actor.textureSlot, loader.textures().Name(1)),
+              std::pair(1, file.toStdString() + "0"));
+    EXPECT_EQ(TextureSize(1), std::pair(512, 512));
+    EXPECT_EQ(TexelRgb(1, 0, 510), (Rgb{236, 17, 17}));
+    EXPECT_EQ(TexelRgb(1, 0, 511), (Rgb{0, 0, 0}));
+    EXPECT_EQ(
+        std::tuple(actor.aspect, actor.keys[0].width(), actor.keys[0].height(), actor.pictureWidth),
+        std::tuple(1.0f, 512.0f, 512.0f, 512));
+    // A second actor of the artwork shares it and its tile: one decode, one upload.
+    ShowNode& twin = AddActor(file);
+    EXPECT_EQ(std::tuple(twin.media, twin.textureSlot, twin.keys[0].width()),
+              std::tuple(actor.media, 1, 512.0f));
+    EXPECT_EQ(std::pair(loader.decodeCount(), gl.uploadCount()), std::pair(1, 1));
     // A file that cannot be read leaves the actor without a picture.
     EXPECT_FALSE(loader.AssignActorPicture(*doc, Path("gone.bmp"), actor, true));
     EXPECT_FALSE(actor.media);
@@ -205,32 +258,30 @@ TEST_F(PictureLoaderTest, ReplacingRostrumArtworkOffersToFitTheMoves) {
     ASSERT_TRUE(camera->Is(NodeKind::Camera));
     const KeyFrame cameraKey = camera->keys[0];
     const double a = cameraKey.width() * 0.5 * 0.0174532;
-
     for (bool yes : {true, false}) {
         ShowNode& actor = AddActor(small);
         // 1024 x 512 in two tiles, the corner at the origin.
-        ASSERT_FLOAT_EQ(actor.keys[0].eastWest(), 512.0f);
-        ASSERT_FLOAT_EQ(actor.keys[0].northSouth(), 256.0f);
+        ASSERT_EQ(std::pair(actor.keys[0].eastWest(), actor.keys[0].northSouth()),
+                  std::pair(512.0f, 256.0f));
         doc->UpdateViewsAtFrame(50);
         host.questions.clear();
         host.yesNo = {yes};
         ASSERT_TRUE(loader.AssignActorPicture(*doc, large, actor, true));
         EXPECT_EQ(host.questions, QStringList{kQuestionFitMoves});
-        EXPECT_EQ(doc->currentFrame(), 0);
-        EXPECT_EQ(actor.media->Width(), 1200);
-        if (yes) {
-            // r = 2, minX = 512 - 768, minY = 256 - 512, dx = 424 - 168, dy = 112 - 112.
-            EXPECT_FLOAT_EQ(camera->keys[0].eastWest(), (cameraKey.eastWest() - 512) * 2 + 1024);
-            EXPECT_FLOAT_EQ(camera->keys[0].northSouth(), (cameraKey.northSouth() - 256) * 2 + 512);
-            EXPECT_FLOAT_EQ(camera->keys[0].upDown(),
-                            float(std::tan(a) * cameraKey.upDown() * 2 / std::sin(a)));
-            EXPECT_FLOAT_EQ(actor.keys[0].eastWest(), 768.0f);
-            EXPECT_FLOAT_EQ(actor.keys[0].northSouth(), 512.0f);
-            camera->keys[0] = cameraKey;
-        } else {
+        EXPECT_EQ(std::pair(doc->currentFrame(), actor.media->Width()), std::pair(0, 1200));
+        if (!yes) {
             EXPECT_EQ(camera->keys[0].eastWest(), cameraKey.eastWest());
             EXPECT_FLOAT_EQ(actor.keys[0].eastWest(), 512.0f);
+            continue;
         }
+        // r = 2, minX = 512 - 768, minY = 256 - 512, dx = 424 - 168, dy = 112 - 112.
+        EXPECT_FLOAT_EQ(camera->keys[0].eastWest(), (cameraKey.eastWest() - 512) * 2 + 1024);
+        EXPECT_FLOAT_EQ(camera->keys[0].northSouth(), (cameraKey.northSouth() - 256) * 2 + 512);
+        EXPECT_FLOAT_EQ(camera->keys[0].upDown(),
+                        float(std::tan(a) * cameraKey.upDown() * 2 / std::sin(a)));
+        EXPECT_EQ(std::pair(actor.keys[0].eastWest(), actor.keys[0].northSouth()),
+                  std::pair(768.0f, 512.0f));
+        camera->keys[0] = cameraKey;
     }
 }
 
@@ -239,14 +290,14 @@ TEST_F(PictureLoaderTest, MovieActorsReserveAFramePerTexture) {
     ASSERT_TRUE(MakeMovie(movie, 100, 60, 12, kLossless));
     loader.textures().Lookup("still.bmp");
     ShowNode& actor = AddActor(QString::fromStdString(movie));
-    EXPECT_EQ(actor.textureSlot, 1 + 1000);
-    EXPECT_FLOAT_EQ(actor.aspect, 32.0f / 64.0f);
-    EXPECT_FLOAT_EQ(actor.keys[0].height(), actor.keys[0].width() * 0.5f);
-    EXPECT_EQ(actor.pictureWidth, 100);
+    // aspect = P(60) / P(100) with P the largest power of two not above.
+    EXPECT_EQ(
+        std::tuple(actor.textureSlot, actor.aspect, actor.keys[0].height(), actor.pictureWidth),
+        std::tuple(1 + 1000, 0.5f, actor.keys[0].width() * 0.5f, 100));
     EXPECT_EQ(actor.GetFileName(), movie);
     EXPECT_EQ(loader.textures().textureCount(), 13);
-    EXPECT_EQ(loader.textures().Name(1), "~" + movie + "0");
-    EXPECT_EQ(loader.textures().Name(12), "~" + movie + "11");
+    EXPECT_EQ(std::pair(loader.textures().Name(1), loader.textures().Name(12)),
+              std::pair("~" + movie + "0", "~" + movie + "11"));
     EXPECT_EQ(gl.uploadCount(), 0);  // frames are uploaded when first shown
     EXPECT_TRUE(host.messages.isEmpty());
     EXPECT_FALSE(actor.media);
@@ -259,8 +310,8 @@ TEST_F(PictureLoaderTest, MovieActorsReserveAFramePerTexture) {
     WriteFileBytes(Path("broken.avi").toStdString(), std::string("RIFF\x04\0\0\0AVI ", 12));
     EXPECT_FALSE(loader.AssignActorPicture(*doc, Path("broken.avi"), actor, true));
     EXPECT_FALSE(loader.AssignActorPicture(*doc, Path("missing.avi"), actor, true));
-    EXPECT_EQ(actor.textureSlot, 13 + 1000);
-    EXPECT_EQ(loader.textures().textureCount(), 25);
+    EXPECT_EQ(std::pair(actor.textureSlot, loader.textures().textureCount()),
+              std::pair(13 + 1000, 25));
 }
 
 TEST_F(PictureLoaderTest, PanelsAndReset) {
@@ -268,14 +319,12 @@ TEST_F(PictureLoaderTest, PanelsAndReset) {
     panel.textureSlot = 7;
     EXPECT_FALSE(loader.LoadPanelPicture(*doc, panel));
     EXPECT_EQ(panel.textureSlot, -1);
-
-    const QString wall = Write("wall.bmp", 640, 480);
-    std::strcpy(panel.imagePath, wall.toUtf8().constData());
-    panel.keyColor = -1;
+    // The same 640 x 480 picture on a panel gets a 512 x 256 texture.
+    std::strcpy(panel.imagePath, Write("wall.bmp", 640, 480).toUtf8().constData());
+    panel.keyColor = kKeyUseAlpha;
     EXPECT_TRUE(loader.LoadPanelPicture(*doc, panel));
     EXPECT_EQ(panel.textureSlot, 0);
-    EXPECT_EQ(std::pair(gl.Find(0)->width, gl.Find(0)->height), std::pair(512, 256));
-
+    EXPECT_EQ(TextureSize(0), std::pair(512, 256));
     SetPanel missing = panel;
     std::strcpy(missing.imagePath, Path("gone.bmp").toUtf8().constData());
     EXPECT_FALSE(loader.LoadPanelPicture(*doc, missing));
@@ -286,18 +335,16 @@ TEST_F(PictureLoaderTest, PanelsAndReset) {
     ASSERT_TRUE(
         ShowFiles(*doc).ReadSet(set, Path("room.set"), SetLoad::kReplace, FileLookup::kAsStored));
     ASSERT_EQ(set.panelCount(), 2);
-    EXPECT_EQ(set.panels[0].textureSlot, 0);
-    EXPECT_EQ(set.panels[1].textureSlot, -1);
+    EXPECT_EQ(std::pair(set.panels[0].textureSlot, set.panels[1].textureSlot),
+              std::pair(int16_t(0), int16_t(-1)));
 
     // On a palette display the picture goes through 8 bits and gives the palette.
     loader.SetPaletteDisplay(true);
     EXPECT_TRUE(loader.LoadPanelPicture(*doc, panel));
     EXPECT_EQ(loader.scratchPicture().BitCount(), 8);
     ASSERT_EQ(loader.palette().size(), 256);
-    const uint8_t index = loader.scratchPicture().Bits(0)[3];
-    const QRgb c = loader.palette()[index];
-    EXPECT_EQ(TexelRgb(*gl.Find(0), 3, 0),
-              (std::array<uint8_t, 3>{uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c))}));
+    const QRgb c = loader.palette()[loader.scratchPicture().Bits(0)[3]];
+    EXPECT_EQ(TexelRgb(0, 3, 0), (Rgb{uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c))}));
 
     doc->Reset(true);
     EXPECT_EQ(loader.textures().textureCount(), 0);

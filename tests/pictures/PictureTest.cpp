@@ -29,33 +29,34 @@ TEST(Picture, CreateAndSizeRules) {
     ASSERT_TRUE(p.Create(4096, 4096, 32));
     ASSERT_TRUE(p.Create(3, 1, 16));
     EXPECT_EQ(p.RowBytes(), 8);
-
-    // Width(step) is (value / step + 1) x step; the readers round up to powers of two for
-    // step 2 and to multiples of any other step.
+    // Width(step) is (value / step + 1) x step.
     ASSERT_TRUE(p.Create(300, 100, 24));
     EXPECT_EQ(std::tuple(p.Width(512), p.Width(256), p.Width(0), p.Height(4)),
               std::tuple(512, 512, 300, 104));
-    const int steps[][3] = {{100, 2, 128},     {50, 2, 64},     {1, 2, 2},       {3, 2, 4},
-                            {4097, 2, 8192},   {300, 512, 512}, {300, 256, 512}, {300, 0, 300},
-                            {1200, 512, 1536}, {100, 3, 102},   {100, 4, 100},   {0, 2, 0},
+}
+
+// The readers' buffer: powers of two for step 2, multiples of any other step.
+TEST(Picture, BufferDimension) {
+    const int steps[][3] = {{100, 2, 128},   {50, 2, 64},     {1, 2, 2},         {3, 2, 4},
+                            {4097, 2, 8192}, {300, 512, 512}, {300, 256, 512},   {300, 0, 300},
+                            {100, 3, 102},   {100, 4, 100},   {1200, 512, 1536}, {0, 2, 0},
                             {10, -5, 0}};
     for (const auto& s : steps)
         EXPECT_EQ(Picture::BufferDimension(s[0], s[1]), s[2]) << s[0] << " step " << s[1];
 }
 
-TEST(Picture, RowAccess) {
+TEST(Picture, RowAccessStopsAtRowBytesAndTheLimit) {
     Picture p;
     ASSERT_TRUE(p.Create(5, 3, 24));  // 15 bytes of pixels, 16 per row
     std::vector<uint8_t> row(16, 7), out(20, 0xEE);
     ASSERT_TRUE(p.SetRow(2, row.data()));
-    ASSERT_TRUE(p.GetRow(2, out.data(), 32767));
-    EXPECT_EQ(std::tuple(out[15], out[16]), std::tuple(7, 0xEE));  // never past RowBytes
-    out.assign(20, 0xEE);
-    ASSERT_TRUE(p.GetRow(2, out.data(), 4));
-    EXPECT_EQ(std::tuple(out[3], out[4]), std::tuple(7, 0xEE));
+    for (auto [limit, last] : {std::pair{32767, 15}, {4, 3}}) {
+        out.assign(20, 0xEE);
+        ASSERT_TRUE(p.GetRow(2, out.data(), limit));
+        EXPECT_EQ(std::tuple(out[size_t(last)], out[size_t(last) + 1]), std::tuple(7, 0xEE));
+    }
     EXPECT_FALSE(p.GetRow(3, out.data(), 32767));
     EXPECT_FALSE(p.SetRow(-1, row.data()));
-    EXPECT_EQ(p.Bits(1), p.Bits(0) + 16);
 }
 
 TEST(Picture, ToPalette8) {
@@ -64,9 +65,9 @@ TEST(Picture, ToPalette8) {
     SetPixel(p, 0, 0, {200, 20, 10});
     SetPixel(p, 1, 0, {255, 255, 255});
     SetPixel(p, 2, 0, {0x40, 0x40, 0x80});
-    ASSERT_TRUE(p.ToPalette8(grey, true));
+    ASSERT_TRUE(p.ToPalette8(grey, Picture::Palette8::kGreys));
     EXPECT_EQ(grey.Bits(0)[0], 36);  // 0.30 x 10 + 0.59 x 20 + 0.11 x 200 = 36.8
-    ASSERT_TRUE(p.ToPalette8(colour, false));
+    ASSERT_TRUE(p.ToPalette8(colour, Picture::Palette8::kColourCube));
     EXPECT_EQ(std::vector<int>(colour.Bits(0), colour.Bits(0) + 3),
               (std::vector<int>{3, 255, 0x89}));
     const RgbQuad e = colour.ColorTable()[0x89];
@@ -74,12 +75,12 @@ TEST(Picture, ToPalette8) {
     ASSERT_TRUE(p.Create(1, 1, 16));
     p.Bits(0)[1] = 0x7C;  // 5-5-5 red 31, read as 248
     p.Bits(0)[0] = 0;
-    ASSERT_TRUE(p.ToPalette8(grey, true));
+    ASSERT_TRUE(p.ToPalette8(grey, Picture::Palette8::kGreys));
     EXPECT_EQ(grey.Bits(0)[0], 74);
 }
 
 TEST(Picture, ResampleTo) {
-    Picture src, dst, back;
+    Picture src, dst, back, eight;
     ASSERT_TRUE(src.Create(4, 2, 24));
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
@@ -96,7 +97,7 @@ TEST(Picture, ResampleTo) {
     ASSERT_TRUE(back.Create(3, 1, 32));  // shrinking 4 -> 3: column 2 takes 8 / 3, truncated
     ASSERT_TRUE(src.ResampleTo(back));
     EXPECT_EQ(PixelAt(back, 2, 0), PixelAt(src, 2, 0));
-
+    // Through 16 bits: 5-5-5 down, each channel back at the top of its byte.
     SetPixel(src, 0, 0, {8, 128, 255});
     ASSERT_TRUE(dst.Create(1, 1, 16));
     ASSERT_TRUE(src.ResampleTo(dst));
@@ -104,7 +105,6 @@ TEST(Picture, ResampleTo) {
     ASSERT_TRUE(back.Create(1, 1, 24));
     ASSERT_TRUE(dst.ResampleTo(back));
     EXPECT_EQ(PixelAt(back, 0, 0), (Bgr{8, 128, 248}));
-    Picture eight;
     EXPECT_FALSE(src.ResampleTo(eight));
 }
 
@@ -114,19 +114,22 @@ TEST(Picture, CopyRectTakesTheLineBelow) {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
             SetPixel(src, x, y, {uint8_t(x), 0, uint8_t(y + 1)});
-    ASSERT_TRUE(src.CopyRect(tile, QRect(1, 0, 3, 4)));
-    ASSERT_EQ(std::tuple(tile.Width(), tile.Height(), tile.BitCount()), std::tuple(3, 4, 24));
     // Line y takes source row 4 - y (from the bottom) for 0 < y < 4: the top line stays empty
-    // and the source's bottom row is never copied.
-    EXPECT_EQ(PixelAt(tile, 0, 3), (Bgr{0, 0, 0}));
-    EXPECT_EQ(PixelAt(tile, 0, 2), (Bgr{1, 0, 4}));
-    EXPECT_EQ(PixelAt(tile, 2, 0), (Bgr{3, 0, 2}));
-    // Outside the source everything stays zero.
-    ASSERT_TRUE(src.CopyRect(tile, QRect(-2, 2, 4, 4)));
-    EXPECT_EQ(PixelAt(tile, 1, 3), (Bgr{0, 0, 0}));
-    EXPECT_EQ(PixelAt(tile, 2, 3), (Bgr{0, 0, 3}));
-    EXPECT_EQ(PixelAt(tile, 3, 2), (Bgr{1, 0, 2}));
-    EXPECT_EQ(PixelAt(tile, 3, 1), (Bgr{0, 0, 0}));
+    // and the source's bottom row is never copied; outside the source everything stays zero.
+    const struct {
+        QRect rect;
+        int x, y;
+        Bgr want;
+    } cases[] = {{{1, 0, 3, 4}, 0, 3, {0, 0, 0}},  {{1, 0, 3, 4}, 0, 2, {1, 0, 4}},
+                 {{1, 0, 3, 4}, 2, 0, {3, 0, 2}},  {{-2, 2, 4, 4}, 1, 3, {0, 0, 0}},
+                 {{-2, 2, 4, 4}, 2, 3, {0, 0, 3}}, {{-2, 2, 4, 4}, 3, 2, {1, 0, 2}},
+                 {{-2, 2, 4, 4}, 3, 1, {0, 0, 0}}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(src.CopyRect(tile, c.rect));
+        ASSERT_EQ(std::tuple(tile.Width(), tile.Height(), tile.BitCount()),
+                  std::tuple(c.rect.width(), c.rect.height(), 24));
+        EXPECT_EQ(PixelAt(tile, c.x, c.y), c.want) << c.rect.x() << ": " << c.x << "," << c.y;
+    }
     EXPECT_FALSE(src.CopyRect(tile, QRect(0, 0, 0, 2)));
 }
 
@@ -142,7 +145,7 @@ TEST(Picture, FlipSwapAndVideoLevels) {
     SetPixel(p, 0, 0, {0, 128, 255});
     p.CompressToVideoLevels();
     EXPECT_EQ(PixelAt(p, 0, 0), (Bgr{17, 127, 236}));
-
+    // 32 bits: the alpha byte is neither compressed nor swapped.
     ASSERT_TRUE(p.Create(1, 1, 32));
     SetPixel(p, 0, 0, {0, 1, 255}, 0);
     p.CompressToVideoLevels();
@@ -206,15 +209,13 @@ TEST(Picture, DrawIsUprightAndPartCountsFromTheBottom) {
     QImage canvas(4, 4, QImage::Format_RGB32);
     QPainter painter(&canvas);
     EXPECT_EQ(p.Draw(painter, QRect(0, 0, 4, 4)), 2);
-    EXPECT_EQ(canvas.pixel(0, 0), qRgb(0, 0, 255));
-    EXPECT_EQ(canvas.pixel(3, 1), qRgb(255, 255, 255));
-    EXPECT_EQ(canvas.pixel(1, 3), qRgb(255, 0, 0));
-    EXPECT_EQ(canvas.pixel(2, 2), qRgb(0, 255, 0));
-    // Source (0, 0, 2, 1) is the bottom row, stretched over the whole destination.
+    EXPECT_EQ(std::tuple(canvas.pixel(0, 0), canvas.pixel(3, 1), canvas.pixel(1, 3)),
+              std::tuple(qRgb(0, 0, 255), qRgb(255, 255, 255), qRgb(255, 0, 0)));
+    // Source (0, 0, 2, 1) is the bottom row, stretched over the whole destination; a negative
+    // source height counts as its absolute value, so (0, 1, 2, -1) is the top row.
     EXPECT_EQ(p.DrawPart(painter, QRect(0, 0, 4, 4), QRect(0, 0, 2, 1)), 1);
-    EXPECT_EQ(canvas.pixel(0, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(canvas.pixel(3, 3), qRgb(0, 255, 0));
-    // A negative source height counts as its absolute value: row 1 is the top row.
+    EXPECT_EQ(std::tuple(canvas.pixel(0, 0), canvas.pixel(3, 3)),
+              std::tuple(qRgb(255, 0, 0), qRgb(0, 255, 0)));
     EXPECT_EQ(p.DrawPart(painter, QRect(0, 0, 4, 4), QRect(0, 1, 2, -1)), 1);
     EXPECT_EQ(canvas.pixel(0, 3), qRgb(0, 0, 255));
     EXPECT_EQ(p.DrawPart(painter, QRect(0, 0, 4, 4), QRect(0, 5, 2, 1)), 0);

@@ -36,7 +36,7 @@ inline bool ReadBytes(Picture& p, const std::string& bytes, int step,
 }
 
 // What WriteTo puts in a file.
-inline std::string WriteBytes(const Picture& p, int mode) {
+inline std::string WriteBytes(const Picture& p, PictureWriteMode mode) {
     std::FILE* f = std::tmpfile();
     EXPECT_TRUE(p.WriteTo(f, mode));
     std::string bytes(size_t(std::ftell(f)), '\0');
