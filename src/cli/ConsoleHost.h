@@ -37,6 +37,13 @@ class ConsoleHost final : public DocumentHost {
     // The last message given; the CLI reports it when a command fails.
     QString lastMessage() const { return messages.isEmpty() ? QString() : messages.back(); }
 
+    // Why a show could not be read: what the reader said (it names the file and the reason),
+    // or the bare message with the file.
+    std::string ReadFailure(const std::string& file) const {
+        if (!messages.isEmpty()) return messages.back().toStdString();
+        return "Couldn't read file: " + file;
+    }
+
     // "first; second: file", or fallback when nothing was said.
     std::string Describe(const std::string& fallback, const std::string& file) const {
         const QString text = messages.isEmpty() ? QString::fromStdString(fallback)

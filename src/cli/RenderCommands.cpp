@@ -67,7 +67,7 @@ struct Session {
         monitor->renderer().drawGridFloor = settings::Get(profile, settings::kShowGrid) != 0;
         monitor->renderer().drawSet = settings::Get(profile, settings::kShowSet) != 0;
         if (!ShowFiles(*doc).ReadShow(QString::fromStdString(show)))
-            throw Failure{host.Describe("Couldn't read file", show)};
+            throw Failure{host.ReadFailure(show)};
         monitor->renderer().UpdateSwapTicks();
         // Pictures that could not be found or read are drawn without their textures.
         for (const QString& m : host.messages)

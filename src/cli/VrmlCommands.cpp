@@ -26,11 +26,8 @@ int CmdVrml(std::vector<std::string> words, Profile& profile) {
     // document loads no media.
     ConsoleHost host;
     Document doc(profile, host);
-    if (!ShowFiles(doc).ReadShow(QString::fromStdString(show))) {
-        const QString msg = host.lastMessage().isEmpty() ? QStringLiteral("Couldn't read file")
-                                                         : host.lastMessage();
-        throw Failure{msg.toStdString() + ": " + show};
-    }
+    if (!ShowFiles(doc).ReadShow(QString::fromStdString(show)))
+        throw Failure{host.ReadFailure(show)};
     host.messages.clear();
     VrmlExporter exporter(doc);
     if (!exporter.Export(QString::fromStdString(*out)))

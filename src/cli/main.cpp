@@ -162,9 +162,9 @@ int CmdInfo(const Args& args, const Profile& profile) {
     ShowFileContents show;
     switch (ReadShowFile(path, show, options)) {
         case ShowReadResult::CannotOpen:
-            throw Failure{"Couldn't read file: " + path};
+            throw Failure{"Couldn't read file: " + path + ": " + show.failure};
         case ShowReadResult::NotAShowFile:
-            throw Failure{"not a show file: " + path};
+            throw Failure{show.failure + ": " + path};
         case ShowReadResult::Ok:
             break;
     }
@@ -194,11 +194,8 @@ int CmdInfo(const Args& args, const Profile& profile) {
 }
 
 void OpenIntoDocument(Document& doc, ConsoleHost& host, const std::string& path) {
-    if (!ShowFiles(doc).ReadShow(QString::fromStdString(path))) {
-        const QString msg = host.lastMessage().isEmpty() ? QStringLiteral("Couldn't read file")
-                                                         : host.lastMessage();
-        throw Failure{msg.toStdString() + ": " + path};
-    }
+    if (!ShowFiles(doc).ReadShow(QString::fromStdString(path)))
+        throw Failure{host.ReadFailure(path)};
 }
 
 int CmdEval(const Args& args, Profile& profile) {
