@@ -173,13 +173,27 @@ bool MovieWriter::OpenAvi() {
     if (allocated < 0 || !rawOutput)
         return Fail(QStringLiteral("cannot make an AVI file: %1").arg(ErrorText(allocated)));
     avi->output.reset(rawOutput);
-    avi->stream = avformat_new_stream(avi->output.get(), nullptr);
-    avi->encoder.reset(avcodec_alloc_context3(encoderCodec));
-    if (!avi->stream || !avi->encoder) return Fail(QStringLiteral("out of memory"));
-    AVCodecContext& c = *avi->encoder;
+    if (!OpenEncoder(*avi, encoderCodec, choice.pixels, rate) || !PrepareFrames(*avi) ||
+        !CreateFile(*avi))
+        return false;
+    avi->headerWritten = true;
+    avi->rawRows = codec == MovieCodec::kUncompressed;
+    avi_ = std::move(avi);
+    // Uncompressed rows are only copied out, so they are written at once; compressed frames
+    // are encoded beside the rendering.
+    if (!avi_->rawRows) StartEncoder();
+    return true;
+}
+
+bool MovieWriter::OpenEncoder(Avi& avi, const AVCodec* encoderCodec, int pixelFormat, int rate) {
+    const auto pixels = static_cast<AVPixelFormat>(pixelFormat);
+    avi.stream = avformat_new_stream(avi.output.get(), nullptr);
+    avi.encoder.reset(avcodec_alloc_context3(encoderCodec));
+    if (!avi.stream || !avi.encoder) return Fail(QStringLiteral("out of memory"));
+    AVCodecContext& c = *avi.encoder;
     c.width = width;
     c.height = height;
-    c.pix_fmt = choice.pixels;
+    c.pix_fmt = pixels;
     c.time_base = AVRational{1, rate};
     c.framerate = AVRational{rate, 1};
     c.sample_aspect_ratio = AVRational{1, 1};
@@ -201,11 +215,11 @@ bool MovieWriter::OpenAvi() {
         default:
             break;
     }
-    if (avi->output->oformat->flags & AVFMT_GLOBALHEADER) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (const int opened = avcodec_open2(avi->encoder.get(), encoderCodec, nullptr); opened < 0) {
+    if (avi.output->oformat->flags & AVFMT_GLOBALHEADER) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (const int opened = avcodec_open2(avi.encoder.get(), encoderCodec, nullptr); opened < 0) {
         // An encoder that wants whole colour samples says only that it failed; the size is
         // the likely cause, and the one the user can change.
-        if (SubsampledColour(choice.pixels) && (width % 2 || height % 2))
+        if (SubsampledColour(pixels) && (width % 2 || height % 2))
             return Fail(QStringLiteral("the %1 codec refuses odd sizes (%2): its 4:2:0 colour "
                                        "wants an even width and height")
                             .arg(MovieCodecName(codec), SizeText(width, height)));
@@ -214,44 +228,45 @@ bool MovieWriter::OpenAvi() {
                         .arg(rate)
                         .arg(ErrorText(opened)));
     }
-    if (const int r = avcodec_parameters_from_context(avi->stream->codecpar, avi->encoder.get());
+    if (const int r = avcodec_parameters_from_context(avi.stream->codecpar, avi.encoder.get());
         r < 0)
         return Fail(QStringLiteral("cannot describe the video stream: %1").arg(ErrorText(r)));
-    avi->stream->time_base = c.time_base;
-    avi->stream->avg_frame_rate = c.framerate;
+    avi.stream->time_base = c.time_base;
+    avi.stream->avg_frame_rate = c.framerate;
+    return true;
+}
 
-    avi->frame.reset(av_frame_alloc());
-    avi->packet.reset(av_packet_alloc());
-    if (!avi->frame || !avi->packet) return Fail(QStringLiteral("out of memory"));
-    avi->frame->format = c.pix_fmt;
-    avi->frame->width = width;
-    avi->frame->height = height;
-    if (const int r = av_frame_get_buffer(avi->frame.get(), 0); r < 0)
+bool MovieWriter::PrepareFrames(Avi& avi) {
+    avi.frame.reset(av_frame_alloc());
+    avi.packet.reset(av_packet_alloc());
+    if (!avi.frame || !avi.packet) return Fail(QStringLiteral("out of memory"));
+    const AVPixelFormat pixels = avi.encoder->pix_fmt;
+    avi.frame->format = pixels;
+    avi.frame->width = width;
+    avi.frame->height = height;
+    if (const int r = av_frame_get_buffer(avi.frame.get(), 0); r < 0)
         return Fail(QStringLiteral("no room for a frame: %1").arg(ErrorText(r)));
-    avi->scaler.reset(sws_getContext(width, height, AV_PIX_FMT_BGR24, width, height, c.pix_fmt,
-                                     SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!avi->scaler) return Fail(QStringLiteral("cannot convert frames for the encoder"));
+    avi.scaler.reset(sws_getContext(width, height, AV_PIX_FMT_BGR24, width, height, pixels,
+                                    SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!avi.scaler) return Fail(QStringLiteral("cannot convert frames for the encoder"));
+    return true;
+}
 
+bool MovieWriter::CreateFile(Avi& avi) {
     // Only the local file protocol: the name is a path, whatever characters it holds.
     const QByteArray url = "file:" + QFile::encodeName(fileName);
-    if (const int r = avio_open(&avi->output->pb, url.constData(), AVIO_FLAG_WRITE); r < 0)
+    if (const int r = avio_open(&avi.output->pb, url.constData(), AVIO_FLAG_WRITE); r < 0)
         return Fail(QStringLiteral("cannot create the file %1: %2").arg(fileName, ErrorText(r)));
     // Uncompressed frames are stored as a Windows bitmap keeps them: bottom row first, under
     // a positive height, each row whole 4-byte words.
-    AVDictionary* rawMuxerOptions = nullptr;
-    if (codec == MovieCodec::kUncompressed)
-        av_dict_set(&rawMuxerOptions, "flipped_raw_rgb", "1", 0);
-    const int headerWritten = avformat_write_header(avi->output.get(), &rawMuxerOptions);
-    av_dict_free(&rawMuxerOptions);
+    AVDictionary* options = nullptr;
+    if (codec == MovieCodec::kUncompressed) av_dict_set(&options, "flipped_raw_rgb", "1", 0);
+    const int headerWritten = avformat_write_header(avi.output.get(), &options);
+    // The muxer hands back what it did not take.
+    const ffmpeg::DictionaryHandle leftOver(options);
     if (headerWritten < 0)
         return Fail(QStringLiteral("cannot write the movie's header to %1: %2")
                         .arg(fileName, ErrorText(headerWritten)));
-    avi->headerWritten = true;
-    avi->rawRows = codec == MovieCodec::kUncompressed;
-    avi_ = std::move(avi);
-    // Uncompressed rows are only copied out, so they are written at once; compressed frames
-    // are encoded beside the rendering.
-    if (!avi_->rawRows) StartEncoder();
     return true;
 }
 

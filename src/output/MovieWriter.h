@@ -28,6 +28,8 @@
 #include "output/MovieCodec.h"
 #include "pictures/Picture.h"
 
+struct AVCodec;
+
 namespace quillon {
 
 // The format index of the movie settings.
@@ -91,6 +93,10 @@ class MovieWriter {
   private:
     struct Avi;  // FFmpeg handles
     bool OpenAvi();
+    // The steps of OpenAvi, each false (with the reason kept) when it fails.
+    bool OpenEncoder(Avi& avi, const AVCodec* encoder, int pixelFormat, int rate);
+    bool PrepareFrames(Avi& avi);
+    bool CreateFile(Avi& avi);
     // Keeps the reason and returns false, for `return Fail(...)`.
     bool Fail(const QString& reason);
     // Converts and encodes one picture into the open stream; false when that fails.
