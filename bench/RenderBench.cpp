@@ -5,9 +5,10 @@
 // BM_BareGlLoop is the baseline: the same quads with the same textures and the same state
 // changes, issued straight from a prepared list, then read back. BM_RenderFrame moves the
 // document to each frame of a moving scene, renders it with FrameRenderer and reads it back.
-// BM_RenderToMotionJpegAvi makes the whole scene into a Motion-JPEG AVI through the movie maker
-// and writer; BM_BareGlLoopPipedToFfmpeg is its baseline: the bare loop's frames piped into an
-// ffmpeg process (package ffmpeg) encoding Motion JPEG at the same quality into an AVI.
+// BM_CliRenderToMotionJpegAvi runs the whole `quillon-cli render` process on the scene saved as
+// a show at its default 30 fps, as a user does, making every frame into a Motion-JPEG AVI;
+// BM_BareGlLoopPipedToFfmpeg is its baseline: the bare loop's frames piped into an ffmpeg
+// process (package ffmpeg) encoding Motion JPEG at the same quality into an AVI.
 // BM_RenderFrameMemory renders 10,000 frames and reports how far the resident size grew after
 // the first 1,000 (rss_growth_kb).
 // BM_FirstFrameOfPanelSet runs the whole `quillon-cli frame` command on a show whose one scene
@@ -35,8 +36,6 @@
 #include "model/ShowFile.h"
 #include "model/ShowFiles.h"
 #include "monitor/OffscreenMonitor.h"
-#include "output/MovieMaker.h"
-#include "output/MovieWriter.h"
 #include "pictures/Picture.h"
 
 using namespace quillon;
@@ -289,33 +288,34 @@ std::string MoviePath(const char* name) {
     return "/tmp/quillon-bench-" + std::to_string(getpid()) + "-" + name + ".avi";
 }
 
-void BM_RenderToMotionJpegAvi(benchmark::State& state) {
+// What a user runs: the whole `quillon-cli render` process on the scene, saved as a show with
+// its set and pictures, at the show's default 30 fps, into a Motion-JPEG AVI of every frame.
+void BM_CliRenderToMotionJpegAvi(benchmark::State& state) {
     Stage& s = TheStage();
-    const std::string path = MoviePath("maker");
-    MovieProgress quiet;
+    const QString show = s.dir.filePath("bench.shw"), set = s.dir.filePath("bench.set");
+    ShowNode& scene = *s.doc->root().children[0];
+    scene.SetFileName(set.toStdString());
+    if (!ShowFiles(*s.doc).WriteSet(*scene.set, set) ||
+        !WriteShowFile(show.toStdString(), s.doc->root(), {})) {
+        state.SkipWithError("cannot write the show");
+        return;
+    }
+    const std::string path = MoviePath("cli");
+    const std::string command = std::string(QUILLON_CLI) + " --profile '" +
+                                s.dir.filePath("cli.ini").toStdString() + "' render '" +
+                                show.toStdString() + "' -o " + path + " --codec mjpeg --size " +
+                                std::to_string(kWidth) + "x" + std::to_string(kHeight);
     for (auto _ : state) {
-        MovieWriter writer;
-        writer.width = kWidth;
-        writer.height = kHeight;
-        // The show runs at 60 fps here (no pacing): a 60 fps movie writes every show frame.
-        writer.frameRate = 60;
-        writer.codec = MovieCodec::kMotionJpeg;
-        writer.fileName = QString::fromStdString(path);
-        if (!writer.Open()) {
-            state.SkipWithError("the movie writer does not open");
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("quillon-cli render failed");
             break;
         }
-        MovieMaker maker(*s.doc, s.monitor->renderer(), writer, quiet);
-        const bool whole = maker.MakeMovie({.start = 0, .end = kSceneLength});
-        writer.Close();
-        if (!whole || writer.framesWritten() != kSceneLength)
-            state.SkipWithError("the movie did not get every frame");
     }
     std::remove(path.c_str());
     state.counters["frames_per_second"] =
         benchmark::Counter(double(state.iterations()) * kSceneLength, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_RenderToMotionJpegAvi)->Unit(benchmark::kSecond)->MinTime(5.0)->UseRealTime();
+BENCHMARK(BM_CliRenderToMotionJpegAvi)->Unit(benchmark::kSecond)->MinTime(5.0)->UseRealTime();
 
 void BM_BareGlLoopPipedToFfmpeg(benchmark::State& state) {
     Stage& s = TheStage();
