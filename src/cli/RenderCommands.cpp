@@ -237,6 +237,9 @@ int CmdRender(std::vector<std::string> words, Profile& profile) {
     const MovieResult result = MakeMovie(doc, session.monitor->renderer(), job, progress);
     for (const QString& m : session.host.messages)
         std::fprintf(stderr, "quillon-cli: warning: %s\n", m.toUtf8().constData());
+    if (result.failedFrames > 0)
+        std::fprintf(stderr, "quillon-cli: warning: %d frames could not be written (%s)\n",
+                     result.failedFrames, result.error.toUtf8().constData());
     const std::string reason =
         result.error.isEmpty() ? std::string() : " (" + result.error.toStdString() + ")";
     switch (result.outcome) {

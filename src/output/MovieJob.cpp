@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/Document.h"
 #include "model/Profile.h"
 #include "model/Settings.h"
 
@@ -41,6 +42,7 @@ MovieResult MakeMovie(Document& doc, MovieFrameSource& source, const MovieJob& j
     writer.frameRate = job.frameRate;
     writer.codec = job.codec;
     writer.fileName = job.fileName;
+    writer.host = &doc.host();
     MovieResult result;
     if (!writer.Open()) {
         result.outcome = MovieOutcome::kNotOpened;
@@ -50,6 +52,8 @@ MovieResult MakeMovie(Document& doc, MovieFrameSource& source, const MovieJob& j
     MovieMaker maker(doc, source, writer, progress);
     const bool whole = maker.MakeMovie(job.range);
     writer.Close();
+    result.failedFrames = writer.failedFrames();
+    if (result.failedFrames > 0) result.error = writer.errorString();
     if (whole) {
         result.outcome = MovieOutcome::kWritten;
     } else if (progress.StopRequested()) {

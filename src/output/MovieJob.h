@@ -43,12 +43,15 @@ enum class MovieOutcome {
 
 struct MovieResult {
     MovieOutcome outcome = MovieOutcome::kNotOpened;
-    // Why a run failed, in the writer's words; empty otherwise.
+    // Why a run failed, or why a frame was not written, in the writer's words.
     QString error;
+    // Targa frames that could not be saved (the run went on without them).
+    int failedFrames = 0;
 };
 
 // Makes the job's movie from the frames of source (VRML: writes the world and renders
-// nothing). The writer is opened and closed here.
+// nothing). The writer is opened and closed here; a Targa frame that cannot be saved is said
+// through the document's host the first time, and the run goes on.
 MovieResult MakeMovie(Document& doc, MovieFrameSource& source, const MovieJob& job,
                       MovieProgress& progress);
 

@@ -147,6 +147,7 @@ QString MovieWriter::errorString() const {
 bool MovieWriter::Open() {
     Close();
     framesWritten_ = 0;
+    failedFrames_ = 0;
     Fail(QString());
     if (format != MovieFormat::kAvi) return true;
     return OpenAvi();
@@ -280,13 +281,17 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
         if (!scratch_.Create(width, height, 24)) return Fail(QStringLiteral("out of memory"));
         for (int row = 0; row < height; ++row)
             std::memcpy(scratch_.Bits(row), picture.Bits(row), size_t(picture.RowBytes()));
-        // Save says only "Error opening graphics file"; what the system said is in errno.
+        // Save says only "Error opening graphics file" (the first time, then the run goes on
+        // quietly); what the system said is in errno.
         errno = 0;
-        if (scratch_.Save(fileName, PictureWriteMode::kTarga, nullptr)) return true;
+        if (scratch_.Save(fileName, PictureWriteMode::kTarga, failedFrames_ ? nullptr : host))
+            return true;
         const int why = errno;
-        return Fail(QStringLiteral("cannot save the Targa frame %1%2")
-                        .arg(fileName,
-                             why ? ": " + QString::fromLocal8Bit(std::strerror(why)) : QString()));
+        ++failedFrames_;
+        Fail(QStringLiteral("cannot save the Targa frame %1%2")
+                 .arg(fileName,
+                      why ? ": " + QString::fromLocal8Bit(std::strerror(why)) : QString()));
+        return true;
     }
     if (!avi_) return Fail(QStringLiteral("no movie is open"));
     Avi& a = *avi_;

@@ -51,6 +51,8 @@ TargaNumbering TargaNumberingFor(const QString& chosenName);
 // base + n as "%s%04ld.tga".
 QString TargaFrameName(const QString& baseName, long number);
 
+class DocumentHost;
+
 class MovieWriter {
   public:
     MovieWriter();
@@ -66,6 +68,9 @@ class MovieWriter {
     // The chosen file name; for Targa output, the name the next frame is written to.
     QString fileName;
     MovieCodec codec = MovieCodec::kUncompressed;
+    // Where a Targa frame that cannot be saved says so ("Error opening graphics file"): once
+    // a run, the first time; null for silence. Not owned.
+    DocumentHost* host = nullptr;
 
     // VRML and Targa formats need nothing and succeed. AVI: creates the file with one video
     // stream at truncate(frameRate + 0.05) frames per second and width x height, encoded with
@@ -73,9 +78,10 @@ class MovieWriter {
     // codec refuses them (4:2:0 codecs want even sizes) or the file cannot be created.
     bool Open();
     // Writes one frame: a 24-bit picture of width x height, bottom row first. AVI: encoded
-    // and appended (compressed frames on the encoding thread); Targa: saved to fileName as an
-    // uncompressed 24-bit Targa. False when the picture does not fit, nothing is open, or this
-    // or an earlier write failed.
+    // and appended (compressed frames on the encoding thread); false when the picture does not
+    // fit, nothing is open, or this or an earlier write failed. Targa: saved to fileName as an
+    // uncompressed 24-bit Targa; a frame that cannot be saved is counted (failedFrames) and the
+    // run goes on, so the result is true whenever the picture fits.
     bool WriteFrame(const Picture& frame);
     // Finishes and closes the AVI file: frames still inside the encoder are written, then the
     // index. Safe to call more than once and on a writer that never opened.
@@ -89,6 +95,8 @@ class MovieWriter {
     // sizes ..."). A failure on the encoding thread is told here once the next WriteFrame
     // reports it. Empty when nothing has failed since Open began.
     QString errorString() const;
+    // Targa frames that could not be saved since Open.
+    int failedFrames() const { return failedFrames_; }
 
   private:
     struct Avi;  // FFmpeg handles
@@ -122,6 +130,7 @@ class MovieWriter {
     bool busy_ = false;
     bool stopping_ = false;
     std::atomic<bool> failed_{false};
+    int failedFrames_ = 0;
     QString error_;  // guarded by mutex_: the encoding thread fails too
 };
 

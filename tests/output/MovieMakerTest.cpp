@@ -292,14 +292,21 @@ TEST_F(MovieMakerTest, WritesThatFailEndTheRun) {
     EXPECT_EQ(source->reads, 1);
     EXPECT_EQ(host.waitCursor, "+-");
     EXPECT_EQ(progress.events, "BE");
-    // A Targa in a folder that does not exist: one hold frame tried, then the main loop's first.
-    source->reads = 0;
-    host.status.clear();
+}
+
+TEST_F(MovieMakerTest, ATargaFrameThatCannotBeSavedIsSaidOnceAndTheRunGoesOn) {
+    // A folder that does not exist: every frame is tried, the picture writer's message comes
+    // once, and the frames not written are counted.
     writer.format = MovieFormat::kTarga24;
     writer.fileName = dir.filePath("missing/take.tga");
-    EXPECT_FALSE(maker->MakeMovie({.start = 0, .end = 3, .startHold = 4}));
-    EXPECT_EQ(source->reads, 2);
-    EXPECT_EQ(host.status.count(QStringLiteral("Writing Start Hold")), 1);
+    writer.host = &host;
+    ASSERT_TRUE(writer.Open());
+    EXPECT_TRUE(maker->MakeMovie({.start = 0, .end = 3, .startHold = 4, .endHold = 1}));
+    EXPECT_EQ(source->reads, 4 + 3 + 1);
+    EXPECT_EQ(host.status.count(QStringLiteral("Writing Start Hold")), 4);
+    EXPECT_EQ(host.messages, QStringList({"Error opening graphics file"}));
+    EXPECT_EQ(writer.failedFrames(), 8);
+    EXPECT_TRUE(writer.errorString().contains(dir.filePath("missing/take")));
 }
 
 TEST_F(MovieMakerTest, TargaFramesAreNumberedFromTheChosenName) {

@@ -83,7 +83,13 @@ void MakeMovie(CommandContext& c) {
     MonitorMovieSource source(c.monitor, c.doc, c.media, c.textures, job.width, job.height);
     if (!source.valid()) return;
     DialogProgress progress(&c.window, job.range);
-    MakeMovie(c.doc, source, job, progress);
+    const MovieResult result = MakeMovie(c.doc, source, job, progress);
+    // A run that could not finish, or finished without some of its frames, says so.
+    if (result.outcome == MovieOutcome::kEndedEarly)
+        c.host.Error(QStringLiteral("The movie ended early"), result.error);
+    else if (result.failedFrames > 0)
+        c.host.Error(QStringLiteral("%1 frames could not be written").arg(result.failedFrames),
+                     result.error);
 }
 
 }  // namespace quillon
