@@ -403,11 +403,12 @@ TEST_F(MovieWriterTest, TargaFramesGoToTheirNamesAsTheyStand) {
     }
     EXPECT_EQ(Files(), (std::set<std::string>{"shot0014.tga", "shot0015.tga", "shot0016.tga",
                                               "shot0017.tga"}));
-    // A frame that cannot be saved fails, and says why.
+    // A frame that cannot be saved is counted, the run goes on, and the writer says why.
     MovieWriter w;
     Configure(w, "missing/take.tga", 10, 6, MovieCodec::kUncompressed, 25, MovieFormat::kTarga24);
     ASSERT_TRUE(w.Open());
-    EXPECT_FALSE(w.WriteFrame(frame));
+    EXPECT_TRUE(w.WriteFrame(frame));
+    EXPECT_EQ(w.failedFrames(), 1);
     EXPECT_EQ(w.errorString().toStdString(), "cannot save the Targa frame " +
                                                  Path("missing/take.tga").toStdString() +
                                                  ": No such file or directory");
