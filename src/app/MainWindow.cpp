@@ -26,6 +26,7 @@
 #include "player/Player.h"
 #include "stage/StageReadout.h"
 #include "stage/StageView.h"
+#include "timeline/TimelineGeometry.h"
 #include "timeline/TimelineView.h"
 #include "viewkit/ViewFonts.h"
 
@@ -205,7 +206,10 @@ void MainWindow::RestoreLayout() {
     }
     setGeometry(left, top, right - left, bottom - top);
     const int stageWidth = Get(profile_, settings::kStageWidth, right * 3 / 4);
-    const int stageHeight = Get(profile_, settings::kStageHeight, bottom * 5 / 6);
+    // Without a stored height the upper row leaves the timeline room for a scene's rows and
+    // three tracks under them, and for the stage's read-out panel beside them.
+    const int roomy = centralWidget()->height() - TimelineRoom();
+    const int stageHeight = Get(profile_, settings::kStageHeight, std::min(bottom * 5 / 6, roomy));
     SizePanes(stageWidth, stageHeight);
 }
 
@@ -215,19 +219,31 @@ void MainWindow::LayoutStatusBar() {
     for (int i = 0; i < 3; ++i)
         transport_[i]->setGeometry(cx / 2 - 50 + 20 * i, 4, 18, 14);
     scaleText_->setGeometry(cx / 2 - 50 + 40 + 18 + 4, 2, 140, 18);
-    spread_->setGeometry(cx - 120, 4, 18, 14);
-    readout_->setGeometry(cx - 100, 4, 60, 14);
+    // The read-out from cx - 100 to cx - 40, 14 high, or as much larger as its text needs,
+    // keeping its right edge; the zoom buttons stay 2 and 4 pixels beside it.
+    const QSize box = TextBox(readout_->font(), QStringLiteral("00:00:00:00"), QSize(60, 14));
+    const int left = cx - 40 - box.width();
+    readout_->setGeometry(left, 4, box.width(), box.height());
+    spread_->setGeometry(left - 20, 4, 18, 14);
     squeeze_->setGeometry(cx - 36, 4, 18, 14);
+}
+
+int MainWindow::TimelineRoom() const {
+    constexpr int kTracks = 3;
+    const int rows = timeline::kFirstItemRow + kTracks * timeline::kRowHeight + 4;
+    const int chrome = timelineView_->height() - timelineView_->viewport()->height();
+    // The read-out panel reaches 155 pixels up from the timeline's bottom.
+    return std::max(rows + chrome, 155 + 3) + main_->handleWidth();
 }
 
 void MainWindow::PlaceStageReadout() {
     if (!stageReadout_) return;
     // 32 pixels wide at the timeline's left edge, from 155 to 12 pixels above its bottom, less
-    // 3 pixels on every side.
+    // 3 pixels on every side; wider when its numbers need it.
     const int h = timelineView_->height();
     const int top = std::max(0, h - 155) + 3;
     const int bottom = std::max(top + 1, h - 12 - 3);
-    stageReadout_->setGeometry(3, top, 26, bottom - top);
+    stageReadout_->setGeometry(3, top, StageReadout::PanelWidth(), bottom - top);
     stageReadout_->raise();
 }
 
@@ -255,7 +271,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 void MainWindow::BuildStatusBar() {
     QStatusBar* bar = statusBar();
-    bar->setMinimumHeight(22);
+    bar->setMinimumHeight(std::max(22, QFontMetrics(SmallDialogFont()).height() + 10));
     const int ids[3] = {kCmdPlayBackwards, kCmdStop, kCmdPlayForwards};
     const char* tips[3] = {"Play backwards", "Stop", "Play"};
     for (int i = 0; i < 3; ++i) {

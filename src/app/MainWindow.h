@@ -88,6 +88,8 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     void LayoutStatusBar();
     void UpdateReadout();
     void PlaceStageReadout();
+    // The height the timeline pane is given on a first run (no stored pane sizes).
+    int TimelineRoom() const;
 
     Document& doc_;
     ShowFiles& files_;

@@ -48,13 +48,26 @@ PlayerPane::~PlayerPane() {
     doc_.RemoveListener(this);
 }
 
+namespace {
+
+// The frame counter's box: 52 x 14 pixels, or more when the font's longest count needs it.
+QSize CounterSize() {
+    return TextBox(TinyFont(10), QStringLiteral("00:00:00:00 "), QSize(52, 14), 1);
+}
+
+}  // namespace
+
 QRect PlayerPane::TransportBox() const {
-    return QRect(QPoint(4, height() - 102), QPoint(65 - 1, height() - 4 - 1));
+    // From x 4 to 65, 102 to 4 pixels above the bottom; wider when the counter needs room.
+    const int right = std::max(65, 4 + CounterSize().width() + 8);
+    return QRect(QPoint(4, height() - 102), QPoint(right - 1, height() - 4 - 1));
 }
 
 QRect PlayerPane::ReadoutBox() const {
     const QRect box = TransportBox();
-    return QRect(box.center().x() - 26 + 1, box.top() + 21, 52, 14);
+    const QSize size = CounterSize();
+    return QRect(box.center().x() - size.width() / 2 + 1, box.top() + 21, size.width(),
+                 size.height());
 }
 
 QString PlayerPane::ReadoutText() const {

@@ -37,8 +37,21 @@ MonitorWidget::~MonitorWidget() {
     doc_.RemoveListener(this);
 }
 
+QRect MonitorWidget::PictureRect() const {
+    // As wide as the pane at the show's aspect (height over width), or as high; centred.
+    const double ratio = doc_.settings().aspectRatio;
+    if (!(ratio > 0.0)) return rect();
+    int w = width();
+    int h = int(w * ratio + 0.5);
+    if (h > height()) {
+        h = height();
+        w = int(h / ratio + 0.5);
+    }
+    return QRect((width() - w) / 2, (height() - h) / 2, std::max(w, 1), std::max(h, 1));
+}
+
 QSize MonitorWidget::ClientSize() const {
-    return size();
+    return PictureRect().size();
 }
 
 void MonitorWidget::initializeGL() {
@@ -47,10 +60,8 @@ void MonitorWidget::initializeGL() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-void MonitorWidget::resizeGL(int width, int height) {
-    // The widget's device pixels may differ from its logical size on a scaled screen.
-    const qreal ratio = devicePixelRatioF();
-    glViewport(0, 0, int(width * ratio), int(height * ratio));
+void MonitorWidget::resizeGL(int, int) {
+    // The viewport is set at each paint, from the picture's place in the pane.
 }
 
 void MonitorWidget::paintGL() {
@@ -64,11 +75,18 @@ void MonitorWidget::paintGL() {
     }
     // A change of frame rate takes effect at the next repaint.
     renderer_->UpdateSwapTicks();
+    // The picture keeps the show's aspect in whatever pane holds it: the frame renders into
+    // its rectangle (GL rows from the bottom, in device pixels) and the rest stays black.
+    const qreal dpr = devicePixelRatioF();
+    const QRect picture = PictureRect();
+    glViewport(int(picture.x() * dpr), int((height() - picture.bottom() - 1) * dpr),
+               int(picture.width() * dpr), int(picture.height() * dpr));
     renderer_->RenderFrame(true);
 }
 
 void MonitorWidget::PaintReticle(const ReticleShape& shape) {
     QPainter painter(this);
+    painter.translate(PictureRect().topLeft());
     quillon::PaintReticle(painter, shape);
 }
 

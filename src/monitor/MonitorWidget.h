@@ -46,7 +46,10 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
     // The reticle toggle: flips it and redraws.
     void ToggleReticle();
 
-    // MonitorSurface: the widget's size; Qt swaps after each paint; the reticle goes on top
+    // Where the picture lies in the widget: the show's aspect ratio, letterboxed in black.
+    QRect PictureRect() const;
+
+    // MonitorSurface: the picture's size; Qt swaps after each paint; the reticle goes on top
     // with a painter.
     QSize ClientSize() const override;
     void SwapBuffers() override {}

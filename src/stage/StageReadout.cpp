@@ -69,6 +69,10 @@ std::vector<ReadoutLine> ReadoutLines(const ReadoutValues& v) {
     return lines;
 }
 
+int StageReadout::PanelWidth() {
+    return TextBox(TinyFont(kReadoutFontHeight), QStringLiteral("-2000"), QSize(26, 0), 1).width();
+}
+
 StageReadout::StageReadout(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

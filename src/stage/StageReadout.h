@@ -42,6 +42,8 @@ class StageReadout : public QWidget {
     static constexpr QColor kBackground{192, 192, 192};
 
     explicit StageReadout(QWidget* parent = nullptr);
+    // The panel's width: 26 pixels, or what its widest number needs in its font.
+    static int PanelWidth();
 
     void SetValues(const ReadoutValues& values);
     const ReadoutValues& values() const { return values_; }

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <cmath>
 
 #include "DrawingPrimitives.h"
 #include "StageGeometry.h"
@@ -111,18 +112,27 @@ StagePlace StageView::VisiblePlace() const {
 // --- zoom and toggles ---
 
 void StageView::EnlargeStage() {
-    scale_ = stage::EnlargeScale(scale_);
-    ApplyScale();
+    ApplyScale(stage::EnlargeScale(scale_));
 }
 
 void StageView::ShrinkStage() {
-    scale_ = stage::ShrinkScale(scale_);
-    ApplyScale();
+    ApplyScale(stage::ShrinkScale(scale_));
 }
 
-void StageView::ApplyScale() {
+void StageView::ScrollToCentre(QPointF stagePoint) {
+    const QSize client = viewport()->size();
+    const QPoint plan = stage::StageToPlan(stagePoint.x(), stagePoint.y(), scale_);
+    horizontalScrollBar()->setValue(plan.x() - client.width() / 2);
+    verticalScrollBar()->setValue(plan.y() - client.height() / 2);
+}
+
+void StageView::ApplyScale(float scale) {
+    const QSize client = viewport()->size();
+    const QPointF middle = ClientToStage(QPoint(client.width() / 2, client.height() / 2));
+    scale_ = scale;
     doc_.monitorCamera().scale = scale_;
     UpdateScrollBars();
+    ScrollToCentre(middle);
     settings::Write(doc_.profile(), settings::kStageScale, stage::ScaleToProfile(scale_));
     UpdateReadout();
     emit ScaleLabelRedrawRequested();
@@ -161,6 +171,39 @@ void StageView::ToggleShowGrid() {
 
 void StageView::CenterCamera() {
     Layout(true);
+}
+
+void StageView::ShowCameraAndSet() {
+    const KeyFrame& camera = doc_.monitorCamera().pose;
+    const QPointF eye(camera.eastWest(), camera.northSouth());
+    double left = eye.x(), right = eye.x(), top = eye.y(), bottom = eye.y();
+    if (const ShowNode* scene = doc_.currentScene(); scene && scene->set) {
+        for (const SetPanel& p : scene->set->panels) {
+            for (int k = 0; k < 4; ++k) {
+                const double x = p.cornerEastWest[k] * stage::kSetUnit + stage::kSetOrigin;
+                const double y = p.cornerNorthSouth[k] * stage::kSetUnit + stage::kSetOrigin;
+                // Wild corners (a damaged set) must not take the view off the stage.
+                if (!std::isfinite(x) || !std::isfinite(y)) continue;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    // The camera symbol reaches this far round its centre, in stage units.
+    const double symbol = doc_.monitorCamera().symbolSize / std::max(scale_, 0.25f);
+    const QRectF seen(QPointF(left - symbol, top - symbol),
+                      QPointF(right + symbol, bottom + symbol));
+    // The middle of both, moved toward the camera as far as needed to keep the camera in view.
+    const QSizeF half = QSizeF(viewport()->size()) / std::max(scale_, 0.25f) / 2.0;
+    auto keep = [symbol](double middle, double camera, double halfView) {
+        const double room = std::max(0.0, halfView - symbol);
+        return std::clamp(middle, camera - room, camera + room);
+    };
+    const QPointF middle = seen.center();
+    ScrollToCentre(
+        QPointF(keep(middle.x(), eye.x(), half.width()), keep(middle.y(), eye.y(), half.height())));
 }
 
 void StageView::Layout(bool redraw) {
@@ -345,6 +388,8 @@ void StageView::DrawStartupPicture(QPainter& painter) {
 // --- document changes ---
 
 void StageView::DocumentChanged(const DocumentChange& change) {
+    // A show just opened is looked at where its camera and set are.
+    if (change.Has(DocumentChange::kShow) && !firstPaint_) ShowCameraAndSet();
     if (change.Has(DocumentChange::kFrame | DocumentChange::kCamera)) UpdateReadout();
     if (change.Has(~DocumentChange::kScript)) viewport()->update();
 }

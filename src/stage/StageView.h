@@ -78,6 +78,9 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     QPointF ClientToStage(QPoint client) const;
     // Where new tracks and panels go: the middle of the part of the plan in view.
     StagePlace VisiblePlace() const;
+    // Scrolls so that the current scene's set and the camera are in view (the camera first,
+    // when they do not both fit): what a newly opened show is looked at by.
+    void ShowCameraAndSet();
 
     // Draws the plan (steps after the background: panels, actors, path, camera) on a painter
     // in client pixels.
@@ -125,7 +128,9 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     void FirstPaint();
     void EndStartupPicture();
     void Layout(bool redraw);
-    void ApplyScale();
+    // The new scale, keeping the stage point at the middle of the view where it was.
+    void ApplyScale(float scale);
+    void ScrollToCentre(QPointF stagePoint);
     void UpdateScrollBars();
     void DrawStartupPicture(QPainter& painter);
 

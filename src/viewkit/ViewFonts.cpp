@@ -14,12 +14,18 @@ QFont MakeViewFont(const QString& face, int cellHeight, int flags) {
     font.setStyleStrategy(QFont::NoAntialias);
     // Pixel sizes give the em height; the cell is taller by the face's leading, so come down
     // from the cell height until the whole line fits.
-    int size = std::max(1, cellHeight);
+    int size = std::max(kLegibleFontPixels, cellHeight);
     font.setPixelSize(size);
-    while (size > 1 && QFontMetrics(font).height() > cellHeight) {
+    while (size > kLegibleFontPixels && QFontMetrics(font).height() > cellHeight) {
         font.setPixelSize(--size);
     }
     return font;
+}
+
+QSize TextBox(const QFont& font, const QString& text, QSize minimum, int padding) {
+    const QFontMetrics metrics(font);
+    return minimum.expandedTo(
+        QSize(metrics.horizontalAdvance(text) + 2 * padding, metrics.height() + 2 * padding));
 }
 
 QFont SmallDialogFont() {

@@ -11,8 +11,17 @@ namespace quillon {
 
 enum ViewFontFlags { kFontBold = 1, kFontItalic = 2, kFontUnderline = 4 };
 
-// The largest pixel size of the face whose line height fits in cellHeight pixels.
+// The smallest em height, in pixels, at which the views' faces stay readable on screen.
+constexpr int kLegibleFontPixels = 9;
+
+// The largest pixel size of the face whose line height fits in cellHeight pixels, but never
+// below kLegibleFontPixels: the described cell heights are those of bitmap screen fonts,
+// whose glyphs filled the cell; scalable faces made that small are unreadable, so a box that
+// shows such text is sized from the text (see TextBox).
 QFont MakeViewFont(const QString& face, int cellHeight, int flags = 0);
+
+// A box of at least minimum size that holds text in font with `padding` pixels on each side.
+QSize TextBox(const QFont& font, const QString& text, QSize minimum, int padding = 2);
 
 // "MS Sans Serif" 8: the position read-out of the status bar.
 QFont SmallDialogFont();

@@ -28,6 +28,7 @@
 #include "model/ShowFiles.h"
 #include "monitor/MonitorWidget.h"
 #include "stage/StageView.h"
+#include "timeline/TimelineGeometry.h"
 #include "timeline/TimelineView.h"
 
 using namespace quillon;
@@ -537,4 +538,52 @@ TEST_F(MainWindowTest, AbsurdProfileStillGivesAUsableWindow) {
         for (int size : s->sizes())
             EXPECT_GT(size, 0);
     EXPECT_GT(app.window->monitor()->width(), 0);
+}
+
+TEST_F(MainWindowTest, TheFirstWindowShowsItsWork) {
+    // An empty profile, the demo opened as from the command line.
+    App app(Path("first.ini"));
+    MainWindow& w = *app.window;
+    app.window->OpenFile(kDemo);
+    QApplication::processEvents();
+    // The timeline shows a scene's own rows and at least three track rows.
+    EXPECT_GE(w.timelineView()->viewport()->height(),
+              timeline::kFirstItemRow + 3 * timeline::kRowHeight);
+    // The stage looks at the camera and at the set of the scene at frame 0.
+    StageView& stage = *w.stageView();
+    const QRect view = stage.viewport()->rect();
+    const KeyFrame& camera = app.doc.monitorCamera().pose;
+    EXPECT_TRUE(view.contains(stage.StageToClient(camera.eastWest(), camera.northSouth())));
+    int cornersInView = 0;
+    for (const SetPanel& panel : app.doc.currentScene()->set->panels)
+        for (int k = 0; k < 4; ++k)
+            cornersInView += view.contains(stage.StageToClient(
+                panel.cornerEastWest[k] * 200 + 2000, panel.cornerNorthSouth[k] * 200 + 2000));
+    EXPECT_GT(cornersInView, 0);
+    // Zooming keeps the stage point at the middle of the view where it was.
+    const QPoint middle = view.center();
+    for (int id : {kCmdEnlargeStage, kCmdEnlargeStage, kCmdShrinkStage}) {
+        const QPointF before = stage.ClientToStage(middle);
+        w.action(id)->trigger();
+        const QPointF after = stage.ClientToStage(middle);
+        EXPECT_NEAR(after.x(), before.x(), 2.0 / stage.scale()) << id;
+        EXPECT_NEAR(after.y(), before.y(), 2.0 / stage.scale()) << id;
+    }
+    // The monitor keeps the show's aspect inside its pane: black bars beside the picture.
+    MonitorWidget& monitor = *w.monitor();
+    app.doc.UpdateViewsAtFrame(60, Refresh::kViews);
+    const QRect picture = monitor.PictureRect();
+    EXPECT_NEAR(double(picture.height()) / picture.width(), app.doc.settings().aspectRatio, 0.01);
+    EXPECT_TRUE(monitor.rect().contains(picture));
+    ASSERT_GT(monitor.width() - picture.width(), 4) << "the pane is as wide as the picture";
+    const QImage shown = monitor.grabFramebuffer();
+    const int y = picture.center().y();
+    EXPECT_EQ(qGray(shown.pixel(1, y)), 0);
+    EXPECT_EQ(qGray(shown.pixel(monitor.width() - 2, y)), 0);
+    EXPECT_GT(LitPixels(shown.copy(picture)), 10);
+    // The read-outs hold their text: the status bar's timecode box and the stage read-out.
+    const QLabel* readout = w.positionReadout();
+    EXPECT_GE(readout->width(), readout->fontMetrics().horizontalAdvance("00:00:00:00"));
+    EXPECT_GE(readout->fontMetrics().ascent(), 7);
+    EXPECT_GE(w.stagePositionText()->fontMetrics().ascent(), 7);
 }

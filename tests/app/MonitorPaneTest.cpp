@@ -25,6 +25,7 @@
 #include "monitor/MonitorWidget.h"
 #include "player/Player.h"
 #include "timeline/TimelineView.h"
+#include "viewkit/ViewFonts.h"
 
 using namespace quillon;
 
@@ -100,12 +101,21 @@ TEST_F(MonitorPaneTest, PlayerPaneReadoutAndKeys) {
     ASSERT_TRUE(app.files.ReadShow(kDemo));
     auto* pane = qobject_cast<PlayerPane*>(app.window->playerPane());
     ASSERT_NE(pane, nullptr);
+    // The transport box from x 4, 102 to 4 pixels above the bottom; the counter's box 21 pixels
+    // below its top, centred, at least 52 x 14 and as wide as its text in its font.
     const QRect box = pane->TransportBox();
     EXPECT_EQ(box.left(), 4);
-    EXPECT_EQ(box.right(), 64);
+    EXPECT_GE(box.right(), 64);
     EXPECT_EQ(box.bottom(), pane->height() - 5);
-    EXPECT_EQ(pane->ReadoutBox().size(), QSize(52, 14));
-    EXPECT_EQ(pane->ReadoutBox().top(), box.top() + 21);
+    const QRect counter = pane->ReadoutBox();
+    EXPECT_EQ(counter.top(), box.top() + 21);
+    EXPECT_LE(std::abs(counter.center().x() - box.center().x()), 1);
+    EXPECT_GE(counter.width(), 52);
+    EXPECT_GE(counter.height(), 14);
+    EXPECT_TRUE(box.contains(counter));
+    const QFontMetrics digits(TinyFont(10));
+    EXPECT_GE(digits.ascent(), 7);  // readable figures
+    EXPECT_GE(counter.width(), digits.horizontalAdvance("00:00:00:00 "));
     EXPECT_EQ(pane->ReadoutText(), "00:00:00:00 ");
 
     Key(pane, Qt::Key_End);
