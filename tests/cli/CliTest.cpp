@@ -139,6 +139,8 @@ TEST_F(CliTest, FailuresAreOneLineWithStatusOne) {
         {"eval", Path("junk.shw"), "--frame", "0"},
         {"vrml", Path("a.shw")},
         {"vrml", Path("none.shw"), "-o", Path("b.wrl")},
+        {"script", Path("none.rtf"), "--text"},
+        {"script", Path("a.shw"), "-o", Path("no/such/folder/s.txt")},
     };
     for (const QStringList& args : cases)
         ExpectOneLineError(Cli(args), args);
@@ -169,4 +171,20 @@ TEST_F(CliTest, VrmlWritesTheWorldOfAShow) {
     EXPECT_TRUE(text.endsWith("ROUTE RI.value_changed TO T.rotation\r\n"));
     // Camera tracks are not actors: no cards.
     EXPECT_FALSE(text.contains("ACT-"));
+}
+
+TEST_F(CliTest, ScriptReadsAsTheWindowDoesAndWritesByTheNewName) {
+    QFile rtf(Path("lines.rtf"));
+    ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
+    rtf.write(R"({\rtf1\ansi {\b INT.} YARD\par caf\'e9 \u8364?})");
+    rtf.close();
+    const CliRun text = Cli({"script", Path("lines.rtf"), "--text", "-o", Path("lines.txt")});
+    ASSERT_EQ(text.status, 0) << text.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(text.out), QString::fromUtf16(u"INT. YARD\ncaf\u00E9 \u20AC\n"));
+    QFile plain(Path("lines.txt"));
+    ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
+    EXPECT_EQ(plain.readAll(), QString::fromUtf16(u"INT. YARD\ncaf\u00E9 \u20AC").toUtf8());
+    // The same file under an upper-case ".RTF" is plain text: its control words show.
+    ASSERT_TRUE(QFile::copy(Path("lines.rtf"), Path("LINES.RTF")));
+    EXPECT_TRUE(Cli({"script", Path("LINES.RTF"), "--text"}).out.startsWith("{\\rtf1"));
 }
