@@ -1,6 +1,7 @@
 // quillon-cli: headless commands over the show model. Exit status 0 on success; 1 with a
 // one-line message on stderr on failure.
 
+#include <QCoreApplication>
 #include <QString>
 #include <charconv>
 #include <cstdio>
@@ -341,6 +342,8 @@ int CmdNew(const Args& args, Profile& profile) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Qt's event dispatcher, for what needs one (the tape recorder's serial port).
+    QCoreApplication app(argc, argv);
     std::vector<std::string> all(argv + 1, argv + argc);
     try {
         std::string profilePath;
