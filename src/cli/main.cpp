@@ -19,6 +19,7 @@
 #include "PictureCommands.h"
 #include "RenderCommands.h"
 #include "ScriptCommands.h"
+#include "TapeCommands.h"
 #include "TexelCommands.h"
 #include "VrmlCommands.h"
 #include "model/Document.h"
@@ -56,7 +57,10 @@ const char* kUsage =
     "                                         make a movie offscreen (defaults: profile)\n"
     "  make-demo OUTDIR                       write the demo show, its sets and pictures\n"
     "  script FILE [--text] [-o OUT]          read a script (RTF when the name has \".rtf\"),\n"
-    "                                         print its text or write it again by OUT's name\n";
+    "                                         print its text or write it again by OUT's name\n"
+    "  vtr --port PATH (status | preset IN OUT [--video] [--a1] [--a2]\n"
+    "      | record-wait [--timeout S] | stop)\n"
+    "                                         one operation of the tape recorder link\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -387,6 +391,7 @@ int main(int argc, char** argv) {
         if (command == "render") return CmdRender(rest, profile);
         if (command == "make-demo") return CmdMakeDemo(Args(rest, {}));
         if (command == "script") return CmdScript(rest);
+        if (command == "vtr") return CmdVtr(rest, profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

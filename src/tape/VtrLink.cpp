@@ -35,15 +35,24 @@ bool VtrLink::isOpen() const {
 }
 
 bool VtrLink::Open(const QString& device) {
-    if (isOpen()) return false;
+    if (isOpen()) {
+        openError_ = QStringLiteral("a recorder port is open already");
+        return false;
+    }
+    openError_.clear();
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(device);
     // QSerialPort opens the device alone (a lock, and TIOCEXCL on the terminal).
-    if (!port->open(QIODevice::ReadWrite)) return false;
+    if (!port->open(QIODevice::ReadWrite)) {
+        openError_ = port->errorString();
+        return false;
+    }
     if (!port->setBaudRate(QSerialPort::Baud38400) || !port->setDataBits(QSerialPort::Data8) ||
         !port->setParity(QSerialPort::OddParity) || !port->setStopBits(QSerialPort::OneStop) ||
-        !port->setFlowControl(QSerialPort::NoFlowControl))
+        !port->setFlowControl(QSerialPort::NoFlowControl)) {
+        openError_ = port->errorString();
         return false;
+    }
     // A pseudo-terminal has no modem lines: a refusal here is no reason to give up the port.
     port->setDataTerminalReady(true);
     port->setRequestToSend(true);

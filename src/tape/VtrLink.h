@@ -45,6 +45,8 @@ class VtrLink {
     // for reading and writing, alone.
     bool Open(const QString& device);
     bool isOpen() const;
+    // Why the last Open failed, in the serial port's words.
+    const QString& openError() const { return openError_; }
     void Close();
 
     // Purges both queues and writes the packet; does not wait for a reply.
@@ -68,6 +70,7 @@ class VtrLink {
 
   private:
     std::unique_ptr<QSerialPort> port_;
+    QString openError_;
 };
 
 }  // namespace quillon
