@@ -6,19 +6,38 @@
 #include "model/Profile.h"
 #include "model/Settings.h"
 #include "model/ShowFiles.h"
+#include "model/ShowNode.h"
 #include "model/Timecode.h"
 
 namespace quillon {
 
-BatchSettings BatchSettings::FromProfile(const Profile& profile, int frameRate) {
+namespace {
+
+constexpr int kVideoBit = 256, kAudio1Bit = 512, kAudio2Bit = 1024;
+// A pass that stops this near its far end counts as played through.
+constexpr int kEndSlack = 3;
+constexpr int kWarmUpPauseMs = 15;
+constexpr int kSlateMs = 2000;
+
+}  // namespace
+
+BatchSettings BatchSettings::FromProfile(const Profile& profile, int frameRate, int recorderWord) {
     BatchSettings s;
     s.startHold = settings::Get(profile, settings::kStartHold);
     s.endHold = settings::Get(profile, settings::kEndHold);
     s.startTimecode = settings::Get(profile, settings::kTimecodeStart, frameRate);
+    s.startText = QString::fromStdString(FormatTimecode(s.startTimecode, frameRate));
     s.reverse = settings::Get(profile, settings::kReverse) != 0;
     s.makeAvi = settings::Get(profile, settings::kMakeAvi) != 0;
-    s.port = settings::Get(profile, settings::kVtrPort);
+    s.port = recorderWord & 0xFF;
+    s.video = (recorderWord & kVideoBit) != 0;
+    s.audio1 = (recorderWord & kAudio1Bit) != 0;
+    s.audio2 = (recorderWord & kAudio2Bit) != 0;
     return s;
+}
+
+int BatchSettings::RecorderWord() const {
+    return port + (video ? kVideoBit : 0) + (audio1 ? kAudio1Bit : 0) + (audio2 ? kAudio2Bit : 0);
 }
 
 void BatchSettings::WriteTo(Profile& profile) const {
@@ -56,6 +75,26 @@ QString BatchShowName(const QString& showPath) {
     return FromRecordText(DisplayName(ToRecordText(showPath)));
 }
 
+namespace {
+
+// Step one of every show: the document cleared (no scene) and the show read into it.
+bool ReadBatchShow(Document& doc, ShowFiles& files, const QString& show, BatchResult& result) {
+    doc.Reset(false);
+    if (files.ReadShow(show)) return true;
+    result.failedShow = show;
+    result.error = QStringLiteral("Couldn't read file");
+    return false;
+}
+
+// The end of every batch: a new show of one scene in the document.
+BatchResult EndBatch(Document& doc, BatchProgress& report, const BatchResult& result) {
+    doc.Reset(true);
+    report.Finished();
+    return result;
+}
+
+}  // namespace
+
 BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
                         const MovieJob& movie, MovieFrameSource& source, MovieProgress& progress,
                         BatchProgress& report) {
@@ -73,12 +112,7 @@ BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& se
 
     for (int i = 0; i < settings.shows.size(); ++i) {
         const QString& show = settings.shows[i];
-        doc.Reset(false);
-        if (!files.ReadShow(show)) {
-            result.failedShow = show;
-            result.error = QStringLiteral("Couldn't read file");
-            return result;
-        }
+        if (!ReadBatchShow(doc, files, show, result)) return EndBatch(doc, report, result);
         const int end = doc.TotalFrames();
         for (bool reverse : {false, true}) {
             if (reverse && !settings.reverse) break;
@@ -102,7 +136,7 @@ BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& se
                         : QStringLiteral("Couldn't write file: %1%2")
                               .arg(job.fileName,
                                    made.error.isEmpty() ? QString() : " (" + made.error + ")");
-                return result;
+                return EndBatch(doc, report, result);
             }
             const QString in = QString::fromStdString(FormatTimecode(s, rate));
             s += int64_t(end) + startHold + endHold;
@@ -113,7 +147,120 @@ BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& se
         }
     }
     result.completed = true;
-    return result;
+    return EndBatch(doc, report, result);
+}
+
+std::vector<int> WarmUpFrames(const Document& doc) {
+    std::vector<int> frames;
+    for (ShowNode* scene : doc.root().children) {
+        const ShowNode* camera = doc.ActiveTrack(scene);
+        if (!camera || camera == scene) continue;
+        for (const KeyFrame& key : camera->keys)
+            frames.push_back(int(int64_t(camera->startFrame) + key.frame));
+    }
+    return frames;
+}
+
+int64_t ElapsedFrames(int64_t milliseconds, int frameRate) {
+    const int64_t msPerHundredFrames = frameRate > 0 ? 10000000 / frameRate : 0;
+    return msPerHundredFrames > 0 ? milliseconds * 100 / msPerHundredFrames : 0;
+}
+
+namespace {
+
+void WarmUp(const Document& doc, TapeStage& stage) {
+    const int current = doc.currentFrame();
+    for (int frame : WarmUpFrames(doc)) {
+        stage.DrawFrame(frame);
+        stage.Wait(kWarmUpPauseMs);
+    }
+    stage.DrawFrame(current);
+}
+
+}  // namespace
+
+BatchResult RunTapeBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
+                         VtrLink& link, const QString& device, TapeStage& stage) {
+    BatchResult result;
+    if (const QString refusal = settings.Refusal(); !refusal.isEmpty()) {
+        result.error = refusal;
+        return result;
+    }
+    const int rate = doc.frameRate();
+    EditLog log;
+    if (settings.logName != QStringLiteral("None")) log.Open(settings.logName, rate);
+    const int64_t s = settings.startTimecode;
+    const bool withRecorder = !device.isEmpty();
+
+    // Ends the batch: STOP to a recorder that was opened, the monitor back in its pane.
+    auto end = [&](BatchResult& r) -> BatchResult {
+        if (link.isOpen()) {
+            link.Stop();
+            link.Close();
+        }
+        stage.LeaveFullScreen();
+        return EndBatch(doc, stage, r);
+    };
+
+    stage.EnterFullScreen();
+    if (!withRecorder) {
+        stage.AskForRecord(QStringLiteral("Put VTR into Record  at ") + settings.startText);
+    } else {
+        if (!link.Open(device)) {
+            result.error = QStringLiteral("The recorder port %1 could not be opened: %2")
+                               .arg(device, link.openError());
+            return end(result);
+        }
+        // An hour of tape from the start.
+        const QString out = QString::fromStdString(FormatTimecode(s + int64_t(rate) * 36, rate));
+        if (!link.PresetAndRecord(settings.startText, out, rate, settings.video, settings.audio1,
+                                  settings.audio2)) {
+            result.error = QStringLiteral("The record commands could not be sent");
+            return end(result);
+        }
+        if (!link.WaitForRecord(stage.recordWait())) {
+            result.error = QStringLiteral("The recorder did not start");
+            return end(result);
+        }
+        stage.Beep();
+    }
+
+    const int64_t t0 = stage.NowMs();
+    auto timecodeNow = [&](int64_t offset) {
+        const int64_t e = ElapsedFrames(stage.NowMs() - t0, rate);
+        return QString::fromStdString(FormatTimecode(s + e + offset, rate));
+    };
+    for (int i = 0; i < settings.shows.size(); ++i) {
+        const QString& show = settings.shows[i];
+        if (!ReadBatchShow(doc, files, show, result)) return end(result);
+        const int showEnd = doc.TotalFrames();
+        const QString name = BatchShowName(show);
+        WarmUp(doc, stage);
+        stage.PaintSlate(name.toUpper());
+        stage.Wait(kSlateMs);
+        WarmUp(doc, stage);
+        for (bool reverse : {false, true}) {
+            if (reverse && !settings.reverse) break;
+            const QString passName = reverse ? name + QStringLiteral(" Reverse Motion") : name;
+            stage.PassStarted(i, passName, reverse);
+            const QString in = timecodeNow(0);
+            doc.UpdateViewsAtFrame(reverse ? showEnd - 1 : 0);
+            stage.Wait(settings.startHold * 1000);
+            const int stoppedAt = stage.Play(reverse ? -1 : 1);
+            if (reverse ? stoppedAt > kEndSlack : stoppedAt < showEnd - kEndSlack) {
+                result.failedShow = show;
+                result.error = QStringLiteral("Stopped before the end of the show");
+                return end(result);
+            }
+            stage.Wait(settings.endHold * 1000);
+            const QString out = timecodeNow(-1);
+            log.Add(in, out, passName);
+            stage.PassLogged(in, out);
+            ++result.passes;
+        }
+    }
+    result.completed = true;
+    return end(result);
 }
 
 }  // namespace quillon

@@ -7,7 +7,9 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
+#include "VtrLink.h"
 #include "output/MovieJob.h"
 
 namespace quillon {
@@ -24,16 +26,21 @@ struct BatchSettings {
     int startHold = 3;          // seconds, 0 to 100
     int endHold = 3;            // seconds, 0 to 100
     int64_t startTimecode = 0;  // frames
+    QString startText;          // the start timecode as typed (what the recorder is told)
     bool reverse = false;
     bool makeAvi = false;
     int port = 0;  // 0 none, 1 to 4 "Com 1".."Com 4"
     bool video = false, audio1 = false, audio2 = false;
     QString logName = QStringLiteral("None");
 
-    // The dialog's opening values from the profile ("Conform" and "System"/"VTRPort").
-    static BatchSettings FromProfile(const Profile& profile, int frameRate);
-    // "Record": the values the dialog keeps, written back.
+    // The dialog's opening values: holds, start timecode, reverse and AVI mode from the
+    // profile's "Conform" section; port and tracks from the document's recorder word.
+    static BatchSettings FromProfile(const Profile& profile, int frameRate, int recorderWord);
+    // "Record": the values the dialog keeps, written back ("System"/"VTRPort" the port alone).
     void WriteTo(Profile& profile) const;
+    // The document's recorder word: the port in bits 0 to 7, video bit 8, audio 1 bit 9,
+    // audio 2 bit 10.
+    int RecorderWord() const;
     // Why these settings cannot run, or nothing.
     QString Refusal() const;
 };
@@ -53,6 +60,8 @@ class BatchProgress {
     virtual ~BatchProgress() = default;
     virtual void PassStarted(int /*show*/, const QString& /*name*/, bool /*reverse*/) {}
     virtual void PassLogged(const QString& /*in*/, const QString& /*out*/) {}
+    // The batch is over, however it ended (the window sounds the information beep).
+    virtual void Finished() {}
 };
 
 struct BatchResult {
@@ -64,9 +73,51 @@ struct BatchResult {
 
 // The AVI-mode batch: each show read into the document, written forwards (and backwards) with
 // its holds into its AVI file through source, and logged. The movie's size, rate, fields and
-// codec come from movie; its file name and range are each pass's own.
+// codec come from movie; its file name and range are each pass's own. At the end the document
+// holds a new show.
 BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
                         const MovieJob& movie, MovieFrameSource& source, MovieProgress& progress,
                         BatchProgress& report);
+
+// The frames the tape batch draws before a show plays, so every picture the camera will see
+// is in memory: the key frames of every scene's active camera, in order.
+std::vector<int> WarmUpFrames(const Document& doc);
+
+// In the tape batch, milliseconds since the recorder started as frames at frameRate (frames
+// per second x 100): ms x 100 / (10000000 / frameRate), in whole numbers.
+int64_t ElapsedFrames(int64_t milliseconds, int frameRate);
+
+// What the tape batch needs of the monitor, the player and the operator. The window plays on
+// the screen through the play loop; the command line plays offscreen in real time.
+class TapeStage : public BatchProgress {
+  public:
+    virtual void EnterFullScreen() {}
+    virtual void LeaveFullScreen() {}
+    // With no port: the message for the operator, who starts the recorder and answers.
+    virtual void AskForRecord(const QString& message) = 0;
+    // Sounds the information beep (the recorder records).
+    virtual void Beep() {}
+    // The monitor drawn at frame, at once.
+    virtual void DrawFrame(int frame) = 0;
+    // The slate: light grey, the slate picture, the name below it.
+    virtual void PaintSlate(const QString& name) = 0;
+    // Waits, keeping the window alive.
+    virtual void Wait(int milliseconds) = 0;
+    // Plays from the document's current frame in mode (1 forwards, -1 backwards) until
+    // playing stops; the current frame then.
+    virtual int Play(int mode) = 0;
+    // The wait for the recorder: a key press (or Cancel, Ctrl-C) ends it.
+    virtual WaitControl& recordWait() = 0;
+    // A millisecond clock.
+    virtual int64_t NowMs() = 0;
+};
+
+// The tape-mode batch: with a device, the recorder there is opened on link, preset to record
+// from the start timecode for an hour and waited for; without one the operator is asked. Each
+// show then plays after its slate with its holds, forwards (and backwards), logged with the
+// times it lies at on the tape. At the end STOP goes to the recorder, the document holds a new
+// show.
+BatchResult RunTapeBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
+                         VtrLink& link, const QString& device, TapeStage& stage);
 
 }  // namespace quillon

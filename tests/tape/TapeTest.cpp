@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstring>
+#include <memory>
 
 #include "../model/ScriptedHost.h"
 #include "VtrEmulator.h"
@@ -264,4 +265,218 @@ TEST(Batch, AviPassesFollowOneAnotherOnTheTapesTimecode) {
     EXPECT_FALSE(broken.completed);
     EXPECT_EQ(broken.failedShow, dir.filePath("missing.shw"));
     EXPECT_EQ(broken.passes, 2);
+}
+
+namespace {
+
+// The monitor, player and operator of a tape batch on a clock of their own: waits and plays
+// move the clock on, a play runs the whole show (or stops where told).
+struct ScriptedStage final : TapeStage {
+    Document& doc;
+    int64_t now = 0;
+    int stopAt = -1;  // a forward play stops here when set
+    QStringList said;
+    std::vector<int> drawn;
+    int finished = 0, beeps = 0;
+    bool fullScreen = false;
+    PollLimit keyPress{1000};
+
+    explicit ScriptedStage(Document& d) : doc(d) {}
+    void EnterFullScreen() override { fullScreen = true; }
+    void LeaveFullScreen() override { fullScreen = false; }
+    void AskForRecord(const QString& message) override { said << message; }
+    void Beep() override { ++beeps; }
+    void DrawFrame(int frame) override { drawn.push_back(frame); }
+    void PaintSlate(const QString& name) override { said << "slate " + name; }
+    void Wait(int ms) override { now += ms; }
+    int Play(int mode) override {
+        const int end = doc.TotalFrames();
+        now += int64_t(end) * 1000 / 25;
+        return mode > 0 ? (stopAt >= 0 ? stopAt : end - 1) : 0;
+    }
+    WaitControl& recordWait() override { return keyPress; }
+    int64_t NowMs() override { return now; }
+    void PassStarted(int, const QString& name, bool) override { said << "pass " + name; }
+    void Finished() override { ++finished; }
+};
+
+struct TapeBatch : ::testing::Test {
+    QTemporaryDir dir;
+    std::unique_ptr<Profile> profile;
+    ScriptedHost host;
+    std::unique_ptr<Document> doc;
+    std::unique_ptr<ShowFiles> files;
+    BatchSettings settings;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        profile = std::make_unique<Profile>(dir.filePath("p.ini"));
+        profile->WriteInt("System", "FrameRate", 2500);
+        doc = std::make_unique<Document>(*profile, host);
+        files = std::make_unique<ShowFiles>(*doc);
+        // Two shows of 250 frames, their active cameras keyed at the first frame only.
+        for (const char* name : {"one.shw", "two.shw"}) {
+            doc->Reset(false);
+            while (doc->root().childCount() > 0)
+                doc->root().RemoveChild(0);
+            doc->NewScene(250);
+            doc->SetShowPath(dir.filePath(name));
+            ASSERT_TRUE(files->WriteShow(dir.filePath(name)));
+            settings.shows << dir.filePath(name);
+        }
+        settings.startText = "1:0:0:0";
+        settings.startTimecode = 90000;
+        settings.reverse = true;
+        settings.video = true;
+        settings.audio2 = true;
+        settings.logName = dir.filePath("log.edl");
+    }
+};
+
+}  // namespace
+
+TEST_F(TapeBatch, TwoShowsOnARecorderForwardsAndBackwards) {
+    VtrEmulator recorder(1);
+    VtrLink link;
+    link.settle = std::chrono::milliseconds(10);
+    ScriptedStage stage(*doc);
+    const BatchResult result = RunTapeBatch(*doc, *files, settings, link,
+                                            QString::fromStdString(recorder.device()), stage);
+    ASSERT_TRUE(result.completed) << result.error.toStdString();
+    EXPECT_EQ(result.passes, 4);
+    for (int i = 0; i < 50 && recorder.packets().size() < 7; ++i)
+        QThread::msleep(10);
+    const std::vector<Bytes> expected = {
+        {0x42, 0x30, 0x52, 0xC4},                    // video and audio 2
+        {0x44, 0x14, 0x00, 0x00, 0x00, 0x01, 0x59},  // in 01:00:00:00
+        {0x44, 0x15, 0x00, 0x00, 0x00, 0x02, 0x5B},  // out an hour later
+        {0x20, 0x42, 0x62},                          // auto edit
+        {0x61, 0x20, 0x07, 0x88},                    // not yet recording
+        {0x61, 0x20, 0x07, 0x88},                    // recording
+        {0x20, 0x00, 0x20},                          // STOP at the end
+    };
+    EXPECT_EQ(recorder.packets(), expected);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(stage.beeps, 1);
+    EXPECT_EQ(stage.finished, 1);
+    EXPECT_FALSE(stage.fullScreen);
+    EXPECT_EQ(stage.said, QStringList({"slate ONE", "pass one", "pass one Reverse Motion",
+                                       "slate TWO", "pass two", "pass two Reverse Motion"}));
+    // Each show: 15 ms at the camera's one key, 2 s of slate, 15 ms again; then 3 s + 10 s +
+    // 3 s a pass. In is the time on the tape since recording began; Out the frame before the
+    // time after the end hold.
+    EXPECT_EQ(FileBytes(dir.filePath("log.edl")).toStdString(),
+              "001  001      AA/V           01:00:02:00 01:00:17:24 01:00:02:00 01:00:17:24 \r\n"
+              "NOTE: one \r\n\r\n"
+              "002  001      AA/V           01:00:18:00 01:00:33:24 01:00:18:00 01:00:33:24 \r\n"
+              "NOTE: one Reverse Motion \r\n\r\n"
+              "003  001      AA/V           01:00:36:01 01:00:52:00 01:00:36:01 01:00:52:00 \r\n"
+              "NOTE: two \r\n\r\n"
+              "004  001      AA/V           01:00:52:01 01:01:08:00 01:00:52:01 01:01:08:00 \r\n"
+              "NOTE: two Reverse Motion \r\n\r\n");
+    // The warm-up visits the key and comes back to where the show stood, twice a show.
+    EXPECT_EQ(stage.drawn, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0}));
+    // The document holds a new show at the end.
+    EXPECT_EQ(doc->root().childCount(), 1);
+    EXPECT_EQ(doc->TotalFrames(), 300);
+    EXPECT_TRUE(doc->path().isEmpty());
+}
+
+TEST_F(TapeBatch, EndingsThatComeEarly) {
+    {
+        // No port: nothing is sent anywhere, the operator is asked with the text as typed.
+        VtrLink link;
+        ScriptedStage stage(*doc);
+        settings.logName = "None";
+        const BatchResult result = RunTapeBatch(*doc, *files, settings, link, QString(), stage);
+        EXPECT_TRUE(result.completed);
+        EXPECT_EQ(stage.said.first(), "Put VTR into Record  at 1:0:0:0");
+        EXPECT_EQ(stage.beeps, 0);
+        EXPECT_FALSE(link.isOpen());
+    }
+    {
+        // A show stopped well before its end: no line for it, STOP, the batch over.
+        VtrEmulator recorder(0);
+        VtrLink link;
+        link.settle = std::chrono::milliseconds(10);
+        ScriptedStage stage(*doc);
+        settings.logName = dir.filePath("log.edl");
+        stage.stopAt = 200;
+        const BatchResult result = RunTapeBatch(*doc, *files, settings, link,
+                                                QString::fromStdString(recorder.device()), stage);
+        EXPECT_FALSE(result.completed);
+        EXPECT_EQ(result.failedShow, settings.shows[0]);
+        EXPECT_EQ(result.passes, 0);
+        EXPECT_EQ(FileBytes(dir.filePath("log.edl")), "");
+        for (int i = 0; i < 50 && recorder.packets().size() < 6; ++i)
+            QThread::msleep(10);
+        ASSERT_FALSE(recorder.packets().empty());
+        EXPECT_EQ(recorder.packets().back(), (Bytes{0x20, 0x00, 0x20}));
+        EXPECT_EQ(stage.finished, 1);
+        // Stopping three frames short still counts as played through.
+        stage.stopAt = 246;
+        EXPECT_FALSE(RunTapeBatch(*doc, *files, settings, link,
+                                  QString::fromStdString(recorder.device()), stage)
+                         .completed);
+        stage.stopAt = 247;
+        EXPECT_TRUE(RunTapeBatch(*doc, *files, settings, link,
+                                 QString::fromStdString(recorder.device()), stage)
+                        .completed);
+    }
+    {
+        // A key pressed while the recorder does not start: STOP, no show played.
+        VtrEmulator recorder(1000);
+        VtrLink link;
+        link.settle = std::chrono::milliseconds(10);
+        ScriptedStage stage(*doc);
+        stage.keyPress.left = 2;
+        const BatchResult result = RunTapeBatch(*doc, *files, settings, link,
+                                                QString::fromStdString(recorder.device()), stage);
+        EXPECT_FALSE(result.completed);
+        EXPECT_EQ(result.passes, 0);
+        EXPECT_EQ(stage.said, QStringList());
+        for (int i = 0; i < 50 && recorder.packets().size() < 8; ++i)
+            QThread::msleep(10);
+        EXPECT_EQ(recorder.packets().back(), (Bytes{0x20, 0x00, 0x20}));
+        EXPECT_EQ(stage.beeps, 0);
+    }
+    {
+        // A port that cannot be opened ends the batch before anything is played or sent.
+        VtrLink link;
+        ScriptedStage stage(*doc);
+        const BatchResult result =
+            RunTapeBatch(*doc, *files, settings, link, "/dev/no-such-recorder", stage);
+        EXPECT_FALSE(result.completed);
+        EXPECT_TRUE(result.error.contains("/dev/no-such-recorder"));
+        EXPECT_EQ(stage.finished, 1);
+        EXPECT_EQ(doc->TotalFrames(), 300);
+    }
+}
+
+TEST(Batch, ElapsedFramesAndTheRecorderWord) {
+    // Milliseconds as frames: 25 fps, 29.97 fps and 30 fps. Whole-number milliseconds per
+    // hundred frames run 10 frames an hour ahead at 30 fps (3333 for 3333.3).
+    const struct {
+        int64_t ms;
+        int rate;
+        int64_t frames;
+    } elapsed[] = {
+        {0, 2500, 0},     {39, 2500, 0},       {40, 2500, 1},           {60000, 2500, 1500},
+        {1000, 2997, 29}, {60000, 2997, 1798}, {3600000, 3000, 108010}, {33, 3000, 0}};
+    for (const auto& e : elapsed)
+        EXPECT_EQ(ElapsedFrames(e.ms, e.rate), e.frames) << e.ms << " ms at " << e.rate;
+    QTemporaryDir dir;
+    Profile profile(dir.filePath("p.ini"));
+    profile.WriteInt("Conform", "StartHold", 7);
+    profile.WriteInt("Conform", "TimecodeStart", 3000);
+    const BatchSettings opened = BatchSettings::FromProfile(profile, 2500, 3 + 256 + 1024);
+    EXPECT_EQ(opened.startHold, 7);
+    EXPECT_EQ(opened.startText, "00:02:00:00");
+    EXPECT_EQ(opened.port, 3);
+    EXPECT_TRUE(opened.video);
+    EXPECT_FALSE(opened.audio1);
+    EXPECT_TRUE(opened.audio2);
+    EXPECT_EQ(opened.RecorderWord(), 3 + 256 + 1024);
+    opened.WriteTo(profile);
+    EXPECT_EQ(profile.GetInt("System", "VTRPort", -1), 3);
 }
