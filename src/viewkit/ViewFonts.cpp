@@ -32,6 +32,10 @@ QFont SmallDialogFont() {
     return MakeViewFont(QStringLiteral("MS Sans Serif"), 8);
 }
 
+QFont LargeDialogFont() {
+    return MakeViewFont(QStringLiteral("MS Sans Serif"), 24);
+}
+
 QFont TinyFont(int cellHeight) {
     return MakeViewFont(QStringLiteral("Small Fonts"), cellHeight);
 }

@@ -25,6 +25,8 @@ QSize TextBox(const QFont& font, const QString& text, QSize minimum, int padding
 
 // "MS Sans Serif" 8: the position read-out of the status bar.
 QFont SmallDialogFont();
+// "MS Sans Serif" 24: the show's name on the batch-record slate.
+QFont LargeDialogFont();
 // "Small Fonts" at 9, 10 or 11 pixels: plan labels, the read-out panel, the timeline.
 QFont TinyFont(int cellHeight);
 
