@@ -65,6 +65,10 @@ std::optional<QString> GuiHost::OpenFileName(const FileDialogRequest& r) {
     return name;
 }
 
+QStringList GuiHost::OpenFileNames(const FileDialogRequest& r) {
+    return QFileDialog::getOpenFileNames(window_, QString(), r.startFolder, QtFilter(r.filter));
+}
+
 std::optional<QString> GuiHost::SaveFileName(const FileDialogRequest& r) {
     QFileDialog dialog(window_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -24,6 +24,7 @@ class GuiHost final : public DocumentHost {
     bool AskYesNo(const QString& text) override;
     Answer AskYesNoCancel(const QString& text) override;
     std::optional<QString> OpenFileName(const FileDialogRequest& request) override;
+    QStringList OpenFileNames(const FileDialogRequest& request) override;
     std::optional<QString> SaveFileName(const FileDialogRequest& request) override;
     bool AskFindMissingFile(const QString& path) override;
     void ShowText(const QString& text) override;

@@ -3,6 +3,7 @@
 // tests with a scripted host. Nothing in the model opens a window itself.
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace quillon {
@@ -32,6 +33,12 @@ class DocumentHost {
     virtual Answer AskYesNoCancel(const QString& text) = 0;
     virtual std::optional<QString> OpenFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> SaveFileName(const FileDialogRequest& request) = 0;
+    // An open dialog in which many files may be chosen; nothing on Cancel. A host without one
+    // asks for a single file.
+    virtual QStringList OpenFileNames(const FileDialogRequest& request) {
+        const std::optional<QString> one = OpenFileName(request);
+        return one ? QStringList{*one} : QStringList{};
+    }
     // The "File not Found !" dialog for path; true on Yes (the user wants to look for it).
     virtual bool AskFindMissingFile(const QString& path) = 0;
     // The parts-list text dialog, used to show plain text.

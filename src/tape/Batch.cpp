@@ -72,7 +72,11 @@ QString BatchAviName(const QString& showPath, bool reverse) {
 }
 
 QString BatchShowName(const QString& showPath) {
-    return FromRecordText(DisplayName(ToRecordText(showPath)));
+    // Not DisplayName: the folder goes first, so a dot in a folder's name cuts nothing.
+    QString name = FromRecordText(BareName(ToRecordText(showPath)));
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0) name.truncate(dot);
+    return name;
 }
 
 namespace {

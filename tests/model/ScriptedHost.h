@@ -38,6 +38,14 @@ class ScriptedHost final : public DocumentHost {
         openRequests.push_back(r);
         return Next();
     }
+    // Answers from fileLists first; else one file as OpenFileName gives it.
+    QStringList OpenFileNames(const FileDialogRequest& r) override {
+        if (fileLists.empty()) return DocumentHost::OpenFileNames(r);
+        openRequests.push_back(r);
+        const QStringList chosen = fileLists.front();
+        fileLists.pop_front();
+        return chosen;
+    }
     std::optional<QString> SaveFileName(const FileDialogRequest& r) override {
         saveRequests.push_back(r);
         return Next();
@@ -60,6 +68,7 @@ class ScriptedHost final : public DocumentHost {
     std::deque<Answer> answers;
     std::deque<bool> findMissing;
     std::deque<std::optional<QString>> files;  // answers to open and save dialogs, in order
+    std::deque<QStringList> fileLists;         // answers to many-file open dialogs
 
     QStringList messages, details, questions, missing, texts, status, recent;
     std::vector<FileDialogRequest> openRequests, saveRequests;

@@ -189,6 +189,7 @@ TEST(Batch, NamesHoldsAndRefusals) {
         EXPECT_EQ(BatchAviName(show, false), avi);
     EXPECT_EQ(BatchAviName("/shows/intro.shw", true), "/shows/introR.avi");
     EXPECT_EQ(BatchShowName("/shows/intro.take2.shw"), "intro");
+    EXPECT_EQ(BatchShowName("/my.shows/intro.shw"), "intro");  // the folder goes first
     EXPECT_EQ(HoldFrames(3, 2500), 75);
     EXPECT_EQ(HoldFrames(3, 2997), 89);
     BatchSettings settings;
