@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "script/ScriptWindow.h"
 #include "stage/StageView.h"
 
 namespace quillon {
@@ -44,6 +45,8 @@ bool Application::Start(QString* error) {
     doc_.Reset(true);
     window_ = std::make_unique<MainWindow>(doc_, files_, host_, recent_, *media_, *textures_,
                                            pictureMode_);
+    // Hidden until a script is loaded or "Show Script"; the main window owns it.
+    new ScriptWindow(doc_, window_.get());
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "Motion.h"
 #include "Paths.h"
 #include "Profile.h"
+#include "ScriptHolder.h"
 
 namespace quillon {
 
@@ -168,6 +169,10 @@ void Document::SetShowPath(const QString& path) {
         title_ += QStringLiteral(" - ") + cut.toUpper();
     }
     host_.SetWindowTitle(title_);
+}
+
+bool Document::LoadScript(const QString& path) {
+    return script_ && script_->Load(path);
 }
 
 void Document::Reset(bool withScene) {

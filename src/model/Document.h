@@ -22,6 +22,7 @@
 namespace quillon {
 
 class Profile;
+class ScriptHolder;
 
 // Hundredths of every channel compared without sign, plus hold and act.
 bool KeysEqual(const KeyFrame& a, const KeyFrame& b);
@@ -62,6 +63,13 @@ class Document {
     // The loader stays owned by the caller; nullptr restores the loader that loads nothing.
     void SetMediaLoader(MediaLoader* loader);
     MediaLoader& mediaLoader() { return *loader_; }
+    // The script window, which loads script tracks' files and holds their text; null for none
+    // (nothing is loaded then). Stays owned by the caller.
+    void SetScriptHolder(ScriptHolder* holder) { script_ = holder; }
+    ScriptHolder* scriptHolder() const { return script_; }
+    // The file loaded into the script holder (which shows it); false without one or when the
+    // file cannot be read.
+    bool LoadScript(const QString& path);
     DocumentHost& host() { return host_; }
     Profile& profile() { return profile_; }
     const Profile& profile() const { return profile_; }
@@ -191,6 +199,7 @@ class Document {
     QString projectFolder_;
     DocumentSettings settings_;
     int currentFrame_ = 0;
+    ScriptHolder* script_ = nullptr;
     MonitorCamera monitorCamera_;
     bool setLocked_ = false;
     UndoRing undo_;

@@ -74,7 +74,7 @@ void Document::GiveTrackItsFile(ShowNode& node, const QString& file) {
         case NodeKind::Script:
             if (const auto chosen = AskOpen(filters::kScript, QString())) {
                 SetProjectFolderFromFile(*chosen);
-                if (loader_->LoadScript(*this, *chosen, node)) GiveFile(node, *chosen);
+                if (LoadScript(*chosen)) GiveFile(node, *chosen);
             }
             break;
         default:

@@ -5,6 +5,7 @@
 #include "Document.h"
 #include "FileFilters.h"
 #include "Paths.h"
+#include "ScriptHolder.h"
 #include "SetFile.h"
 #include "ShowFile.h"
 
@@ -109,7 +110,7 @@ bool ShowFiles::ReadShow(const QString& path) {
                     node.set.reset();
                 break;
             case NodeKind::Script:
-                scriptLoaded |= loader.LoadScript(doc_, found, node);
+                scriptLoaded |= doc_.LoadScript(found);
                 break;
             default:
                 break;
@@ -178,10 +179,10 @@ bool ShowFiles::CloseShow() {
         if (a == Answer::kCancel) return false;
         if (a == Answer::kYes && !SaveShow()) return false;
     }
-    if (script_ && script_->modified()) {
-        const Answer a = ask(script_->path(), "Script File");
+    if (ScriptHolder* script = doc_.scriptHolder(); script && script->modified()) {
+        const Answer a = ask(script->path(), "Script File");
         if (a == Answer::kCancel) return false;
-        if (a == Answer::kYes) script_->Save();
+        if (a == Answer::kYes) script->Save();
     }
     return true;
 }

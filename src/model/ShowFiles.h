@@ -16,15 +16,6 @@ class Set;
 class ShowNode;
 enum class NodeKind : uint8_t;
 
-// The script window's file, as the close questions see it. Registered by the script window.
-class ScriptFile {
-  public:
-    virtual ~ScriptFile() = default;
-    virtual bool modified() const = 0;
-    virtual QString path() const = 0;
-    virtual void Save() = 0;
-};
-
 // How a set file is read into a scene's set: in place of its panels, or after them.
 enum class SetLoad { kReplace, kAppend };
 // Whether the set's and its pictures' paths go through the missing-file lookup first.
@@ -35,9 +26,6 @@ enum class SetName { kKeep, kAsk };
 class ShowFiles {
   public:
     explicit ShowFiles(Document& doc);
-
-    // The script window whose unsaved text the close questions offer to save; null for none.
-    void SetScriptFile(ScriptFile* script) { script_ = script; }
 
     // --- shows ---
     // "&New Show": after "Are you sure?" when the show is modified, a new show of one scene.
@@ -94,7 +82,6 @@ class ShowFiles {
 
     Document& doc_;
     DocumentHost& host_;
-    ScriptFile* script_ = nullptr;
     // While a show is read: its folder, where files moved along with it are found.
     QString readingFolder_;
 };

@@ -16,14 +16,14 @@ int Truncated(double v) {
 
 }  // namespace
 
-int ScriptLineForFrame(int frame, int lines, int sceneLength) {
+int ScriptLineForFrame(int frame, int sceneStart, int lines, int sceneLength) {
     if (sceneLength == 0) return 0;
-    return Truncated(double(frame) * double(lines) / double(sceneLength));
+    return Truncated((double(frame) - double(sceneStart)) * double(lines) / double(sceneLength));
 }
 
-int ScriptFrameForLine(int firstLine, int lines, int sceneLength) {
+int ScriptFrameForLine(int firstLine, int lines, int sceneStart, int sceneLength) {
     if (lines == 0) return -1;
-    return Truncated(double(firstLine) / double(lines) * double(sceneLength));
+    return Truncated(double(sceneStart) + double(firstLine) / double(lines) * double(sceneLength));
 }
 
 }  // namespace quillon

@@ -10,6 +10,7 @@
 #include "ScriptedHost.h"
 #include "model/Document.h"
 #include "model/Profile.h"
+#include "model/ScriptHolder.h"
 #include "model/SetFile.h"
 #include "model/ShowFiles.h"
 
@@ -53,12 +54,18 @@ class ShowFilesTest : public ::testing::Test {
     std::unique_ptr<ShowFiles> files;
 };
 
-struct FakeScript final : ScriptFile {
+struct FakeScript final : ScriptHolder {
+    bool Load(const QString& path) override {
+        loaded << path;
+        return true;
+    }
     bool modified() const override { return changed; }
     QString path() const override { return "/scripts/c.rtf"; }
     void Save() override { ++saves; }
+    void ToggleShown() override {}
     bool changed = true;
     int saves = 0;
+    QStringList loaded;
 };
 
 }  // namespace
@@ -273,7 +280,7 @@ TEST_F(ShowFilesTest, ReadSetAppendsAndNotesMovedPictures) {
 
 TEST_F(ShowFilesTest, ClosePromptsInOrderAndACancelledSaveKeepsTheShow) {
     FakeScript script;
-    files->SetScriptFile(&script);
+    doc->SetScriptHolder(&script);
     Scene().set = std::make_unique<Set>();
     Scene().set->path = "/sets/a.set";
     Scene().set->dirty = 1;

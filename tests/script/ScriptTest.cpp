@@ -190,10 +190,14 @@ TEST(ScriptFile, ByNameAsRtfOrPlainText) {
 TEST(ScriptFollowing, LinesAndFramesOverTheScene) {
     // 100 lines over a 300-frame scene: frame 150 puts line 50 at the top; line 25 at the top
     // is frame 75.
-    EXPECT_EQ(ScriptLineForFrame(150, 100, 300), 50);
-    EXPECT_EQ(ScriptFrameForLine(25, 100, 300), 75);
-    EXPECT_EQ(ScriptLineForFrame(299, 100, 300), 99);
-    EXPECT_EQ(ScriptFrameForLine(1, 3, 100), 33);  // truncated
-    EXPECT_EQ(ScriptFrameForLine(5, 0, 300), -1);  // no lines: nothing happens
-    EXPECT_EQ(ScriptLineForFrame(10, 100, 0), 0);
+    EXPECT_EQ(ScriptLineForFrame(150, 0, 100, 300), 50);
+    EXPECT_EQ(ScriptFrameForLine(25, 100, 0, 300), 75);
+    EXPECT_EQ(ScriptLineForFrame(299, 0, 100, 300), 99);
+    EXPECT_EQ(ScriptFrameForLine(1, 3, 0, 100), 33);  // truncated
+    EXPECT_EQ(ScriptFrameForLine(5, 0, 0, 300), -1);  // no lines: nothing happens
+    EXPECT_EQ(ScriptLineForFrame(10, 0, 100, 0), 0);
+    // The second scene of a show, frames 300 to 600: its own script from its first line.
+    EXPECT_EQ(ScriptLineForFrame(300, 300, 100, 300), 0);
+    EXPECT_EQ(ScriptLineForFrame(450, 300, 100, 300), 50);
+    EXPECT_EQ(ScriptFrameForLine(25, 100, 300, 300), 375);
 }

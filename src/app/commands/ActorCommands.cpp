@@ -5,6 +5,7 @@
 #include "CommandRegistry.h"
 #include "app/MainWindow.h"
 #include "model/Document.h"
+#include "model/ScriptHolder.h"
 #include "model/Settings.h"
 #include "stage/StageView.h"
 
@@ -20,7 +21,10 @@ void RegisterActorCommands(CommandContext& c) {
         {.id = kCmdAddSound,
          .text = "Add &Sound ",
          .prompt = "Add a sound track at the current frame"},
-        {.id = kCmdAddScript, .text = "Add S&cript", .prompt = "Add a script to the current scene"},
+        {.id = kCmdAddScript,
+         .text = "Add S&cript",
+         .prompt = "Add a script to the current scene",
+         .run = [&c] { c.doc.AddScriptCommand(c.stage.VisiblePlace()); }},
         {.id = kCmdSmoothFiltering,
          .text = "Smooth Filtering",
          .prompt = "Smooth the pictures as they are drawn",
@@ -42,7 +46,13 @@ void RegisterActorCommands(CommandContext& c) {
                  c.window.RedrawAll();
              },
          .checked = [&c] { return c.doc.settings().featherActors; }},
-        {.id = kCmdShowScript, .text = "Show Script", .prompt = "Show or hide the script window"},
+        {.id = kCmdShowScript,
+         .text = "Show Script",
+         .prompt = "Show or hide the script window",
+         .run =
+             [&c] {
+                 if (ScriptHolder* script = c.doc.scriptHolder()) script->ToggleShown();
+             }},
         {.id = kCmdDeleteActor,
          .text = "Delete Actor",
          .prompt = "Delete the selected tracks of the current scene",
