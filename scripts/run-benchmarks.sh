@@ -11,7 +11,7 @@ for b in "$build"/bench/bench_*; do
   case "$(basename "$b")" in
     bench_frame_step)
       xvfb-run -a -s "-screen 0 1280x900x24" env QT_QPA_PLATFORM=xcb "$b" ;;
-    bench_stage|bench_timeline)
+    bench_stage|bench_timeline|bench_script_follow)
       QT_QPA_PLATFORM=offscreen "$b" ;;
     *)
       "$b" --benchmark_min_time=0.2 ;;

@@ -44,6 +44,11 @@ ScriptWindow::ScriptWindow(Document& doc, QWidget* owner) : QDialog(owner), doc_
     layout->addWidget(edit_);
     connect(edit_->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { ScrolledByUser(); });
+    // Lines move when the text changes or is laid out again (a font, a size).
+    connect(edit_->document(), &QTextDocument::contentsChanged, this,
+            [this] { lineTopsValid_ = false; });
+    connect(edit_->document()->documentLayout(), &QAbstractTextDocumentLayout::update, this,
+            [this] { lineTopsValid_ = false; });
 
     const Profile& profile = doc_.profile();
     const int left = settings::Get(profile, settings::kScriptWindowLeft);
@@ -123,8 +128,10 @@ bool ScriptWindow::modified() const {
     return edit_->document()->isModified();
 }
 
-std::vector<int> ScriptWindow::LineTops() const {
-    std::vector<int> tops;
+const std::vector<int>& ScriptWindow::LineTops() const {
+    if (lineTopsValid_) return lineTops_;
+    std::vector<int>& tops = lineTops_;
+    tops.clear();
     QTextDocument* document = edit_->document();
     QAbstractTextDocumentLayout* layout = document->documentLayout();
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
@@ -137,6 +144,7 @@ std::vector<int> ScriptWindow::LineTops() const {
         for (int i = 0; i < lines->lineCount(); ++i)
             tops.push_back(int(box.top() + lines->lineAt(i).y()));
     }
+    lineTopsValid_ = true;
     return tops;
 }
 
@@ -145,7 +153,7 @@ int ScriptWindow::LineCount() const {
 }
 
 int ScriptWindow::FirstVisibleLine() const {
-    const std::vector<int> tops = LineTops();
+    const std::vector<int>& tops = LineTops();
     if (tops.empty()) return 0;
     const int y = edit_->verticalScrollBar()->value();
     // The last line whose top is at or above the view's top.
@@ -154,7 +162,7 @@ int ScriptWindow::FirstVisibleLine() const {
 }
 
 void ScriptWindow::ScrollToLine(int line) {
-    const std::vector<int> tops = LineTops();
+    const std::vector<int>& tops = LineTops();
     if (tops.empty()) return;
     const int y = tops[size_t(std::clamp(line, 0, int(tops.size()) - 1))];
     following_ = true;

@@ -6,6 +6,7 @@
 // change scrolls the script, scrolling the script moves the frame.
 
 #include <QDialog>
+#include <vector>
 
 #include "model/DocumentListener.h"
 #include "model/ScriptHolder.h"
@@ -60,13 +61,16 @@ class ScriptWindow final : public QDialog, public ScriptHolder, public DocumentL
     void StoreRect();
     void ScrolledByUser();
     void SetTitleFrom(const QString& path);
-    // The top of each laid-out line, in document pixels.
-    std::vector<int> LineTops() const;
+    // The top of each laid-out line, in document pixels; kept until the text or its layout
+    // changes.
+    const std::vector<int>& LineTops() const;
 
     Document& doc_;
     QTextEdit* edit_;
     QString fileName_ = kNoScript;
     int lastFirstLine_ = 0;
+    mutable std::vector<int> lineTops_;
+    mutable bool lineTopsValid_ = false;
     bool following_ = false;  // our own scrolling, not the user's
     bool placing_ = true;     // moves and sizes before the stored rectangle is applied
 };
