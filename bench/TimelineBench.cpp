@@ -6,6 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <memory>
@@ -76,6 +78,40 @@ void BM_FrameStep(benchmark::State& state) {
     state.SetLabel("50 scenes x 20 tracks, document step + strip repaint; target < 30 ms");
 }
 BENCHMARK(BM_FrameStep)->Unit(benchmark::kMicrosecond);
+
+// A drag step: a selected track's outline follows the mouse (old and new lines repainted, the
+// frame counter told). Target: under 2 ms.
+void BM_DragStep(benchmark::State& state) {
+    Show show;
+    show.view->GoToFrame(20 * kSceneLength, false);
+    QApplication::processEvents();
+    QWidget* port = show.view->viewport();
+    // Track 3 of the scene in view (row 76), pressed in its middle and held past the beep.
+    ShowNode* track = show.doc.root().children[20]->children[4 + 3];
+    track->setSelected(true);
+    show.doc.NotifyChanged({.aspects = DocumentChange::kSelection});
+    const int scroll = show.view->horizontalScrollBar()->value();
+    const QPointF press(double(show.view->timeScale().X(track->startFrame + 100) - scroll), 80);
+    auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, port->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(port, &e);
+    };
+    send(QEvent::MouseButtonPress, press, Qt::LeftButton);
+    QElapsedTimer held;
+    held.start();
+    while (!show.view->dragging() && held.elapsed() < 2000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (!show.view->dragging()) state.SkipWithError("the drag did not start");
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 100;
+        send(QEvent::MouseMove, press + QPointF(step * 3, (step % 3) * 12), Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    send(QEvent::MouseButtonRelease, press, Qt::NoButton);
+    state.SetLabel("50 scenes x 20 tracks, outline moved + frame counter; target < 2 ms");
+}
+BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
 
 // The baseline: the whole view repainted at the same place.
 void BM_FullRepaint(benchmark::State& state) {
