@@ -12,6 +12,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   qt6-qpa-plugins xvfb xauth xdotool x11-utils
+  qt6-multimedia-dev pulseaudio
 )
 
 missing=()
