@@ -16,6 +16,7 @@
 #include "KeyPlacement.h"
 #include "MovieCommands.h"
 #include "PictureCommands.h"
+#include "PlayCommands.h"
 #include "RenderCommands.h"
 #include "TexelCommands.h"
 #include "VrmlCommands.h"
@@ -50,8 +51,12 @@ const char* kUsage =
     "                                         render one frame offscreen (PNG)\n"
     "  render SHOW.shw -o OUT [--format avi|tga16|tga24|vrml] [--start TC] [--end TC]\n"
     "         [--fps F] [--size WxH] [--fields frames|even|odd]\n"
-    "         [--codec raw|mjpeg|ffv1|mpeg4|h264]\n"
+    "         [--codec raw|mjpeg|ffv1|mpeg4|h264] [--sound]\n"
     "                                         make a movie offscreen (defaults: profile)\n"
+    "  sound FILE.wav [--rate R] [--from F]   the clip's format, length and start offset (JSON)\n"
+    "  play SHOW.shw [--start TC] [--end TC] [--mode M] [--range A B] [--seconds S]\n"
+    "       [--fullscreen] [--size WxH] [--trace] [--test-rate] [--audio-out OUT.wav]\n"
+    "       [--no-audio]                      play the show offscreen in real time\n"
     "  make-demo OUTDIR                       write the demo show, its sets and pictures\n";
 
 const char* KindName(NodeKind k) {
@@ -380,6 +385,8 @@ int main(int argc, char** argv) {
         if (command == "frame") return CmdFrame(rest, profile);
         if (command == "render") return CmdRender(rest, profile);
         if (command == "make-demo") return CmdMakeDemo(Args(rest, {}));
+        if (command == "sound") return CmdSound(Args(rest, {}), profile);
+        if (command == "play") return CmdPlay(rest, profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());
