@@ -5,69 +5,21 @@
 #include <QAudioSink>
 #include <QIODevice>
 #include <QMediaDevices>
-#include <QMetaObject>
 #include <algorithm>
-#include <cstring>
 
 namespace quillon {
 
-// The bytes handed over and not yet taken by the sink, buffer by buffer. The sink reads from
-// it on this thread (its own timer), so no lock is needed.
-class QtAudioOutput::Feed final : public QIODevice {
-  public:
-    explicit Feed(QtAudioOutput& owner) : owner_(owner) {}
+namespace {
 
-    void Append(const uint8_t* data, size_t size) {
-        queue_.emplace_back(data, data + size);
-        pending_ += qint64(size);
-        emit readyRead();
-    }
-    void Clear() {
-        queue_.clear();
-        taken_ = 0;
-        pending_ = 0;
-    }
-    bool Empty() const { return queue_.empty(); }
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return pending_ + QIODevice::bytesAvailable(); }
+// How often the sink is looked at for room: a tenth of its buffer or less.
+constexpr int kFeedMilliseconds = 5;
 
-  protected:
-    qint64 readData(char* data, qint64 maxSize) override {
-        qint64 copied = 0;
-        int done = 0;
-        while (copied < maxSize && !queue_.empty()) {
-            const std::vector<uint8_t>& front = queue_.front();
-            const qint64 n = std::min<qint64>(maxSize - copied, qint64(front.size()) - taken_);
-            std::memcpy(data + copied, front.data() + taken_, size_t(n));
-            copied += n;
-            taken_ += n;
-            if (taken_ == qint64(front.size())) {
-                queue_.pop_front();
-                taken_ = 0;
-                ++done;
-            }
-        }
-        pending_ -= copied;
-        // The clip player refills from the event loop, not from inside the sink's read.
-        if (done > 0) {
-            const int generation = owner_.generation_;
-            QMetaObject::invokeMethod(
-                &owner_, [this, done, generation] { owner_.TakeDone(done, generation); },
-                Qt::QueuedConnection);
-        }
-        return copied;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
+}  // namespace
 
-  private:
-    QtAudioOutput& owner_;
-    std::deque<std::vector<uint8_t>> queue_;
-    qint64 taken_ = 0;
-    qint64 pending_ = 0;
-};
-
-QtAudioOutput::QtAudioOutput(QObject* parent)
-    : QObject(parent), feed_(std::make_unique<Feed>(*this)) {}
+QtAudioOutput::QtAudioOutput(QObject* parent) : QObject(parent) {
+    timer_.setInterval(kFeedMilliseconds);
+    connect(&timer_, &QTimer::timeout, this, &QtAudioOutput::Feed);
+}
 
 QtAudioOutput::~QtAudioOutput() {
     Close();
@@ -99,59 +51,90 @@ int QtAudioOutput::Open(const WaveFormat& wave, Client* client) {
     sink_ = std::make_unique<QAudioSink>(device, format);
     // About a tenth of a second in the device: the picture and the sound stay close, and a stop
     // is heard at once.
-    sink_->setBufferSize(std::max(4096, format.bytesForDuration(100000)));
-    client_ = client;
-    ++generation_;
-    feed_->Clear();
-    feed_->open(QIODevice::ReadOnly);
-    sink_->start(feed_.get());
-    switch (sink_->error()) {
-        case QAudio::NoError:
-            return kAudioOpened;
-        case QAudio::OpenError:
-            Close();
-            return kAudioAllocated;
-        default:
-            Close();
-            return kAudioError;
+    sink_->setBufferSize(format.bytesForDuration(100000));
+    device_ = sink_->start();
+    if (!device_ || sink_->error() != QAudio::NoError) {
+        const bool busy = sink_->error() == QAudio::OpenError;
+        Close();
+        return busy ? kAudioAllocated : kAudioError;
     }
+    client_ = client;
+    bytesPerSecond_ = format.bytesForDuration(1000000);
+    silence_ = wave.bitsPerSample == 8 ? 0x80 : 0;
+    soundBytes_ = 0;
+    padded_ = false;
+    timer_.start();
+    return kAudioOpened;
 }
 
 void QtAudioOutput::Write(const uint8_t* data, size_t size) {
     if (!sink_ || size == 0) return;
-    feed_->Append(data, size);
+    queue_.push_back(Buffer{std::vector<uint8_t>(data, data + size)});
+    Feed();
+}
+
+void QtAudioOutput::Feed() {
+    if (!sink_ || !device_ || feeding_) return;
+    feeding_ = true;
+    while (!queue_.empty()) {
+        Buffer& front = queue_.front();
+        const qint64 room = sink_->bytesFree();
+        if (room <= 0) break;
+        const qint64 n = std::min<qint64>(room, qint64(front.bytes.size() - front.written));
+        const qint64 written =
+            device_->write(reinterpret_cast<const char*>(front.bytes.data() + front.written), n);
+        if (written <= 0) break;
+        front.written += size_t(written);
+        if (!front.padding) soundBytes_ += written;
+        if (front.written < front.bytes.size()) continue;
+        const bool padding = front.padding;
+        queue_.pop_front();
+        // The refill is queued as soon as the device has taken a buffer.
+        if (!padding && client_) client_->BufferDone();
+    }
+    feeding_ = false;
 }
 
 bool QtAudioOutput::Idle() const {
     if (!sink_) return true;
-    return feed_->Empty() && sink_->state() != QAudio::ActiveState;
+    if (!queue_.empty()) {
+        for (const Buffer& b : queue_)
+            if (!b.padding) return false;
+    }
+    // Everything of the clip is in the device. A device starts playing when its buffer has
+    // filled once; a clip's tail shorter than that is followed by silence so that it plays.
+    if (!padded_) {
+        auto* self = const_cast<QtAudioOutput*>(this);
+        self->padded_ = true;
+        self->queue_.push_back(Buffer{
+            std::vector<uint8_t>(size_t(std::max<qsizetype>(sink_->bufferSize(), 0)), silence_), 0,
+            true});
+        self->Feed();
+    }
+    const int64_t soundMicroseconds =
+        bytesPerSecond_ > 0 ? soundBytes_ * 1000000 / bytesPerSecond_ : 0;
+    return sink_->processedUSecs() >= soundMicroseconds;
 }
 
 void QtAudioOutput::Reset() {
-    ++generation_;
-    feed_->Clear();
+    queue_.clear();
     if (sink_) sink_->reset();
+    device_ = nullptr;
 }
 
 void QtAudioOutput::Close() {
-    ++generation_;
+    timer_.stop();
     client_ = nullptr;
+    queue_.clear();
+    device_ = nullptr;
     if (sink_) {
         sink_->reset();
         sink_.reset();
     }
-    feed_->Clear();
-    feed_->close();
 }
 
 int64_t QtAudioOutput::playedMicroseconds() const {
     return sink_ ? sink_->processedUSecs() : 0;
-}
-
-void QtAudioOutput::TakeDone(int count, int generation) {
-    // Buffers of a clip that has since been stopped are not reported.
-    for (int i = 0; i < count && generation == generation_ && client_; ++i)
-        client_->BufferDone();
 }
 
 }  // namespace quillon

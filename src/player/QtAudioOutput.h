@@ -1,11 +1,15 @@
 #pragma once
 // QtAudioOutput: the sound device, through Qt Multimedia's QAudioSink on the default output.
-// The sink pulls the clip's bytes from a small device of our own that holds the buffers the
-// clip player hands over; when the sink has taken a whole buffer, the clip player is told (on
-// this object's thread, from the event loop) and queues the next. PCM of 8, 16 or 32 bits, one
-// or more channels and any rate the device takes; everything else is refused as a bad format.
+// The buffers the clip player hands over are pushed into the sink as it has room for them
+// (looked at every few milliseconds); when a buffer has gone into the sink the clip player is
+// told and queues the next. A clip has been played when the device has played every byte
+// written (its tail is padded with silence so that the device starts a clip shorter than its
+// own buffer). PCM of 8, 16 or 32 bits, any channels and any rate the device takes; everything
+// else is refused as a bad format.
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -14,6 +18,7 @@
 #include "player/AudioOutput.h"
 
 class QAudioSink;
+class QIODevice;
 
 namespace quillon {
 
@@ -36,13 +41,23 @@ class QtAudioOutput final : public QObject, public AudioOutput {
     int64_t playedMicroseconds() const;
 
   private:
-    class Feed;
-    void TakeDone(int count, int generation);
+    struct Buffer {
+        std::vector<uint8_t> bytes;
+        size_t written = 0;
+        bool padding = false;
+    };
+    void Feed();
 
-    std::unique_ptr<Feed> feed_;
     std::unique_ptr<QAudioSink> sink_;
+    QIODevice* device_ = nullptr;  // the sink's, while it is open
     Client* client_ = nullptr;
-    int generation_ = 0;
+    QTimer timer_;
+    std::deque<Buffer> queue_;
+    bool feeding_ = false;
+    bool padded_ = false;
+    int bytesPerSecond_ = 0;
+    uint8_t silence_ = 0;
+    int64_t soundBytes_ = 0;  // bytes of the clip (not padding) written to the sink
 };
 
 }  // namespace quillon

@@ -24,16 +24,21 @@ int16_t Sample16(const uint8_t* p, int bits) {
     return int16_t(uint16_t(p[0]) | uint16_t(p[1]) << 8);
 }
 
-// Reads up to `frames` sample frames of the clip and gives them as `channels`-channel 16-bit
-// samples at the clip's own rate.
-std::vector<int16_t> ReadClip(QFile& file, const WaveScan& scan, int channels, int64_t frames) {
+}  // namespace
+
+std::vector<int16_t> ReadPcm16(QIODevice& file, const WaveScan& scan, int channels,
+                               int64_t frames) {
     const WaveFormat& f = scan.format;
     const int bytesPerSample = f.bitsPerSample / 8;
-    const int block = f.blockAlign ? f.blockAlign : bytesPerSample * f.channels;
     std::vector<int16_t> out;
-    if (block < bytesPerSample * f.channels || block <= 0) return out;
+    if ((bytesPerSample != 1 && bytesPerSample != 2) || f.channels == 0 || channels <= 0)
+        return out;
+    const int block = f.blockAlign ? f.blockAlign : bytesPerSample * f.channels;
+    if (block < bytesPerSample * f.channels) return out;
     const int64_t available = std::min<int64_t>(scan.dataSize / block, frames);
-    out.reserve(size_t(std::max<int64_t>(0, available)) * size_t(channels));
+    // Room for what the file says, up to a million sample frames: a size in a header is not
+    // yet bytes on disk.
+    out.reserve(size_t(std::clamp<int64_t>(available, 0, 1 << 20)) * size_t(channels));
     std::vector<uint8_t> piece(size_t(block) * 4096);
     int64_t left = available;
     while (left > 0) {
@@ -53,6 +58,8 @@ std::vector<int16_t> ReadClip(QFile& file, const WaveScan& scan, int channels, i
     }
     return out;
 }
+
+namespace {
 
 // Linear resampling of interleaved samples from one rate to another.
 std::vector<int16_t> Resample(const std::vector<int16_t>& in, int channels, int from, int to) {
@@ -114,7 +121,7 @@ ShowSoundtrackResult BuildShowSoundtrack(const Document& doc) {
             int64_t(t.node->endFrame - int64_t(t.node->startFrame)) * 100 * clipRate / showRate;
         MovieSoundClip clip;
         clip.startFrame = t.node->startFrame;
-        clip.samples = Resample(ReadClip(file, t.scan, sound.channels, length), sound.channels,
+        clip.samples = Resample(ReadPcm16(file, t.scan, sound.channels, length), sound.channels,
                                 clipRate, sound.sampleRate);
         sound.clips.push_back(std::move(clip));
     }
