@@ -5,10 +5,12 @@
 // frame-rate test; "Add &Sound" making a track as long as its clip.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPaintEvent>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -17,6 +19,7 @@
 #include "../player/WaveBytes.h"
 #include "WindowTestKit.h"
 #include "app/MainWindow.h"
+#include "app/MovieSettingsDialog.h"
 #include "app/PlayerPane.h"
 #include "app/TransportButton.h"
 #include "model/Document.h"
@@ -263,4 +266,50 @@ TEST_F(PlaybackWindowTest, AddSoundMakesATrackAsLongAsItsClip) {
     EXPECT_EQ(track->startFrame, 20);
     EXPECT_EQ(track->endFrame, 80);
     EXPECT_EQ(track->GetName(), "clip");
+}
+
+TEST_F(PlaybackWindowTest, MakeMovieWithTheSoundTracks) {
+    App app(Path("p.ini"));
+    ASSERT_TRUE(app.files.ReadShow(kDemo));
+    // Half a second of 16-bit mono at 22050 on a track from frame 0.
+    const QString clip = Path("clip.wav");
+    ASSERT_TRUE(quillon::testing::WriteBytes(
+        clip, quillon::testing::PcmWave(quillon::testing::Ramp(22050), 1, 22050, 16)));
+    auto* track = new ShowNode;
+    track->kind = NodeKind::SoundTrack;
+    track->endFrame = 60;
+    track->SetFileName(clip.toStdString());
+    app.doc.root().children[0]->AddChild(track, false);
+    const QString movie = Path("take.avi");
+    QTimer::singleShot(300, [&] {
+        auto* dialog = qobject_cast<MovieSettingsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->soundBox()->text(), "Include sound tracks");
+        dialog->endEdit()->setText("1:00");
+        dialog->widthEdit()->setText("160");
+        dialog->heightEdit()->setText("120");
+        dialog->soundBox()->setChecked(true);
+        auto* poll = new QTimer(app.window);
+        QObject::connect(poll, &QTimer::timeout, [poll, movie] {
+            auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!files) return;
+            poll->stop();
+            auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setText(movie);
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(name, &enter);
+        });
+        poll->start(100);
+        dialog->accept();
+    });
+    app.window->action(kCmdMakeMovie)->trigger();
+    EXPECT_EQ(app.profile.GetInt("Movie", "Sound", -1), 1);
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,codec_name", "-of",
+                            "default=noprint_wrappers=1", movie});
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    const QString streams = QString::fromUtf8(probe.readAllStandardOutput());
+    EXPECT_TRUE(streams.contains("codec_type=audio")) << streams.toStdString();
+    EXPECT_TRUE(streams.contains("pcm_s16le")) << streams.toStdString();
 }
