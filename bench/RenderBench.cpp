@@ -11,6 +11,8 @@
 // process (package ffmpeg) encoding Motion JPEG at the same quality into an AVI.
 // BM_RenderFrameMemory renders 10,000 frames and reports how far the resident size grew after
 // the first 1,000 (rss_growth_kb).
+// BM_CliPlayTestRateFullScreen runs `quillon-cli play --fullscreen --test-rate` on the same
+// saved show and reports the play loop's own frame-rate measurement.
 // BM_FirstFrameOfPanelSet runs the whole `quillon-cli frame` command on a show whose one scene
 // has a set of panels/pictures panels sharing that many 1024 x 1024 PNG pictures: opening the
 // show, reading its set and pictures and rendering the first frame.
@@ -23,6 +25,7 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -288,15 +291,24 @@ std::string MoviePath(const char* name) {
     return "/tmp/quillon-bench-" + std::to_string(getpid()) + "-" + name + ".avi";
 }
 
-// What a user runs: the whole `quillon-cli render` process on the scene, saved as a show with
-// its set and pictures, at the show's default 30 fps, into a Motion-JPEG AVI of every frame.
-void BM_CliRenderToMotionJpegAvi(benchmark::State& state) {
+// The scene saved as a show with its set and pictures; an empty path when it cannot be.
+QString SavedShow() {
     Stage& s = TheStage();
     const QString show = s.dir.filePath("bench.shw"), set = s.dir.filePath("bench.set");
     ShowNode& scene = *s.doc->root().children[0];
     scene.SetFileName(set.toStdString());
     if (!ShowFiles(*s.doc).WriteSet(*scene.set, set) ||
-        !WriteShowFile(show.toStdString(), s.doc->root(), {})) {
+        !WriteShowFile(show.toStdString(), s.doc->root(), {}))
+        return {};
+    return show;
+}
+
+// What a user runs: the whole `quillon-cli render` process on the scene, saved as a show with
+// its set and pictures, at the show's default 30 fps, into a Motion-JPEG AVI of every frame.
+void BM_CliRenderToMotionJpegAvi(benchmark::State& state) {
+    Stage& s = TheStage();
+    const QString show = SavedShow();
+    if (show.isEmpty()) {
         state.SkipWithError("cannot write the show");
         return;
     }
@@ -316,6 +328,42 @@ void BM_CliRenderToMotionJpegAvi(benchmark::State& state) {
         benchmark::Counter(double(state.iterations()) * kSceneLength, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CliRenderToMotionJpegAvi)->Unit(benchmark::kSecond)->MinTime(5.0)->UseRealTime();
+
+// "&Test Frame Rate" on the scene: `quillon-cli play --fullscreen --test-rate`, the real play
+// loop drawing every frame of the 300 as fast as it can at 720 x 484, and its own report
+// (test_rate_fps) beside BM_RenderFrame's frames_per_second: the loop's overhead is the
+// difference.
+void BM_CliPlayTestRateFullScreen(benchmark::State& state) {
+    Stage& s = TheStage();
+    const QString show = SavedShow();
+    if (show.isEmpty()) {
+        state.SkipWithError("cannot write the show");
+        return;
+    }
+    const std::string command = std::string(QUILLON_CLI) + " --profile '" +
+                                s.dir.filePath("cli.ini").toStdString() + "' play '" +
+                                show.toStdString() + "' --fullscreen --test-rate --no-audio" +
+                                " --size " + std::to_string(kWidth) + "x" + std::to_string(kHeight);
+    double rate = 0;
+    long frames = 0;
+    for (auto _ : state) {
+        std::FILE* out = popen(command.c_str(), "r");
+        char line[256] = {};
+        double fps = 0;
+        long count = 0;
+        while (out && std::fgets(line, sizeof(line), out))
+            std::sscanf(line, "Frame rate is %lf fps in %ld frames", &fps, &count);
+        if (!out || pclose(out) != 0 || count == 0) {
+            state.SkipWithError("quillon-cli play failed");
+            break;
+        }
+        rate += fps;
+        frames += count;
+    }
+    state.counters["test_rate_fps"] = rate / double(std::max<int64_t>(1, state.iterations()));
+    state.counters["ticks"] = double(frames) / double(std::max<int64_t>(1, state.iterations()));
+}
+BENCHMARK(BM_CliPlayTestRateFullScreen)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
 
 void BM_BareGlLoopPipedToFfmpeg(benchmark::State& state) {
     Stage& s = TheStage();
