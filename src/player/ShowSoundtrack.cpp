@@ -29,10 +29,11 @@ int16_t Sample16(const uint8_t* p, int bits) {
 std::vector<int16_t> ReadPcm16(QIODevice& file, const WaveScan& scan, int channels,
                                int64_t frames) {
     const WaveFormat& f = scan.format;
-    const int bytesPerSample = f.bitsPerSample / 8;
     std::vector<int16_t> out;
-    if ((bytesPerSample != 1 && bytesPerSample != 2) || f.channels == 0 || channels <= 0)
+    // Only whole 8- or 16-bit samples: a 12-bit clip would be read a byte past its blocks.
+    if ((f.bitsPerSample != 8 && f.bitsPerSample != 16) || f.channels == 0 || channels <= 0)
         return out;
+    const int bytesPerSample = f.bitsPerSample / 8;
     const int block = f.blockAlign ? f.blockAlign : bytesPerSample * f.channels;
     if (block < bytesPerSample * f.channels) return out;
     const int64_t available = std::min<int64_t>(scan.dataSize / block, frames);

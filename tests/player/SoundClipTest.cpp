@@ -13,6 +13,7 @@
 #include "WaveBytes.h"
 #include "model/Document.h"
 #include "model/Profile.h"
+#include "player/ShowSoundtrack.h"
 #include "player/SoundClip.h"
 #include "player/WaveFile.h"
 #include "player/WaveFileOutput.h"
@@ -331,4 +332,59 @@ TEST_F(SoundClipTest, RecordingStopsWhereThePlayStops) {
     clock.now = 5000;
     out.Pump();
     EXPECT_EQ(out.bytesRecorded(), 2000);
+}
+
+TEST(ShowSoundTest, PcmDecodingForMovies) {
+    auto le16 = [](std::initializer_list<int> v) {
+        LeBytes b;
+        for (int x : v)
+            b.u16(unsigned(x) & 0xFFFF);
+        return b.s;
+    };
+    const std::string fuzzFound = [] {
+        // Found by the WAV fuzzer: 12-bit samples in one-byte blocks were read a byte too far.
+        QFile f(QUILLON_TEST_DATA "/wave/fuzz-12-bit-samples.wav");
+        return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+    }();
+    ASSERT_FALSE(fuzzFound.empty());
+    struct Case {
+        const char* what;
+        std::string wave;
+        int channels;
+        int64_t frames;
+        std::vector<int16_t> samples;
+    } cases[] = {
+        {"8-bit mono on both sides",
+         PcmWave(std::string("\x80\xFF\x00", 3)),
+         2,
+         10,
+         {0, 0, 32512, 32512, -32768, -32768}},
+        {"16-bit stereo, first channel",
+         PcmWave(le16({1000, -2000, 3, 4}), 2, 8000, 16),
+         1,
+         10,
+         {1000, 3}},
+        {"cut at the frames asked for", PcmWave(le16({5, 6, 7}), 1, 8000, 16), 1, 2, {5, 6}},
+        {"a file shorter than its data chunk",
+         Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16000, 2, 16)) +
+              Chunk("data", le16({9}) + "x", 10)),
+         1,
+         10,
+         {9}},
+        {"a block too small for its samples",
+         Riff(Chunk("fmt ", FmtBody(1, 2, 8000, 8000, 1, 16)) + Chunk("data", Ramp(8))),
+         2,
+         10,
+         {}},
+        {"12-bit samples", fuzzFound, 2, 1 << 16, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray bytes(c.wave.data(), qsizetype(c.wave.size()));
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const WaveScan scan = ScanWave(buffer);
+        ASSERT_TRUE(scan.ok());
+        EXPECT_EQ(ReadPcm16(buffer, scan, c.channels, c.frames), c.samples);
+    }
 }
