@@ -135,6 +135,7 @@ void MainWindow::BuildPanes(PictureMediaLoader& media, GlTextureUploader& textur
 
 void MainWindow::ShowRostrumMode(bool on) {
     ShowPanelButtons(*toolBar_, *commands_, !on);
+    static_cast<PlayerPane*>(playerPane_)->SetRostrumMode(on);
 }
 
 void MainWindow::UpdateCommands() {

@@ -122,11 +122,11 @@ void PlayerPane::PlaceButtons() {
     const QRect box = TransportBox();
     for (TransportButton* b : buttons_)
         b->setGeometry(ButtonPlace(b->id(), box, width()));
-    button(kCmdFullScreenPlay)->setVisible(!pictureMode_);
+    button(kCmdFullScreenPlay)->setVisible(!rostrumMode_);
 }
 
-void PlayerPane::SetPictureMode(bool on) {
-    pictureMode_ = on;
+void PlayerPane::SetRostrumMode(bool on) {
+    rostrumMode_ = on;
     PlaceButtons();
     update();
 }
@@ -172,7 +172,7 @@ void PlayerPane::paintEvent(QPaintEvent*) {
     p.drawTiledPixmap(rect(), BackgroundTile());
     // The picture makes room when the full-screen play button takes the pane's corner.
     const QRect corner = ButtonPlace(kCmdFullScreenPlay, TransportBox(), width());
-    const bool buttonInCorner = !pictureMode_ && corner.topLeft() == QPoint(4, 7);
+    const bool buttonInCorner = !rostrumMode_ && corner.topLeft() == QPoint(4, 7);
     p.drawPixmap(buttonInCorner ? corner.right() + 5 : 4, 4, ProgramPicture());
     const QRect box = TransportBox();
     p.fillRect(box, QColor(192, 192, 192));

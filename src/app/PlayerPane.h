@@ -28,8 +28,9 @@ class PlayerPane final : public QWidget, public DocumentListener {
                QWidget* parent = nullptr);
     ~PlayerPane() override;
 
-    // Picture (rostrum) mode hides the full-screen play button.
-    void SetPictureMode(bool on);
+    void SetPictureMode(bool on) { pictureMode_ = on; }
+    // Rostrum mode hides the full-screen play button.
+    void SetRostrumMode(bool on);
     // The transport box and its readout, in pane coordinates.
     QRect TransportBox() const;
     QRect ReadoutBox() const;
@@ -74,6 +75,7 @@ class PlayerPane final : public QWidget, public DocumentListener {
     MonitorWidget& monitor_;
     TimelineView& timeline_;
     bool pictureMode_ = false;
+    bool rostrumMode_ = false;
     bool ply_ = false;
     std::array<TransportButton*, 12> buttons_{};
 };

@@ -177,7 +177,11 @@ TEST_F(PlaybackWindowTest, TransportButtonsAtTheirPlaces) {
     for (int id : {kCmdPlayBackwards, kCmdStop, kCmdPlayForwards})
         EXPECT_TRUE(app.window->action(id)->isEnabled()) << id;
 
-    // In rostrum (picture) mode there is no full-screen play button.
+    // In rostrum mode (and so in picture mode) there is no full-screen play button.
+    app.window->action(kCmdLumicardMode)->trigger();
+    EXPECT_FALSE(pane->button(120)->isVisible());
+    app.window->action(kCmdLumicardMode)->trigger();
+    EXPECT_TRUE(pane->button(120)->isVisible());
     App pictures(Path("q.ini"), true);
     auto* picturePane = qobject_cast<PlayerPane*>(pictures.window->playerPane());
     EXPECT_FALSE(picturePane->button(120)->isVisible());
