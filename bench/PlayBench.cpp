@@ -138,6 +138,7 @@ void BM_AudioDrift60s(benchmark::State& state) {
         track->endFrame = 2400;
         track->SetFileName(ToRecordText(clip));
         doc.root().children[0]->AddChild(track, false);
+        doc.SetShowPath(show);
         if (!ShowFiles(doc).WriteShow(show)) return state.SkipWithError("cannot write the show");
     }
     const QString recording = dir.filePath("out.wav");
