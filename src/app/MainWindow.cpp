@@ -156,6 +156,11 @@ void MainWindow::DocumentChanged(const DocumentChange& change) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Play stops before anything is asked, without its frame-rate report.
+    if (player_->playing()) {
+        player_->ClearTestRate();
+        player_->Stop();
+    }
     // Unsaved sets and the show are offered for saving first; a save that is cancelled or
     // fails keeps the window and the show.
     if (!files_.CloseShow()) {

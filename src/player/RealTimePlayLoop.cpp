@@ -49,6 +49,8 @@ RealTimePlayLoop::RealTimePlayLoop(const PlayLoopParts& parts)
 
 RealTimePlayLoop::~RealTimePlayLoop() {
     if (running_) {
+        // Nothing is reported while the program goes away.
+        player_.ClearTestRate();
         inRound_ = false;
         Leave();
     }

@@ -317,3 +317,18 @@ TEST_F(PlaybackWindowTest, MakeMovieWithTheSoundTracks) {
     EXPECT_TRUE(streams.contains("codec_type=audio")) << streams.toStdString();
     EXPECT_TRUE(streams.contains("pcm_s16le")) << streams.toStdString();
 }
+
+TEST_F(PlaybackWindowTest, ClosingTheWindowStopsPlayFirst) {
+    App app(Path("p.ini"));
+    ASSERT_TRUE(app.files.ReadShow(kDemo));
+    Player* player = app.window->player();
+    Answerer ok({"OK"});
+    player->RequestFrameRateTest();
+    player->Start(kPlayForwards);
+    ASSERT_TRUE(WaitFor([&] { return app.doc.currentFrame() > 3; }));
+    // The measurement is dropped: no box comes up while the window closes.
+    EXPECT_TRUE(app.window->close());
+    EXPECT_FALSE(player->playing());
+    EXPECT_TRUE(MenusEnabled(app.window));
+    EXPECT_EQ(ok.texts, QStringList{"Play show to test Frame Rate"});
+}
