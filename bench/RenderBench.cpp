@@ -11,6 +11,8 @@
 // process (package ffmpeg) encoding Motion JPEG at the same quality into an AVI.
 // BM_RenderFrameMemory renders 10,000 frames and reports how far the resident size grew after
 // the first 1,000 (rss_growth_kb).
+// BM_PlayLoopFullScreen runs the play loop in this process in full screen with BM_RenderFrame's
+// drawing, so the loop's own cost shows beside it in the same run.
 // BM_CliPlayTestRateFullScreen runs `quillon-cli play --fullscreen --test-rate` on the same
 // saved show and reports the play loop's own frame-rate measurement.
 // BM_FirstFrameOfPanelSet runs the whole `quillon-cli frame` command on a show whose one scene
@@ -22,7 +24,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QImage>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -40,6 +44,9 @@
 #include "model/ShowFiles.h"
 #include "monitor/OffscreenMonitor.h"
 #include "pictures/Picture.h"
+#include "player/Player.h"
+#include "player/RealTimePlayLoop.h"
+#include "player/TimerTicks.h"
 
 using namespace quillon;
 
@@ -185,6 +192,74 @@ void BM_RenderFrame(benchmark::State& state) {
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RenderFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+// The play loop in this process on the same scene, in full screen (every frame drawn), its
+// frames drawn as BM_RenderFrame draws them (frame change, RenderFrame, read-back): the loop's
+// own cost is the difference between its frames_per_second and BM_RenderFrame's.
+class ReadBackPresenter final : public FramePresenter {
+  public:
+    explicit ReadBackPresenter(Stage& s) : s_(s) {}
+    void ShowFrame(int frame, bool) override {
+        s_.doc->UpdateViewsAtFrame(frame, Refresh::kPlay);
+        s_.monitor->renderer().RenderFrame(false);
+        s_.monitor->renderer().ReadPixels(kWidth, kHeight, s_.pixels.data());
+    }
+    bool FullScreen() const override { return true; }
+    void ToggleFullScreen() override {}
+    void SetMenusEnabled(bool) override {}
+    void PlayStopped() override {}
+
+  private:
+    Stage& s_;
+};
+
+class NoInput final : public PlayInputSource {
+  public:
+    void SetCapturing(bool) override {}
+    std::optional<PlayInput> Take() override { return std::nullopt; }
+};
+
+class NoSound final : public ClipPlayer {
+  public:
+    void SetFileName(const QString&) override {}
+    QString fileName() const override { return {}; }
+    bool OpenAndScan(int64_t, ScanMode) override { return false; }
+    bool Play(int64_t) override { return false; }
+    void Stop() override {}
+    bool Playing() override { return false; }
+};
+
+void BM_PlayLoopFullScreen(benchmark::State& state) {
+    static int argc = 1;
+    static char name[] = "bench_render";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    Stage& s = TheStage();
+    Player player(*s.doc);
+    SteadyPlayClock clock;
+    ReadBackPresenter presenter(s);
+    NoInput input;
+    NoSound sound;
+    TimerTicks ticks;
+    RealTimePlayLoop loop({*s.doc, player, clock, presenter, input, sound, ticks});
+    loop.SetPriorityHook([](PlayPriority) {});
+    int64_t frames = 0;
+    for (auto _ : state) {
+        s.doc->UpdateViewsAtFrame(0);
+        player.Start(kPlayForwards);
+        QEventLoop wait;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!loop.running()) wait.quit();
+        });
+        poll.start(1);
+        wait.exec();
+        frames += loop.tickCount();
+    }
+    state.counters["frames_per_second"] =
+        benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PlayLoopFullScreen)->Unit(benchmark::kSecond)->MinTime(3.0)->UseRealTime();
 
 // The same frames drawn from a prepared list: no document, no evaluation, no table.
 struct Quad {

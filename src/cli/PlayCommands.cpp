@@ -29,10 +29,12 @@ const char kCannotRead[] = "Couldn't read sound file";
 // to draw; full screen is only the rule that every frame is drawn.
 class OffscreenPresenter final : public FramePresenter {
   public:
+    // The monitor's context is made current here, once: nothing else draws in this process.
     OffscreenPresenter(Document& doc, OffscreenMonitor& monitor, bool fullScreen)
-        : doc_(doc), monitor_(monitor), fullScreen_(fullScreen) {}
-    void ShowFrame(int frame, bool) override {
+        : doc_(doc), monitor_(monitor), fullScreen_(fullScreen) {
         monitor_.context().MakeCurrent();
+    }
+    void ShowFrame(int frame, bool) override {
         doc_.UpdateViewsAtFrame(frame, Refresh::kPlay);
         monitor_.renderer().RenderFrame(true);
         // Drawn means finished: the next frame is not started on a frame still being drawn.
