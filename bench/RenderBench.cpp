@@ -11,6 +11,10 @@
 // process (package ffmpeg) encoding Motion JPEG at the same quality into an AVI.
 // BM_RenderFrameMemory renders 10,000 frames and reports how far the resident size grew after
 // the first 1,000 (rss_growth_kb).
+// BM_PlayLoopFullScreen runs the play loop in this process in full screen with BM_RenderFrame's
+// drawing, so the loop's own cost shows beside it in the same run.
+// BM_CliPlayTestRateFullScreen runs `quillon-cli play --fullscreen --test-rate` on the same
+// saved show and reports the play loop's own frame-rate measurement.
 // BM_FirstFrameOfPanelSet runs the whole `quillon-cli frame` command on a show whose one scene
 // has a set of panels/pictures panels sharing that many 1024 x 1024 PNG pictures: opening the
 // show, reading its set and pictures and rendering the first frame.
@@ -20,9 +24,12 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -37,6 +44,9 @@
 #include "model/ShowFiles.h"
 #include "monitor/OffscreenMonitor.h"
 #include "pictures/Picture.h"
+#include "player/Player.h"
+#include "player/RealTimePlayLoop.h"
+#include "player/TimerTicks.h"
 
 using namespace quillon;
 
@@ -183,6 +193,74 @@ void BM_RenderFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 
+// The play loop in this process on the same scene, in full screen (every frame drawn), its
+// frames drawn as BM_RenderFrame draws them (frame change, RenderFrame, read-back): the loop's
+// own cost is the difference between its frames_per_second and BM_RenderFrame's.
+class ReadBackPresenter final : public FramePresenter {
+  public:
+    explicit ReadBackPresenter(Stage& s) : s_(s) {}
+    void ShowFrame(int frame, bool) override {
+        s_.doc->UpdateViewsAtFrame(frame, Refresh::kPlay);
+        s_.monitor->renderer().RenderFrame(false);
+        s_.monitor->renderer().ReadPixels(kWidth, kHeight, s_.pixels.data());
+    }
+    bool FullScreen() const override { return true; }
+    void ToggleFullScreen() override {}
+    void SetMenusEnabled(bool) override {}
+    void PlayStopped() override {}
+
+  private:
+    Stage& s_;
+};
+
+class NoInput final : public PlayInputSource {
+  public:
+    void SetCapturing(bool) override {}
+    std::optional<PlayInput> Take() override { return std::nullopt; }
+};
+
+class NoSound final : public ClipPlayer {
+  public:
+    void SetFileName(const QString&) override {}
+    QString fileName() const override { return {}; }
+    bool OpenAndScan(int64_t, ScanMode) override { return false; }
+    bool Play(int64_t) override { return false; }
+    void Stop() override {}
+    bool Playing() override { return false; }
+};
+
+void BM_PlayLoopFullScreen(benchmark::State& state) {
+    static int argc = 1;
+    static char name[] = "bench_render";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    Stage& s = TheStage();
+    Player player(*s.doc);
+    SteadyPlayClock clock;
+    ReadBackPresenter presenter(s);
+    NoInput input;
+    NoSound sound;
+    TimerTicks ticks;
+    RealTimePlayLoop loop({*s.doc, player, clock, presenter, input, sound, ticks});
+    loop.SetPriorityHook([](PlayPriority) {});
+    int64_t frames = 0;
+    for (auto _ : state) {
+        s.doc->UpdateViewsAtFrame(0);
+        player.Start(kPlayForwards);
+        QEventLoop wait;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!loop.running()) wait.quit();
+        });
+        poll.start(1);
+        wait.exec();
+        frames += loop.tickCount();
+    }
+    state.counters["frames_per_second"] =
+        benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PlayLoopFullScreen)->Unit(benchmark::kSecond)->MinTime(3.0)->UseRealTime();
+
 // The same frames drawn from a prepared list: no document, no evaluation, no table.
 struct Quad {
     unsigned texture = 0;
@@ -288,15 +366,24 @@ std::string MoviePath(const char* name) {
     return "/tmp/quillon-bench-" + std::to_string(getpid()) + "-" + name + ".avi";
 }
 
-// What a user runs: the whole `quillon-cli render` process on the scene, saved as a show with
-// its set and pictures, at the show's default 30 fps, into a Motion-JPEG AVI of every frame.
-void BM_CliRenderToMotionJpegAvi(benchmark::State& state) {
+// The scene saved as a show with its set and pictures; an empty path when it cannot be.
+QString SavedShow() {
     Stage& s = TheStage();
     const QString show = s.dir.filePath("bench.shw"), set = s.dir.filePath("bench.set");
     ShowNode& scene = *s.doc->root().children[0];
     scene.SetFileName(set.toStdString());
     if (!ShowFiles(*s.doc).WriteSet(*scene.set, set) ||
-        !WriteShowFile(show.toStdString(), s.doc->root(), {})) {
+        !WriteShowFile(show.toStdString(), s.doc->root(), {}))
+        return {};
+    return show;
+}
+
+// What a user runs: the whole `quillon-cli render` process on the scene, saved as a show with
+// its set and pictures, at the show's default 30 fps, into a Motion-JPEG AVI of every frame.
+void BM_CliRenderToMotionJpegAvi(benchmark::State& state) {
+    Stage& s = TheStage();
+    const QString show = SavedShow();
+    if (show.isEmpty()) {
         state.SkipWithError("cannot write the show");
         return;
     }
@@ -316,6 +403,42 @@ void BM_CliRenderToMotionJpegAvi(benchmark::State& state) {
         benchmark::Counter(double(state.iterations()) * kSceneLength, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CliRenderToMotionJpegAvi)->Unit(benchmark::kSecond)->MinTime(5.0)->UseRealTime();
+
+// "&Test Frame Rate" on the scene: `quillon-cli play --fullscreen --test-rate`, the real play
+// loop drawing every frame of the 300 as fast as it can at 720 x 484, and its own report
+// (test_rate_fps) beside BM_RenderFrame's frames_per_second: the loop's overhead is the
+// difference.
+void BM_CliPlayTestRateFullScreen(benchmark::State& state) {
+    Stage& s = TheStage();
+    const QString show = SavedShow();
+    if (show.isEmpty()) {
+        state.SkipWithError("cannot write the show");
+        return;
+    }
+    const std::string command = std::string(QUILLON_CLI) + " --profile '" +
+                                s.dir.filePath("cli.ini").toStdString() + "' play '" +
+                                show.toStdString() + "' --fullscreen --test-rate --no-audio" +
+                                " --size " + std::to_string(kWidth) + "x" + std::to_string(kHeight);
+    double rate = 0;
+    long frames = 0;
+    for (auto _ : state) {
+        std::FILE* out = popen(command.c_str(), "r");
+        char line[256] = {};
+        double fps = 0;
+        long count = 0;
+        while (out && std::fgets(line, sizeof(line), out))
+            std::sscanf(line, "Frame rate is %lf fps in %ld frames", &fps, &count);
+        if (!out || pclose(out) != 0 || count == 0) {
+            state.SkipWithError("quillon-cli play failed");
+            break;
+        }
+        rate += fps;
+        frames += count;
+    }
+    state.counters["test_rate_fps"] = rate / double(std::max<int64_t>(1, state.iterations()));
+    state.counters["ticks"] = double(frames) / double(std::max<int64_t>(1, state.iterations()));
+}
+BENCHMARK(BM_CliPlayTestRateFullScreen)->Unit(benchmark::kSecond)->Iterations(3)->UseRealTime();
 
 void BM_BareGlLoopPipedToFfmpeg(benchmark::State& state) {
     Stage& s = TheStage();

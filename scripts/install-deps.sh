@@ -13,6 +13,7 @@ packages=(
   libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   qt6-qpa-plugins xvfb xauth xdotool x11-utils
   slurm-wlm munge
+  qt6-multimedia-dev pulseaudio
 )
 
 missing=()

@@ -14,7 +14,9 @@
 
 #include "GuiHost.h"
 #include "Icons.h"
+#include "Playback.h"
 #include "PlayerPane.h"
+#include "TransportButton.h"
 #include "commands/MenuLayout.h"
 #include "model/Document.h"
 #include "model/Profile.h"
@@ -64,6 +66,15 @@ MainWindow::MainWindow(Document& doc, ShowFiles& files, GuiHost& host, RecentFil
     BuildToolBar(*toolBar_, *commands_);
     ShowRostrumMode(doc_.settings().rostrumMode);
     BuildStatusBar();
+    playback_ =
+        std::make_unique<Playback>(doc_, *player_,
+                                   PlaybackPanes{*monitor_, *stageView_, *timelineView_,
+                                                 *static_cast<PlayerPane*>(playerPane_), *this},
+                                   media);
+    static_cast<PlayerPane*>(playerPane_)->SetTransportActions(*commands_);
+    // The transport buttons show the mode and the range as they change.
+    connect(player_, &Player::modeChanged, this, &MainWindow::UpdateCommands);
+    connect(player_, &Player::rangeChanged, this, &MainWindow::UpdateCommands);
 
     doc_.AddListener(this);
     connect(monitor_, &MonitorWidget::playRequested, player_, [this] { player_->Start(1); });
@@ -77,6 +88,8 @@ MainWindow::MainWindow(Document& doc, ShowFiles& files, GuiHost& host, RecentFil
 }
 
 MainWindow::~MainWindow() {
+    // Play stops before the panes it draws on go.
+    playback_.reset();
     doc_.RemoveListener(this);
     // The host outlives the window: nothing of the window may be reached through it now.
     host_.setWindow(nullptr);
@@ -122,6 +135,7 @@ void MainWindow::BuildPanes(PictureMediaLoader& media, GlTextureUploader& textur
 
 void MainWindow::ShowRostrumMode(bool on) {
     ShowPanelButtons(*toolBar_, *commands_, !on);
+    static_cast<PlayerPane*>(playerPane_)->SetRostrumMode(on);
 }
 
 void MainWindow::UpdateCommands() {
@@ -136,10 +150,17 @@ void MainWindow::RedrawAll() {
 
 void MainWindow::DocumentChanged(const DocumentChange& change) {
     if (change.Has(DocumentChange::kFrame)) UpdateReadout();
+    // A frame of play changes nothing the commands depend on.
+    if (change.playTick) return;
     UpdateCommands();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Play stops before anything is asked, without its frame-rate report.
+    if (player_->playing()) {
+        player_->ClearTestRate();
+        player_->Stop();
+    }
     // Unsaved sets and the show are offered for saving first; a save that is cancelled or
     // fails keeps the window and the show.
     if (!files_.CloseShow()) {
@@ -273,14 +294,13 @@ void MainWindow::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setMinimumHeight(std::max(22, QFontMetrics(SmallDialogFont()).height() + 10));
     const int ids[3] = {kCmdPlayBackwards, kCmdStop, kCmdPlayForwards};
-    const char* tips[3] = {"Play backwards", "Stop", "Play"};
     for (int i = 0; i < 3; ++i) {
         transport_[i] = new QToolButton(bar);
-        transport_[i]->setIcon(ToolIcon(ids[i]));
-        transport_[i]->setToolTip(QString::fromLatin1(tips[i]));
+        action(ids[i])->setIcon(ToolIcon(ids[i]));
+        transport_[i]->setDefaultAction(action(ids[i]));
         transport_[i]->setAutoRaise(true);
-        // The play loop arrives with playback; until then the buttons are shown, disabled.
-        transport_[i]->setEnabled(false);
+        // While the show plays, the play loop takes clicks on them by this id.
+        transport_[i]->setProperty(kTransportProperty, ids[i]);
     }
     spread_ = new QToolButton(bar);
     action(kCmdTimelineSpread)->setIcon(ToolIcon(kCmdTimelineSpread));

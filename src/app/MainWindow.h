@@ -25,6 +25,7 @@ class GlTextureUploader;
 class GuiHost;
 class MonitorWidget;
 class PictureMediaLoader;
+class Playback;
 class Player;
 class Profile;
 class RecentFiles;
@@ -55,6 +56,8 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     StageView* stageView() const { return stageView_; }
     TimelineView* timelineView() const { return timelineView_; }
     Player* player() const { return player_; }
+    // The play loop, the sound and what they work through.
+    Playback* playback() const { return playback_.get(); }
     QToolBar* toolBar() const { return toolBar_; }
 
     // The application's open operation (see OpenAnyFile).
@@ -113,6 +116,7 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     StageReadout* stageReadout_ = nullptr;
     QLabel* positionLine_ = nullptr;
     Player* player_ = nullptr;
+    std::unique_ptr<Playback> playback_;
     bool gridSnap_ = false;
 };
 

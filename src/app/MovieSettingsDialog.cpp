@@ -1,5 +1,6 @@
 #include "MovieSettingsDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -43,6 +44,10 @@ MovieSettingsDialog::MovieSettingsDialog(Document& doc, QWidget* parent)
     form->addRow(QStringLiteral("Image Height:"), height_);
     form->addRow(QStringLiteral("Field Mode:"), fields_);
     form->addRow(QStringLiteral("Compression:"), codecBox_);
+    sound_ = new QCheckBox(QStringLiteral("Include sound tracks"), this);
+    sound_->setObjectName(QStringLiteral("includeSound"));
+    sound_->setChecked(job_.includeSound);
+    form->addRow(QString(), sound_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -88,6 +93,7 @@ void MovieSettingsDialog::accept() {
     job_.format = static_cast<MovieFormat>(std::clamp(format_->currentIndex(), 0, 3));
     job_.fieldMode = std::max(0, fields_->currentIndex());
     job_.codec = MovieCodecFromIndex(codecBox_->currentIndex());
+    job_.includeSound = sound_->isChecked();
     WriteMovieJob(doc_.profile(), job_);
     QDialog::accept();
 }

@@ -1,12 +1,14 @@
 #pragma once
 // "Make a Movie": format, start and end frame (timecode), frame rate, image size and field
 // mode, opened from the profile's "Movie" section and written back on OK. The compression of
-// an AVI is chosen here too (the codec list), and kept under "Movie"/"Codec".
+// an AVI is chosen here too (the codec list), and kept under "Movie"/"Codec", and whether the
+// show's sound tracks go into it ("Include sound tracks", "Movie"/"Sound").
 
 #include <QDialog>
 
 #include "output/MovieJob.h"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -35,6 +37,7 @@ class MovieSettingsDialog final : public QDialog {
     QLineEdit* heightEdit() const { return height_; }
     QComboBox* fieldBox() const { return fields_; }
     QComboBox* codecBox() const { return codecBox_; }
+    QCheckBox* soundBox() const { return sound_; }
 
   private:
     Document& doc_;
@@ -47,6 +50,7 @@ class MovieSettingsDialog final : public QDialog {
     QLineEdit* height_;
     QComboBox* fields_;
     QComboBox* codecBox_;
+    QCheckBox* sound_;
 };
 
 }  // namespace quillon

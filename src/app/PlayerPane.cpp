@@ -5,6 +5,10 @@
 
 #include "Icons.h"
 #include "Prompts.h"
+#include "TransportButton.h"
+#include "TransportImages.h"
+#include "commands/CommandIds.h"
+#include "commands/CommandRegistry.h"
 #include "model/Document.h"
 #include "model/Timecode.h"
 #include "monitor/MonitorWidget.h"
@@ -39,6 +43,11 @@ PlayerPane::PlayerPane(Document& doc, Player& player, MonitorWidget& monitor,
                        TimelineView& timeline, QWidget* parent)
     : QWidget(parent), doc_(doc), player_(player), monitor_(monitor), timeline_(timeline) {
     setFocusPolicy(Qt::StrongFocus);
+    for (int i = 0; i < int(buttons_.size()); ++i) {
+        buttons_[size_t(i)] = new TransportButton(kCmdFastBackwardsButton + i, this);
+        buttons_[size_t(i)]->setObjectName(QStringLiteral("transport%1").arg(110 + i));
+    }
+    PlaceButtons();
     doc_.AddListener(this);
     // The frame counter hides while the monitor fills the screen and shows again after.
     connect(&monitor_, &MonitorWidget::fullScreenChanged, this, [this] { update(ReadoutBox()); });
@@ -55,12 +64,96 @@ QSize CounterSize() {
     return TextBox(TinyFont(10), QStringLiteral("00:00:00:00 "), QSize(52, 14), 1);
 }
 
+// The transport box's width: the button block with 4 pixels either side, and room for a
+// counter wider than 52 pixels between the jog buttons.
+constexpr int kBoxWidth = 97;
+int CounterExtra() {
+    return std::max(0, CounterSize().width() - 52);
+}
+
+// Each button's place in the transport box (110 .. 121, 120 aside), for a counter of standard
+// width: the play modes in a row, the jog buttons either side of the counter, then the camera
+// and range buttons.
+QPoint BlockPlace(int id) {
+    switch (id) {
+        case kCmdJogBack:
+            return {4, 21};
+        case kCmdJogForward:
+            return {4 + 72, 21};
+        case kCmdNextCamera:
+            return {4, 43};
+        case kCmdRangeStart:
+            return {40, 43};
+        case kCmdRangeToggle:
+            return {40 + 18, 43};
+        case kCmdRangeEnd:
+            return {40 + 36, 43};
+        default:
+            return {4 + 18 * (id - kCmdFastBackwardsButton), 4};
+    }
+}
+
 }  // namespace
 
 QRect PlayerPane::TransportBox() const {
-    // From x 4 to 65, 102 to 4 pixels above the bottom; wider when the counter needs room.
-    const int right = std::max(65, 4 + CounterSize().width() + 8);
-    return QRect(QPoint(4, height() - 102), QPoint(right - 1, height() - 4 - 1));
+    // From x 4, 102 to 4 pixels above the bottom, as wide as the buttons and the counter need.
+    return QRect(4, height() - 102, kBoxWidth + CounterExtra(), 98);
+}
+
+QRect PlayerPane::ButtonPlace(int id, QRect box, int paneWidth) {
+    const int extra = std::max(0, box.width() - kBoxWidth);
+    // The block of buttons 110 to 119 and 121, in box coordinates.
+    QRect block;
+    for (int b = kCmdFastBackwardsButton; b <= kCmdNextCamera; ++b) {
+        if (b == kCmdFullScreenPlay) continue;
+        QPoint at = BlockPlace(b);
+        if (b == kCmdJogForward) at.rx() += extra;
+        const QRect r(at, TransportButtonSize(b));
+        block = block.united(r);
+        if (b == id) return r.translated(box.topLeft());
+    }
+    if (id != kCmdFullScreenPlay) return {};
+    const QSize size = TransportButtonSize(id);
+    if (paneWidth - block.width() >= 32) return QRect(QPoint(4, 7), size);
+    return QRect(box.topLeft() + QPoint(block.right() + 1 - 22, block.bottom() + 1 + 10), size);
+}
+
+void PlayerPane::PlaceButtons() {
+    const QRect box = TransportBox();
+    for (TransportButton* b : buttons_)
+        b->setGeometry(ButtonPlace(b->id(), box, width()));
+    button(kCmdFullScreenPlay)->setVisible(!rostrumMode_);
+}
+
+void PlayerPane::SetRostrumMode(bool on) {
+    rostrumMode_ = on;
+    PlaceButtons();
+    update();
+}
+
+TransportButton* PlayerPane::button(int id) const {
+    const int i = id - kCmdFastBackwardsButton;
+    return i >= 0 && i < int(buttons_.size()) ? buttons_[size_t(i)] : nullptr;
+}
+
+void PlayerPane::SetTransportActions(CommandRegistry& commands) {
+    for (TransportButton* b : buttons_)
+        b->SetAction(commands.action(b->id()));
+}
+
+QRect PlayerPane::PlyBox() const {
+    return QRect(22, height() - 16, 40, 14);
+}
+
+void PlayerPane::SetPlaying(bool forwards) {
+    if (ply_ == forwards) return;
+    ply_ = forwards;
+    update(PlyBox());
+}
+
+void PlayerPane::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceButtons();
 }
 
 QRect PlayerPane::ReadoutBox() const {
@@ -77,7 +170,10 @@ QString PlayerPane::ReadoutText() const {
 void PlayerPane::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawTiledPixmap(rect(), BackgroundTile());
-    p.drawPixmap(4, 4, ProgramPicture());
+    // The picture makes room when the full-screen play button takes the pane's corner.
+    const QRect corner = ButtonPlace(kCmdFullScreenPlay, TransportBox(), width());
+    const bool buttonInCorner = !rostrumMode_ && corner.topLeft() == QPoint(4, 7);
+    p.drawPixmap(buttonInCorner ? corner.right() + 5 : 4, 4, ProgramPicture());
     const QRect box = TransportBox();
     p.fillRect(box, QColor(192, 192, 192));
     // A raised three-dimensional border.
@@ -94,6 +190,12 @@ void PlayerPane::paintEvent(QPaintEvent*) {
         p.setFont(TinyFont(10));
         p.setPen(Qt::blue);
         p.drawText(readout, Qt::AlignCenter, ReadoutText());
+    }
+    // While playing forwards: "PLY" in black on the box's grey.
+    if (ply_) {
+        p.setFont(TinyFont(10));
+        p.setPen(Qt::black);
+        p.drawText(PlyBox(), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("PLY"));
     }
 }
 

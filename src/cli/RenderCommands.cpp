@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "ConsoleHost.h"
+#include "OffscreenSession.h"
 #include "model/Document.h"
 #include "model/Settings.h"
 #include "model/ShowFiles.h"
@@ -22,63 +23,11 @@
 #include "monitor/ReticlePainter.h"
 #include "output/MovieJob.h"
 #include "pictures/MovieSource.h"
+#include "player/ShowSoundtrack.h"
 
 namespace quillon::cli {
 
 namespace {
-
-constexpr int kMaxSide = 4096;
-
-struct Size {
-    int width = 0;
-    int height = 0;
-};
-
-// The picture size: the profile's "Movie" Width and Height unless --size WxH is given.
-// Refused outside 1 .. 4096 a side, unless `check` is off (a VRML world has no picture).
-Size MovieSize(const Args& args, const Profile& profile, bool check = true) {
-    Size s{settings::Get(profile, settings::kMovieWidth),
-           settings::Get(profile, settings::kMovieHeight)};
-    std::string source = "the profile says ";
-    if (const auto text = args.Value("--size")) {
-        const size_t x = text->find('x');
-        if (x == std::string::npos) throw Failure{"bad size (WxH expected): " + *text};
-        s = {ParseInt32(text->substr(0, x), "width"), ParseInt32(text->substr(x + 1), "height")};
-        source.clear();
-    }
-    if (check && (s.width < 1 || s.height < 1 || s.width > kMaxSide || s.height > kMaxSide))
-        throw Failure{"size must be from 1x1 to 4096x4096: " + source + std::to_string(s.width) +
-                      "x" + std::to_string(s.height)};
-    return s;
-}
-
-// A document with an offscreen monitor as its media loader, the show read into it.
-struct Session {
-    ConsoleHost host;
-    std::unique_ptr<Document> doc;
-    std::unique_ptr<OffscreenMonitor> monitor;
-
-    Session(Profile& profile, const std::string& show, Size size) {
-        doc = std::make_unique<Document>(profile, host);
-        QString error;
-        monitor = OffscreenMonitor::Create(*doc, size.width, size.height, &error);
-        if (!monitor) throw Failure{error.toStdString()};
-        // The stage view's toggles decide what the monitor draws.
-        monitor->renderer().drawGridFloor = settings::Get(profile, settings::kShowGrid) != 0;
-        monitor->renderer().drawSet = settings::Get(profile, settings::kShowSet) != 0;
-        if (!ShowFiles(*doc).ReadShow(QString::fromStdString(show)))
-            throw Failure{host.ReadFailure(show)};
-        monitor->renderer().UpdateSwapTicks();
-        // Pictures that could not be found or read are drawn without their textures.
-        for (const QString& m : host.messages)
-            std::fprintf(stderr, "quillon-cli: warning: %s\n", m.toUtf8().constData());
-        host.messages.clear();
-    }
-    ~Session() {
-        monitor.reset();
-        doc.reset();
-    }
-};
 
 std::atomic<bool> interrupted{false};
 extern "C" void OnInterrupt(int) {
@@ -140,14 +89,6 @@ int ParseFields(const std::string& text) {
     throw Failure{"unknown field mode (frames, even or odd): " + text};
 }
 
-int32_t ParseFrameTimecode(const std::string& text, int rate, const std::string& what) {
-    if (text.empty() || text.find_first_not_of("0123456789:;. ") != std::string::npos)
-        throw Failure{"bad " + what + " timecode: " + text};
-    const int64_t frames = ParseTimecode(text, rate);
-    if (frames > INT32_MAX) throw Failure{what + " out of range: " + text};
-    return static_cast<int32_t>(frames);
-}
-
 float ParseRate(const std::string& text) {
     float rate = 0;
     try {
@@ -199,8 +140,9 @@ int CmdFrame(std::vector<std::string> words, Profile& profile) {
 int CmdRender(std::vector<std::string> words, Profile& profile) {
     for (std::string& w : words)
         if (w == "-o") w = "--out";
-    const Args args(std::move(words), {});
-    args.Allow({"--out", "--format", "--start", "--end", "--fps", "--size", "--fields", "--codec"});
+    const Args args(std::move(words), {"--sound"});
+    args.Allow({"--out", "--format", "--start", "--end", "--fps", "--size", "--fields", "--codec",
+                "--sound"});
     if (args.positionals().size() != 1) throw Failure{"expected one show file"};
     const auto out = args.Value("--out");
     if (!out) throw Failure{"render needs -o OUT"};
@@ -215,6 +157,8 @@ int CmdRender(std::vector<std::string> words, Profile& profile) {
     if (const auto c = args.Value("--codec")) job.codec = ParseCodec(*c);
     if (const auto f = args.Value("--fps")) job.frameRate = ParseRate(*f);
     if (!(job.frameRate > 0)) throw Failure{"the profile's movie frame rate is not above 0"};
+    // The sound tracks go in only when asked for here, whatever the dialog last chose.
+    job.includeSound = args.Has("--sound");
 
     Session session(profile, args.positionals()[0], size);
     Document& doc = *session.doc;
@@ -230,11 +174,21 @@ int CmdRender(std::vector<std::string> words, Profile& profile) {
     job.range.start = start;
     job.range.end = end;
     job.fileName = QString::fromStdString(*out);
+    ShowSoundtrackResult sound;
+    if (const QString note = SoundIgnoredReason(job); !note.isEmpty()) {
+        std::fprintf(stderr, "quillon-cli: note: %s\n", note.toUtf8().constData());
+    } else if (job.includeSound) {
+        sound = BuildShowSoundtrack(doc);
+        for (const QString& skipped : sound.skipped)
+            std::fprintf(stderr, "quillon-cli: warning: sound track left out: %s\n",
+                         skipped.toUtf8().constData());
+    }
 
     // FFmpeg's own notes would break the progress line; failures are reported by us.
     MovieSource::SilenceLibraryLog();
     ConsoleProgress progress(start, end);
-    const MovieResult result = MakeMovie(doc, session.monitor->renderer(), job, progress);
+    const MovieResult result =
+        MakeMovie(doc, session.monitor->renderer(), job, progress, &sound.sound);
     for (const QString& m : session.host.messages)
         std::fprintf(stderr, "quillon-cli: warning: %s\n", m.toUtf8().constData());
     if (result.failedFrames > 0)

@@ -17,6 +17,7 @@
 #include "KeyPlacement.h"
 #include "MovieCommands.h"
 #include "PictureCommands.h"
+#include "PlayCommands.h"
 #include "RenderCommands.h"
 #include "ScriptCommands.h"
 #include "TapeCommands.h"
@@ -53,8 +54,12 @@ const char* kUsage =
     "                                         render one frame offscreen (PNG)\n"
     "  render SHOW.shw -o OUT [--format avi|tga16|tga24|vrml] [--start TC] [--end TC]\n"
     "         [--fps F] [--size WxH] [--fields frames|even|odd]\n"
-    "         [--codec raw|mjpeg|ffv1|mpeg4|h264]\n"
+    "         [--codec raw|mjpeg|ffv1|mpeg4|h264] [--sound]\n"
     "                                         make a movie offscreen (defaults: profile)\n"
+    "  sound FILE.wav [--rate R] [--from F]   the clip's format, length and start offset (JSON)\n"
+    "  play SHOW.shw [--start TC] [--end TC] [--mode M] [--range A B] [--seconds S]\n"
+    "       [--fullscreen] [--size WxH] [--trace] [--test-rate] [--audio-out OUT.wav]\n"
+    "       [--no-audio]                      play the show offscreen in real time\n"
     "  make-demo OUTDIR                       write the demo show, its sets and pictures\n"
     "  script FILE [--text] [-o OUT]          read a script (RTF when the name has \".rtf\"),\n"
     "                                         print its text or write it again by OUT's name\n"
@@ -346,7 +351,8 @@ int CmdNew(const Args& args, Profile& profile) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Qt's event dispatcher, for what needs one (the tape recorder's serial port).
+    // Qt's event dispatcher, for what needs one (the play loop's timers, the tape recorder's
+    // serial port).
     QCoreApplication app(argc, argv);
     std::vector<std::string> all(argv + 1, argv + argc);
     try {
@@ -392,6 +398,8 @@ int main(int argc, char** argv) {
         if (command == "make-demo") return CmdMakeDemo(Args(rest, {}));
         if (command == "script") return CmdScript(rest);
         if (command == "vtr") return CmdVtr(rest, profile);
+        if (command == "sound") return CmdSound(Args(rest, {}), profile);
+        if (command == "play") return CmdPlay(rest, profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

@@ -242,7 +242,10 @@ void Document::UpdateViewsAtFrame(int frame, Refresh refresh, FrameInstant insta
         monitorCamera_.pose = camera->pose;
     uint32_t aspects = DocumentChange::kFrame;
     if (refresh == Refresh::kViews) aspects |= DocumentChange::kRedraw;
-    Notify(aspects);
+    if (refresh == Refresh::kPlay)
+        NotifyChanged({.aspects = aspects, .frame = frame, .playTick = true});
+    else
+        Notify(aspects);
 }
 
 void Document::SetKeyFrames(int frame, KeyForce keyForce) {

@@ -36,8 +36,10 @@ struct StagePlace {
     int clientHeight = 400;
 };
 
-// What a frame change redraws besides the monitor: nothing more, or the stage and timeline.
-enum class Refresh { kNone, kViews };
+// What a frame change redraws besides the monitor: nothing more, or the stage and timeline;
+// kPlay is a frame of real-time play, which the stage plan leaves alone (see
+// DocumentChange::playTick).
+enum class Refresh { kNone, kViews, kPlay };
 // The instant a frame is evaluated at: the frame itself or half a frame later (the second
 // field of an interlaced frame).
 enum class FrameInstant { kWhole, kHalf };

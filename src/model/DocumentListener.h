@@ -36,6 +36,10 @@ struct DocumentChange {
     const Set* set = nullptr;
     // With kFrame: the new current frame.
     int frame = 0;
+    // With kFrame: a frame of real-time play. Each tick redraws the monitor and the frame
+    // readouts; the stage plan is not redrawn (the play loop moves its camera symbol when
+    // asked), and is redrawn whole when play stops.
+    bool playTick = false;
 
     bool Has(uint32_t any) const { return (aspects & any) != 0; }
     // Anything that changes what a node looks like on the timeline: bars, rows or keys.

@@ -25,8 +25,6 @@ class MediaLoader {
     virtual std::optional<int> LoadSound(Document& doc, const QString& path, ShowNode& track) = 0;
     // Frame count of a movie file, or nothing when it cannot be opened.
     virtual std::optional<int> MovieFrameCount(const QString& path) = 0;
-    // Loads a script file into the script window; false when it cannot be read.
-    virtual bool LoadScript(Document& doc, const QString& path, ShowNode& script) = 0;
     // Empties the texture table (a new or reset show).
     virtual void ResetTextures() = 0;
 };
@@ -39,7 +37,6 @@ class NullMediaLoader final : public MediaLoader {
         return std::nullopt;
     }
     std::optional<int> MovieFrameCount(const QString&) override { return std::nullopt; }
-    bool LoadScript(Document&, const QString&, ShowNode&) override { return false; }
     void ResetTextures() override {}
 };
 

@@ -21,6 +21,12 @@ MonitorWidget::MonitorWidget(Document& doc, PictureMediaLoader& media, GlTexture
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(1, 1);
     doc_.AddListener(this);
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+        if (owner_)
+            emit owner_->frameShown();
+        else if (!fullScreenWindow_)
+            emit frameShown();
+    });
 }
 
 MonitorWidget::MonitorWidget(MonitorWidget& owner, PictureMediaLoader& media,

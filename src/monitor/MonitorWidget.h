@@ -55,8 +55,10 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
     void SwapBuffers() override {}
     void PaintReticle(const ReticleShape& shape) override;
 
-    // DocumentListener: whatever the camera sees differently is drawn at the next paint.
+    // DocumentListener: whatever the camera sees differently is drawn at the next paint. While
+    // the full-screen window plays, the pane's widget under it waits.
     void DocumentChanged(const DocumentChange& change) override {
+        if (change.playTick && fullScreenWindow_) return;
         if (change.Has(DocumentChange::kPicture3d)) update();
     }
 
@@ -65,6 +67,9 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
     // The screen's play keys: play forwards ("p", "r"), or from frame 0 ("0", "o").
     void playRequested();
     void rewindAndPlayRequested();
+    // A frame has been shown on the screen (swapped), by the pane's widget or, in full screen,
+    // by the full-screen window: the play loop's pulse.
+    void frameShown();
 
   protected:
     void initializeGL() override;

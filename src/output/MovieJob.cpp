@@ -18,6 +18,7 @@ MovieJob ReadMovieJob(const Profile& profile, int showFrameRate, int totalFrames
     const int format = settings::Get(profile, settings::kMovieFormat);
     job.format = format >= 0 && format <= 3 ? static_cast<MovieFormat>(format) : MovieFormat::kAvi;
     job.codec = ReadMovieCodec(profile);
+    job.includeSound = settings::Get(profile, settings::kMovieSound) != 0;
     job.range.start = 0;
     job.range.end = totalFrames;
     return job;
@@ -30,10 +31,29 @@ void WriteMovieJob(Profile& profile, const MovieJob& job) {
     settings::Write(profile, settings::kMovieFormat, static_cast<int>(job.format));
     settings::Write(profile, settings::kFieldRender, job.fieldMode);
     WriteMovieCodec(profile, job.codec);
+    settings::Write(profile, settings::kMovieSound, job.includeSound ? 1 : 0);
+}
+
+QString SoundIgnoredReason(const MovieJob& job) {
+    if (!job.includeSound) return {};
+    switch (job.format) {
+        case MovieFormat::kTarga16:
+        case MovieFormat::kTarga24:
+            return QStringLiteral("a Targa sequence has no sound: the sound tracks are left out");
+        case MovieFormat::kVrml:
+            return QStringLiteral("a VRML world has no sound: the sound tracks are left out");
+        case MovieFormat::kAvi:
+            break;
+    }
+    if (job.fieldMode != 0)
+        return QStringLiteral("sound is not written with fields: the sound tracks are left out");
+    if (job.range.reverse)
+        return QStringLiteral("sound is not written backwards: the sound tracks are left out");
+    return {};
 }
 
 MovieResult MakeMovie(Document& doc, MovieFrameSource& source, const MovieJob& job,
-                      MovieProgress& progress) {
+                      MovieProgress& progress, const MovieSoundtrack* sound) {
     MovieWriter writer;
     writer.format = job.format;
     writer.width = job.width;
@@ -43,6 +63,12 @@ MovieResult MakeMovie(Document& doc, MovieFrameSource& source, const MovieJob& j
     writer.codec = job.codec;
     writer.fileName = job.fileName;
     writer.host = &doc.host();
+    const bool withSound = sound && sound->usable() && SoundIgnoredReason(job).isEmpty() &&
+                           job.includeSound && job.format == MovieFormat::kAvi;
+    if (withSound) {
+        writer.audioChannels = sound->channels;
+        writer.audioSampleRate = sound->sampleRate;
+    }
     MovieResult result;
     if (!writer.Open()) {
         result.outcome = MovieOutcome::kNotOpened;
@@ -50,6 +76,7 @@ MovieResult MakeMovie(Document& doc, MovieFrameSource& source, const MovieJob& j
         return result;
     }
     MovieMaker maker(doc, source, writer, progress);
+    if (withSound) maker.SetSoundtrack(sound);
     const bool whole = maker.MakeMovie(job.range);
     writer.Close();
     result.failedFrames = writer.failedFrames();

@@ -1,5 +1,6 @@
 #include "MovieMaker.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -92,10 +93,17 @@ bool MovieMaker::WriteFrame(long /*index*/) {
     return writer_.WriteFrame(frame_);
 }
 
+bool MovieMaker::WriteSound(bool hold) {
+    if (!mixer_) return true;
+    mixer_->NextFrame(hold, samples_);
+    const int channels = std::max(1, sound_->channels);
+    return writer_.WriteAudio(samples_.data(), int64_t(samples_.size()) / channels);
+}
+
 bool MovieMaker::WriteHold(int count, const char* status, long& n) {
     for (; count > 0; --count) {
         doc_.host().SetStatusText(QString::fromLatin1(status));
-        const bool written = WriteFrame(n);
+        const bool written = WriteFrame(n) && WriteSound(true);
         ++n;
         if (!written) return false;
         if (progress_.StopRequested()) break;
@@ -134,6 +142,14 @@ bool MovieMaker::MakeMovie(const MovieRange& range) {
 
     RunScope run(doc_.host(), progress_, writer_.width, writer_.height);
     bool allWritten = true;
+    mixer_.reset();
+    // Sound goes with forward frames into an AVI that has a stream for it.
+    if (sound_ && sound_->usable() && writer_.audioChannels == sound_->channels &&
+        writer_.audioSampleRate == sound_->sampleRate && writer_.isOpen() && !reverse &&
+        writer_.fieldMode == 0)
+        mixer_ = std::make_unique<MovieSoundMixer>(*sound_, doc_.frameRate(), start,
+                                                   AviFrameRate(writer_.frameRate),
+                                                   double(writer_.frameRate));
 
     auto show = [this](int32_t frame) {
         doc_.UpdateViewsAtFrame(frame);
@@ -156,7 +172,7 @@ bool MovieMaker::MakeMovie(const MovieRange& range) {
         const int32_t at = static_cast<int32_t>(position);
         show(reverse ? static_cast<int32_t>(int64_t(start) + end - at) : at);
         if (targa) writer_.fileName = TargaFrameName(baseName, n);
-        const bool written = WriteFrame(n);
+        const bool written = WriteFrame(n) && WriteSound(false);
         ++n;
         if (!written) {
             completed = false;

@@ -8,8 +8,10 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "output/MovieSoundtrack.h"
 #include "output/MovieWriter.h"
 #include "pictures/Picture.h"
 
@@ -72,12 +74,18 @@ class MovieMaker {
     // failed or the user stopped the main loop.
     bool MakeMovie(const MovieRange& range);
 
+    // The show's sound, written beside the frames when the writer has a sound stream (its
+    // channels and rate those of the soundtrack). Null for none; not owned.
+    void SetSoundtrack(const MovieSoundtrack* sound) { sound_ = sound; }
+
     // The frame last assembled by WriteFrame (24-bit, bottom row first).
     const Picture& frame() const { return frame_; }
 
   private:
     bool ReadInto(std::vector<uint8_t>& bgra);
     bool WriteHold(int count, const char* status, long& n);
+    // The sound of the movie frame just written: silence for a hold.
+    bool WriteSound(bool hold);
 
     Document& doc_;
     MovieFrameSource& source_;
@@ -85,6 +93,9 @@ class MovieMaker {
     MovieProgress& progress_;
     Picture frame_;
     std::vector<uint8_t> read_;
+    const MovieSoundtrack* sound_ = nullptr;
+    std::unique_ptr<MovieSoundMixer> mixer_;
+    std::vector<int16_t> samples_;
 };
 
 }  // namespace quillon

@@ -95,6 +95,11 @@ struct MovieWriter::Avi {
     PacketHandle packet;
     ScalerHandle scaler;
     AVStream* stream = nullptr;
+    AVStream* audio = nullptr;  // the sound stream, when the movie has one
+    int64_t audioSamples = 0;   // sample frames written to it
+    // The file takes packets from the caller's thread (sound, uncompressed frames) and the
+    // encoding thread (compressed frames): one at a time.
+    std::mutex mux;
     bool headerWritten = false;
     bool broken = false;   // a write failed; the file is finished with what it holds
     bool rawRows = false;  // uncompressed: the picture's rows go out as they are
@@ -112,6 +117,7 @@ int MovieWriter::Avi::Drain() {
         if (received < 0) return received;
         av_packet_rescale_ts(packet.get(), encoder->time_base, stream->time_base);
         packet->stream_index = stream->index;
+        std::lock_guard lock(mux);
         const int written = av_interleaved_write_frame(output.get(), packet.get());
         av_packet_unref(packet.get());
         if (written < 0) return written;
@@ -175,7 +181,7 @@ bool MovieWriter::OpenAvi() {
         return Fail(QStringLiteral("cannot make an AVI file: %1").arg(ErrorText(allocated)));
     avi->output.reset(rawOutput);
     if (!OpenEncoder(*avi, encoderCodec, choice.pixels, rate) || !PrepareFrames(*avi) ||
-        !CreateFile(*avi))
+        !OpenAudio(*avi) || !CreateFile(*avi))
         return false;
     avi->headerWritten = true;
     avi->rawRows = codec == MovieCodec::kUncompressed;
@@ -234,6 +240,55 @@ bool MovieWriter::OpenEncoder(Avi& avi, const AVCodec* encoderCodec, int pixelFo
         return Fail(QStringLiteral("cannot describe the video stream: %1").arg(ErrorText(r)));
     avi.stream->time_base = c.time_base;
     avi.stream->avg_frame_rate = c.framerate;
+    return true;
+}
+
+bool MovieWriter::OpenAudio(Avi& avi) {
+    if (audioChannels <= 0) return true;
+    if (audioChannels > 8 || audioSampleRate < 1 || audioSampleRate > 384000)
+        return Fail(QStringLiteral("cannot write sound of %1 channels at %2 samples a second")
+                        .arg(audioChannels)
+                        .arg(audioSampleRate));
+    avi.audio = avformat_new_stream(avi.output.get(), nullptr);
+    if (!avi.audio) return Fail(QStringLiteral("out of memory"));
+    AVCodecParameters& p = *avi.audio->codecpar;
+    p.codec_type = AVMEDIA_TYPE_AUDIO;
+    p.codec_id = AV_CODEC_ID_PCM_S16LE;
+    p.sample_rate = audioSampleRate;
+    av_channel_layout_default(&p.ch_layout, audioChannels);
+    p.bits_per_coded_sample = 16;
+    p.block_align = 2 * audioChannels;
+    p.bit_rate = int64_t(audioSampleRate) * audioChannels * 16;
+    avi.audio->time_base = AVRational{1, audioSampleRate};
+    avi.audioSamples = 0;
+    return true;
+}
+
+bool MovieWriter::WriteAudio(const int16_t* samples, int64_t sampleFrames) {
+    if (!avi_ || !avi_->audio || sampleFrames < 0) return false;
+    if (sampleFrames == 0) return true;
+    Avi& a = *avi_;
+    if (a.broken) return false;
+    const int64_t bytes = sampleFrames * 2 * audioChannels;
+    if (bytes > INT32_MAX / 2) return Fail(QStringLiteral("too much sound for one frame"));
+    PacketHandle packet(av_packet_alloc());
+    if (!packet || av_new_packet(packet.get(), int(bytes)) < 0)
+        return Fail(QStringLiteral("out of memory"));
+    // 16-bit samples go out little-endian, as they are held on this machine.
+    std::memcpy(packet->data, samples, size_t(bytes));
+    packet->pts = packet->dts = a.audioSamples;
+    packet->duration = sampleFrames;
+    packet->flags |= AV_PKT_FLAG_KEY;
+    packet->stream_index = a.audio->index;
+    // The muxer's time base may differ from the one asked for.
+    av_packet_rescale_ts(packet.get(), AVRational{1, audioSampleRate}, a.audio->time_base);
+    std::lock_guard lock(a.mux);
+    if (const int written = av_interleaved_write_frame(a.output.get(), packet.get()); written < 0) {
+        a.broken = true;
+        return Fail(
+            QStringLiteral("cannot write sound to %1: %2").arg(fileName, ErrorText(written)));
+    }
+    a.audioSamples += sampleFrames;
     return true;
 }
 
@@ -311,7 +366,9 @@ bool MovieWriter::WriteFrame(const Picture& picture) {
         a.packet->flags |= AV_PKT_FLAG_KEY;
         a.packet->stream_index = a.stream->index;
         av_packet_rescale_ts(a.packet.get(), a.encoder->time_base, a.stream->time_base);
+        std::unique_lock muxLock(a.mux);
         const int written = av_interleaved_write_frame(a.output.get(), a.packet.get());
+        muxLock.unlock();
         av_packet_unref(a.packet.get());
         if (written < 0) {
             a.broken = true;

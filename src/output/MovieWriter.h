@@ -68,6 +68,10 @@ class MovieWriter {
     // The chosen file name; for Targa output, the name the next frame is written to.
     QString fileName;
     MovieCodec codec = MovieCodec::kUncompressed;
+    // An AVI's sound: 16-bit signed PCM of this many channels at this rate, as a second
+    // stream beside the pictures. 0 channels: no sound stream. Other formats ignore it.
+    int audioChannels = 0;
+    int audioSampleRate = 0;
     // Where a Targa frame that cannot be saved says so ("Error opening graphics file"): once
     // a run, the first time; null for silence. Not owned.
     DocumentHost* host = nullptr;
@@ -83,6 +87,9 @@ class MovieWriter {
     // uncompressed 24-bit Targa; a frame that cannot be saved is counted (failedFrames) and the
     // run goes on, so the result is true whenever the picture fits.
     bool WriteFrame(const Picture& frame);
+    // Appends sample frames (channels interleaved) to the sound stream. False when the movie
+    // has no sound stream or the write failed.
+    bool WriteAudio(const int16_t* samples, int64_t sampleFrames);
     // Finishes and closes the AVI file: frames still inside the encoder are written, then the
     // index. Safe to call more than once and on a writer that never opened.
     void Close();
@@ -103,6 +110,7 @@ class MovieWriter {
     bool OpenAvi();
     // The steps of OpenAvi, each false (with the reason kept) when it fails.
     bool OpenEncoder(Avi& avi, const AVCodec* encoder, int pixelFormat, int rate);
+    bool OpenAudio(Avi& avi);
     bool PrepareFrames(Avi& avi);
     bool CreateFile(Avi& avi);
     // Keeps the reason and returns false, for `return Fail(...)`.

@@ -29,6 +29,14 @@ bool PowerOfTwoWithin(int v, int low, int high) {
 
 }  // namespace
 
+std::optional<int> PictureMediaLoader::MovieFrameCount(const QString& path) {
+    MovieSource movie;
+    Picture scratch;
+    const int frames = movie.Open(path, &scratch);
+    if (frames <= 0) return std::nullopt;
+    return frames;
+}
+
 bool PictureMediaLoader::AssignActorPicture(Document& doc, const QString& path, ShowNode& actor,
                                             bool interactive) {
     WaitCursor wait(doc.host());

@@ -10,11 +10,13 @@
 // texture (TextureTable::ReuseTexture), and rostrum actors of the same artwork share the
 // artwork. A set of many panels of a few pictures so costs a few decodes.
 //
-// Sounds, movie lengths and scripts are loaded by the player and the script window; until
-// those are in place this loader reports them as not loadable, like NullMediaLoader.
+// Sounds are read by the player's clip player, which the application hands in as the sound
+// reader; a movie's length comes from the movie source; scripts go to the script window
+// through the document.
 
 #include <QList>
 #include <QRgb>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -51,11 +53,18 @@ class PictureMediaLoader final : public MediaLoader {
                             bool interactive) override;
     // An empty imagePath gives textureSlot -1 and false; a picture that cannot be read, false.
     bool LoadPanelPicture(Document& doc, SetPanel& panel) override;
-    std::optional<int> LoadSound(Document&, const QString&, ShowNode&) override {
-        return std::nullopt;
+    // A sound file's length in show frames, or nothing when it cannot be read (the reader
+    // shows its own messages).
+    using SoundReader = std::function<std::optional<int>(const QString& path)>;
+    // Null: sounds are not loadable.
+    void SetSoundReader(SoundReader reader) { soundReader_ = std::move(reader); }
+    // The track's length from the sound reader.
+    std::optional<int> LoadSound(Document&, const QString& path, ShowNode&) override {
+        if (!soundReader_) return std::nullopt;
+        return soundReader_(path);
     }
-    std::optional<int> MovieFrameCount(const QString&) override { return std::nullopt; }
-    bool LoadScript(Document&, const QString&, ShowNode&) override { return false; }
+    // The movie's frame count, or nothing when it cannot be opened.
+    std::optional<int> MovieFrameCount(const QString& path) override;
     void ResetTextures() override { textures_.Reset(); }
 
     TextureTable& textures() { return textures_; }
@@ -91,6 +100,7 @@ class PictureMediaLoader final : public MediaLoader {
     QList<QRgb> palette_;
     int decodeCount_ = 0;
     std::map<std::string, SharedArtwork> artwork_;
+    SoundReader soundReader_;
 };
 
 }  // namespace quillon

@@ -1,7 +1,7 @@
 #pragma once
-// The seam between the player's state and the real-time play loop. The loop (with the sound
-// clips and the transport bar) lives in the application; the player only hands it the mode
-// changes. Until a loop is attached the player can stop but never starts playing.
+// The seam between the player's state and the real-time play loop (RealTimePlayLoop): the
+// player hands it the mode changes and the full-screen play button. Until a loop is attached
+// the player can stop but never starts playing.
 
 namespace quillon {
 
@@ -12,6 +12,8 @@ class PlayLoop {
     // -1 play backwards, 2 fast forward, -2 fast backwards. The loop stores the mode in the
     // player (Player::StoreMode) and sets and clears Player::SetPlaying while it runs.
     virtual void SetMode(int mode) = 0;
+    // Button 120: the monitor between its window and full screen, frame 0, and play.
+    virtual void FullScreenPlay() {}
 };
 
 }  // namespace quillon

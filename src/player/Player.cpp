@@ -55,6 +55,12 @@ bool Player::PlayOrStop() {
     return Start(kPlayForwards);
 }
 
+bool Player::FullScreenPlay() {
+    if (!loop_) return false;
+    loop_->FullScreenPlay();
+    return true;
+}
+
 void Player::StoreMode(int m) {
     if (!IsPlayMode(m) || m == mode_) return;
     mode_ = m;

@@ -58,6 +58,9 @@ class Player : public QObject {
     void Stop();
     // The play button: stop when already playing forwards, else play forwards.
     bool PlayOrStop();
+    // Button 120 through the play loop: full screen (or back), frame 0, play. False without a
+    // loop.
+    bool FullScreenPlay();
 
     // --- for the play loop only ---
     void StoreMode(int m);

@@ -391,7 +391,64 @@ void StageView::DocumentChanged(const DocumentChange& change) {
     // A show just opened is looked at where its camera and set are.
     if (change.Has(DocumentChange::kShow) && !firstPaint_) ShowCameraAndSet();
     if (change.Has(DocumentChange::kFrame | DocumentChange::kCamera)) UpdateReadout();
+    // A frame of play leaves the plan as it is (RedrawCamera moves the camera when asked).
+    if (change.playTick) return;
     if (change.Has(~DocumentChange::kScript)) viewport()->update();
+}
+
+namespace {
+
+// What the camera symbol (or, in rostrum mode, its floor footprint) covers in client pixels,
+// within `client`: the symbol's body, and a thin band along each sight line (they run far
+// across the plan, so their bounding box would be most of it).
+QRegion CameraArea(const PlanView& view, const KeyFrame& pose, const QRect& client) {
+    const QPoint centre =
+        stage::StageToPlan(pose.eastWest(), pose.northSouth(), view.scale) - view.scroll;
+    // Pens up to 3 pixels wide and antialiased edges reach a little beyond the points.
+    constexpr int kMargin = 4;
+    QPolygon body;
+    QRegion area;
+    if (view.rostrumMode) {
+        const stage::CameraFootprint f =
+            stage::MakeCameraFootprint(centre, pose, view.scale, view.aspectRatio);
+        for (const QPoint& p : f.corners)
+            body << p;
+        body << f.crossHorizontal.p1() << f.crossHorizontal.p2() << f.crossVertical.p1()
+             << f.crossVertical.p2();
+    } else {
+        const stage::CameraSymbol s =
+            stage::MakeCameraSymbol(centre, pose, view.symbolSize, view.metric);
+        for (const QLine& l : s.sightLines) {
+            const QPointF d = l.p2() - l.p1();
+            const double length = std::hypot(d.x(), d.y());
+            if (length < 1) continue;
+            const QPointF n(-d.y() / length * kMargin, d.x() / length * kMargin);
+            const QPolygonF band({QPointF(l.p1()) + n, QPointF(l.p2()) + n, QPointF(l.p2()) - n,
+                                  QPointF(l.p1()) - n});
+            area += QRegion(band.toPolygon()).intersected(client);
+        }
+        for (const auto& head : s.sightHeads)
+            for (const QPoint& p : head)
+                body << p;
+        for (const QPoint& p : s.body)
+            body << p;
+        for (const QPoint& p : s.lensBlock)
+            body << p;
+        body << s.tiltStalk.p1() << s.tiltStalk.p2() << s.heightBar.p1() << s.heightBar.p2()
+             << s.tiltCircle.topLeft() << s.tiltCircle.bottomRight() << s.heightBox.topLeft()
+             << s.heightBox.bottomRight() << s.markerUp << s.markerDown << s.numberAt
+             << s.numberAt + QPoint(24, 16);
+    }
+    return area + body.boundingRect().adjusted(-kMargin, -kMargin, kMargin, kMargin);
+}
+
+}  // namespace
+
+void StageView::RedrawCamera(const KeyFrame& from) {
+    const PlanView view = CurrentPlanView();
+    const QRect client = viewport()->rect();
+    viewport()->update(CameraArea(view, from, client) +
+                       CameraArea(view, doc_.monitorCamera().pose, client));
 }
 
 }  // namespace quillon

@@ -85,6 +85,9 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     // Draws the plan (steps after the background: panels, actors, path, camera) on a painter
     // in client pixels.
     void DrawPlanContents(QPainter& painter);
+    // During play: repaints only where the camera symbol stood at `from` and where it stands
+    // now, so the camera moves without the rest of the plan being redrawn.
+    void RedrawCamera(const KeyFrame& from);
 
   public slots:
     // "&Enlarge Stage Area" and "&Shrink Stage Area".

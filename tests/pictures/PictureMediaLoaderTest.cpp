@@ -312,6 +312,13 @@ TEST_F(PictureLoaderTest, MovieActorsReserveAFramePerTexture) {
     EXPECT_FALSE(loader.AssignActorPicture(*doc, Path("missing.avi"), actor, true));
     EXPECT_EQ(std::pair(actor.textureSlot, loader.textures().textureCount()),
               std::pair(13 + 1000, 25));
+
+    // A background movie track lasts as many frames as its movie.
+    EXPECT_EQ(loader.MovieFrameCount(QString::fromStdString(movie)), 12);
+    EXPECT_EQ(loader.MovieFrameCount(Path("broken.avi")), std::nullopt);
+    host.files.push_back(QString::fromStdString(movie));
+    ASSERT_TRUE(doc->AddTrack(NodeKind::Movie, 10, 300, StagePlace{}));
+    EXPECT_EQ(Scene().children.back()->endFrame, 10 + 12);
 }
 
 TEST_F(PictureLoaderTest, PanelsAndReset) {

@@ -49,6 +49,8 @@ void RegisterHelpCommands(CommandContext& c);
 // Commands without a menu item: the tool bar's key buttons, the set lock, the jog amount, the
 // extra camera and the status bar's zoom buttons.
 void RegisterToolCommands(CommandContext& c);
+// The transport: the player pane's buttons 110 to 121 and the status bar's 150 to 152.
+void RegisterTransportCommands(CommandContext& c);
 
 inline void RegisterAllCommands(CommandContext& c) {
     RegisterFileCommands(c);
@@ -59,6 +61,7 @@ inline void RegisterAllCommands(CommandContext& c) {
     RegisterActorCommands(c);
     RegisterHelpCommands(c);
     RegisterToolCommands(c);
+    RegisterTransportCommands(c);
 }
 
 // The application's open operation, for the command line, dropped files and recent files:

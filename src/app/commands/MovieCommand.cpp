@@ -2,6 +2,7 @@
 // the monitor's context at the movie's size, with a progress bar and a Cancel button.
 #include <QCoreApplication>
 #include <QProgressDialog>
+#include <cstdio>
 #include <memory>
 
 #include "CommandContext.h"
@@ -12,6 +13,7 @@
 #include "monitor/MonitorWidget.h"
 #include "output/MovieJob.h"
 #include "pictures/MovieSource.h"
+#include "player/ShowSoundtrack.h"
 
 namespace quillon {
 
@@ -82,8 +84,19 @@ void MakeMovie(CommandContext& c) {
     // maker whatever else it cannot make.
     MonitorMovieSource source(c.monitor, c.doc, c.media, c.textures, job.width, job.height);
     if (!source.valid()) return;
+    // The sound tracks, when asked for: movies that carry no sound say so on stderr, as do
+    // tracks that cannot be read.
+    ShowSoundtrackResult sound;
+    if (const QString note = SoundIgnoredReason(job); !note.isEmpty()) {
+        std::fprintf(stderr, "quillon: %s\n", note.toUtf8().constData());
+    } else if (job.includeSound) {
+        sound = BuildShowSoundtrack(c.doc);
+        for (const QString& skipped : sound.skipped)
+            std::fprintf(stderr, "quillon: sound track left out: %s\n",
+                         skipped.toUtf8().constData());
+    }
     DialogProgress progress(&c.window, job.range);
-    const MovieResult result = MakeMovie(c.doc, source, job, progress);
+    const MovieResult result = MakeMovie(c.doc, source, job, progress, &sound.sound);
     // A run that could not finish, or finished without some of its frames, says so.
     if (result.outcome == MovieOutcome::kEndedEarly)
         c.host.Error(QStringLiteral("The movie ended early"), result.error);
