@@ -79,8 +79,9 @@ void ConsoleProgress::FrameShown(int32_t frame) {
     int percent = static_cast<int>((int64_t(frame) - start_) * 100 / span);
     percent = std::clamp(percent, 0, 100);
     const int filled = percent * 30 / 100;
-    std::fprintf(stderr, "\r[%.*s%.*s] %3d%%  frame %d", filled, "==============================",
-                 30 - filled, "                              ", percent, frame);
+    std::fprintf(stderr, "\r[%.*s%.*s] %3d%%  frame %d", filled,
+                 "==============================", 30 - filled, "                              ",
+                 percent, frame);
     std::fflush(stderr);
     shown_ = true;
 }

@@ -119,7 +119,8 @@ QString OffscreenPlay::FinishRecording() {
     pump_.stop();
     recording_->Pump();
     const bool had = recording_->hasFile();
-    if (had && !recording_->Finish()) return QStringLiteral("Couldn't write file: ") + recordingName_;
+    if (had && !recording_->Finish())
+        return QStringLiteral("Couldn't write file: ") + recordingName_;
     if (!had) return QStringLiteral("no sound was played; %1 not written").arg(recordingName_);
     return QString();
 }

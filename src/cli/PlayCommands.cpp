@@ -129,7 +129,8 @@ int CmdPlay(std::vector<std::string> words, Profile& profile) {
 
     OffscreenPlayOptions options{.fullScreen = args.Has("--fullscreen"),
                                  .silent = args.Has("--no-audio")};
-    if (const auto out = args.Value("--audio-out")) options.recording = QString::fromStdString(*out);
+    if (const auto out = args.Value("--audio-out"))
+        options.recording = QString::fromStdString(*out);
     OffscreenPlay play(doc, *session.monitor, player, options);
     RealTimePlayLoop& loop = play.loop();
     std::string report;
