@@ -12,6 +12,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   qt6-qpa-plugins xvfb xauth xdotool x11-utils
+  libtinygltf-dev cmark librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info
 )
 
 missing=()

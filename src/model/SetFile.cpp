@@ -1,6 +1,7 @@
 #include "SetFile.h"
 
 #include "ByteStream.h"
+#include "DurableFile.h"
 #include "Paths.h"
 
 namespace quillon {
