@@ -16,6 +16,7 @@
 #include "KeyPlacement.h"
 #include "MovieCommands.h"
 #include "PictureCommands.h"
+#include "RecoverCommands.h"
 #include "RenderCommands.h"
 #include "TexelCommands.h"
 #include "VrmlCommands.h"
@@ -52,7 +53,9 @@ const char* kUsage =
     "         [--fps F] [--size WxH] [--fields frames|even|odd]\n"
     "         [--codec raw|mjpeg|ffv1|mpeg4|h264]\n"
     "                                         make a movie offscreen (defaults: profile)\n"
-    "  make-demo OUTDIR                       write the demo show, its sets and pictures\n";
+    "  make-demo OUTDIR                       write the demo show, its sets and pictures\n"
+    "  recover --list                         list the recovery copies (JSON lines)\n"
+    "  recover ID -o OUT.shw                  write a recovery copy's show\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -380,6 +383,7 @@ int main(int argc, char** argv) {
         if (command == "frame") return CmdFrame(rest, profile);
         if (command == "render") return CmdRender(rest, profile);
         if (command == "make-demo") return CmdMakeDemo(Args(rest, {}));
+        if (command == "recover") return CmdRecover(rest);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

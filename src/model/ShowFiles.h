@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace quillon {
 
@@ -32,6 +33,17 @@ enum class FileLookup { kLookUp, kAsStored };
 // Whether saving a set asks for its name even when it has one.
 enum class SetName { kKeep, kAsk };
 
+// A show kept in a recovery copy, to be read back as the show it was.
+struct RecoveredShow {
+    QString showFile;      // the copy's show file
+    QString originalPath;  // where the show lived; empty for a show that was never saved
+    struct SetCopy {
+        int scene = 0;  // index of the scene among the show's scenes
+        QString file;   // the copy's set file for that scene
+    };
+    std::vector<SetCopy> sets;
+};
+
 class ShowFiles {
   public:
     explicit ShowFiles(Document& doc);
@@ -52,6 +64,12 @@ class ShowFiles {
     // Replaces the show by the file's, looking for and loading every file it names. False,
     // with "Couldn't read file" and the open show unchanged, when it cannot be read.
     bool ReadShow(const QString& path);
+    // Reads a show back from its recovery copy: the records from the copy, the files they name
+    // looked for as if the show lay at its original path, and each scene that kept a set in
+    // the copy given that set (marked changed unless it equals the file at its own path). The
+    // show comes up untitled and modified, "Save Show &As..." offering the original path. False,
+    // with "Couldn't read file" and the open show unchanged, when the copy cannot be read.
+    bool RecoverShow(const RecoveredShow& show);
     // Writes the show and its changed sets to path (an untitled show asks for a name first).
     // False, with "Couldn't write file" and the show still modified, when that fails.
     bool WriteShow(const QString& path);
@@ -91,6 +109,8 @@ class ShowFiles {
     // A modified show is offered for saving; false when the user wanted it saved and that did
     // not happen.
     bool OfferToSave();
+    // ReadShow, or with `recovered` RecoverShow.
+    bool ReadShowFrom(const QString& path, const RecoveredShow* recovered);
 
     Document& doc_;
     DocumentHost& host_;
