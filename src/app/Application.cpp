@@ -44,6 +44,7 @@ bool Application::Start(QString* error) {
     doc_.Reset(true);
     window_ = std::make_unique<MainWindow>(doc_, files_, host_, recent_, *media_, *textures_,
                                            pictureMode_);
+    autosave_ = new AutosaveTimer(doc_, files_, host_, *window_, RecoveryStore::DefaultFolder());
     return true;
 }
 
@@ -54,6 +55,7 @@ void Application::Show(const QStringList& files) {
     QApplication::processEvents();
     window_->RestoreLayout();
     if (!files.isEmpty()) window_->OpenFile(files.first());
+    autosave_->OfferAtStartup();
 }
 
 }  // namespace quillon

@@ -8,6 +8,20 @@
 
 namespace quillon {
 
+namespace {
+
+bool SameContents(const RecoverySnapshot& a, const RecoverySnapshot& b) {
+    if (a.showPath != b.showPath || a.show != b.show || a.sets.size() != b.sets.size())
+        return false;
+    for (size_t i = 0; i < a.sets.size(); ++i)
+        if (a.sets[i].scene != b.sets[i].scene || a.sets[i].path != b.sets[i].path ||
+            a.sets[i].bytes != b.sets[i].bytes)
+            return false;
+    return true;
+}
+
+}  // namespace
+
 Autosave::Autosave(Document& doc, const QString& storeFolder)
     : doc_(doc), copy_(std::make_unique<RecoveryCopy>(storeFolder)) {
     // One thread, so writes and removals happen in the order they were asked for.
@@ -38,6 +52,8 @@ void Autosave::Tick() {
     auto snapshot = std::make_shared<RecoverySnapshot>(RecoverySnapshot::Take(doc_));
     const double snapshotMs = clock.nsecsElapsed() / 1e6;
     changed_ = false;
+    if (hasCopy_ && last_ && SameContents(*last_, *snapshot)) return;
+    last_ = snapshot;
     hasCopy_ = true;
     Queue([this, snapshot, snapshotMs] {
         QElapsedTimer writeClock;
@@ -62,6 +78,7 @@ void Autosave::Check() {
 
 void Autosave::Discard() {
     hasCopy_ = false;
+    last_.reset();
     changed_ = true;
     Queue([this] {
         copy_->Remove();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -15,6 +16,7 @@ namespace quillon {
 
 class Document;
 class RecoveryCopy;
+struct RecoverySnapshot;
 
 class Autosave {
   public:
@@ -64,6 +66,8 @@ class Autosave {
     mutable std::mutex mutex_;
     Timing timing_;
     QString id_;
+    // The last snapshot queued, so that an unchanged show is not written again.
+    std::shared_ptr<const RecoverySnapshot> last_;
 };
 
 }  // namespace quillon

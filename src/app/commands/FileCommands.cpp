@@ -5,6 +5,7 @@
 #include "CommandContext.h"
 #include "CommandIds.h"
 #include "CommandRegistry.h"
+#include "app/AutosaveTimer.h"
 #include "app/GuiHost.h"
 #include "app/MainWindow.h"
 #include "app/Prompts.h"
@@ -56,6 +57,17 @@ void RegisterFileCommands(CommandContext& c) {
          .text = "E&xit",
          .prompt = "Quit the application; offers to save the show",
          .run = [&c] { c.window.close(); }},
+        {.id = kCmdExportGltf,
+         .text = "Export glTF...",
+         .prompt = "Write the show as a glTF 2.0 scene for other 3D programs"},
+        {.id = kCmdRecoverWork,
+         .text = "Recover Unsaved Work...",
+         .prompt = "Open a show from the copies kept of unsaved changes",
+         .run =
+             [&c] {
+                 if (auto* autosave = c.window.findChild<AutosaveTimer*>())
+                     autosave->ShowRecoverDialog();
+             }},
     });
     // The recent files: their texts and visibility follow the list.
     for (int i = 0; i < RecentFiles::kCount; ++i) {
