@@ -12,6 +12,7 @@
 #include "CliArgs.h"
 #include "ConsoleHost.h"
 #include "DemoCommands.h"
+#include "ExportCommands.h"
 #include "Json.h"
 #include "KeyPlacement.h"
 #include "MovieCommands.h"
@@ -384,6 +385,8 @@ int main(int argc, char** argv) {
         if (command == "render") return CmdRender(rest, profile);
         if (command == "make-demo") return CmdMakeDemo(Args(rest, {}));
         if (command == "recover") return CmdRecover(rest);
+        if (command == "gltf") return CmdGltf(rest, profile);
+        if (command == "camera") return CmdCamera(rest, profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

@@ -52,7 +52,9 @@ void Autosave::Tick() {
     auto snapshot = std::make_shared<RecoverySnapshot>(RecoverySnapshot::Take(doc_));
     const double snapshotMs = clock.nsecsElapsed() / 1e6;
     changed_ = false;
-    if (hasCopy_ && last_ && SameContents(*last_, *snapshot)) return;
+    // An unchanged show is not written again, unless the last write failed.
+    if (!failed_ && hasCopy_ && last_ && SameContents(*last_, *snapshot)) return;
+    failed_ = false;
     last_ = snapshot;
     hasCopy_ = true;
     Queue([this, snapshot, snapshotMs] {
@@ -68,7 +70,10 @@ void Autosave::Tick() {
         ++timing_.writes;
         id_ = copy_->id();
         // A failed write is tried again at the next tick.
-        if (!ok) changed_ = true;
+        if (!ok) {
+            failed_ = true;
+            changed_ = true;
+        }
     });
 }
 

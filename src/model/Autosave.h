@@ -63,6 +63,7 @@ class Autosave {
     QThreadPool worker_;
     std::atomic<bool> changed_{true};
     std::atomic<bool> hasCopy_{false};
+    std::atomic<bool> failed_{false};
     mutable std::mutex mutex_;
     Timing timing_;
     QString id_;

@@ -50,7 +50,9 @@ bool RemoveFileDurably(const std::string& path) {
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     return WriteFileAtomicallyWith(path, [bytes](std::FILE* f) {
-               return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+               // An empty file is written by writing nothing (fwrite must not see a null).
+               return bytes.empty() ||
+                      std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
            }) == AtomicWriteResult::Ok;
 }
 
