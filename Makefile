@@ -1,5 +1,6 @@
 # The README's commands. Each one installs what is missing first.
 BUILD ?= build
+PREFIX ?= /usr/local
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
@@ -23,6 +24,10 @@ test: build
 # UndefinedBehaviorSanitizer in build-sanitize.
 sanitize: deps
 	@JOBS=$(JOBS) bash scripts/run-sanitize.sh $(CURDIR)/build-sanitize
+
+# The programs, the launcher, icons, file types and the user guide under PREFIX.
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD)

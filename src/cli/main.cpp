@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CliArgs.h"
+#include "CliHelp.h"
 #include "ConsoleHost.h"
 #include "DemoCommands.h"
 #include "ExportCommands.h"
@@ -32,31 +33,6 @@ using namespace quillon;
 using namespace quillon::cli;
 
 namespace {
-
-const char* kUsage =
-    "usage: quillon-cli [--profile FILE] COMMAND ...\n"
-    "  info SHOW.shw [--json]                 print the show tree\n"
-    "  eval SHOW.shw --frame F [--to G] [--half]\n"
-    "                                         evaluate the scene at each frame (JSON lines)\n"
-    "  path SHOW.shw [--scale S]              print the active camera path of every scene\n"
-    "  timecode --rate R (--write N [--short] | --read TEXT [--old N])\n"
-    "  new OUT.shw [--scenes N] [--length L] [--camera-move]\n"
-    "                                         write a new show (with a camera move)\n"
-    "  picture FILE [--step N] [--save OUT [--mode M]]\n"
-    "                                         load a picture, print its size (JSON), save it\n"
-    "  movie FILE [--frame K --save OUT]      print its frames and size (JSON), save a frame\n"
-    "  texels FILE [--key COLOR] [--feather] [--actor|--panel] [--rostrum] --out OUT.png\n"
-    "                                         write the texels a picture uploads as (PNG)\n"
-    "  vrml SHOW.shw -o OUT.wrl               write the show as a VRML 2.0 world and textures\n"
-    "  frame SHOW.shw --frame F -o OUT.png [--size WxH] [--reticle]\n"
-    "                                         render one frame offscreen (PNG)\n"
-    "  render SHOW.shw -o OUT [--format avi|tga16|tga24|vrml] [--start TC] [--end TC]\n"
-    "         [--fps F] [--size WxH] [--fields frames|even|odd]\n"
-    "         [--codec raw|mjpeg|ffv1|mpeg4|h264]\n"
-    "                                         make a movie offscreen (defaults: profile)\n"
-    "  make-demo OUTDIR                       write the demo show, its sets and pictures\n"
-    "  recover --list                         list the recovery copies (JSON lines)\n"
-    "  recover ID -o OUT.shw                  write a recovery copy's show\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -351,7 +327,7 @@ int main(int argc, char** argv) {
                 profilePath = all[i + 1];
                 i += 2;
             } else if (all[i] == "--help" || all[i] == "-h") {
-                std::fputs(kUsage, stdout);
+                std::fputs(Usage().c_str(), stdout);
                 return 0;
             } else {
                 throw Failure{"unknown option " + all[i]};
@@ -360,6 +336,14 @@ int main(int argc, char** argv) {
         if (i >= all.size()) throw Failure{"no command given (try --help)"};
         const std::string command = all[i];
         std::vector<std::string> rest(all.begin() + static_cast<long>(i) + 1, all.end());
+        // COMMAND --help (or -h) anywhere after the command: its page, and nothing run.
+        for (const std::string& word : rest) {
+            if (word != "--help" && word != "-h") continue;
+            const std::string help = CommandHelp(command);
+            if (help.empty()) throw Failure{"unknown command " + command + " (try --help)"};
+            std::fputs(help.c_str(), stdout);
+            return 0;
+        }
         // --profile may also follow the command.
         for (size_t k = 0; k < rest.size(); ++k) {
             if (rest[k] == "--profile") {

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "CliRun.h"
@@ -264,4 +265,28 @@ TEST_F(CliTest, RecoverListsCopiesAndWritesOne) {
         ExpectOneLineError(Cli(args), args);
     EXPECT_FALSE(QFile::exists(Path("x.shw")));
     qunsetenv("XDG_STATE_HOME");
+}
+
+TEST_F(CliTest, EveryCommandDescribesItself) {
+    const CliRun all = Cli({"--help"});
+    ASSERT_EQ(all.status, 0);
+    QStringList commands;
+    for (const QByteArray& line : all.out.split('\n')) {
+        const QRegularExpressionMatch m = QRegularExpression("^  ([a-z-]+) ").match(line);
+        if (m.hasMatch()) commands << m.captured(1);
+    }
+    EXPECT_EQ(commands,
+              (QStringList{"info", "eval", "path", "timecode", "new", "picture", "movie", "texels",
+                           "vrml", "gltf", "camera", "frame", "render", "make-demo", "recover"}));
+    for (const QString& command : commands) {
+        // --help anywhere after the command describes it and runs nothing.
+        const CliRun r = Cli({command, Path("made.shw"), "--help"});
+        EXPECT_EQ(r.status, 0) << command.toStdString();
+        EXPECT_TRUE(
+            r.out.startsWith("usage: quillon-cli [--profile FILE] " + command.toUtf8() + " "))
+            << r.out.toStdString();
+        EXPECT_GT(r.out.count('\n'), 2) << command.toStdString();
+        EXPECT_FALSE(QFile::exists(Path("made.shw"))) << command.toStdString();
+    }
+    ExpectOneLineError(Cli({"nonsense", "--help"}));
 }
