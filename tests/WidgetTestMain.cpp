@@ -9,10 +9,11 @@
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Recovery copies of the windows made here stay out of the user's own recovery folder, and
-    // the user's copies never bring up a start-up question in a test.
-    QTemporaryDir state;
+    // Recovery copies and the desktop's recent files of the windows made here stay out of the
+    // user's own, and the user's copies never bring up a start-up question in a test.
+    QTemporaryDir state, data;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
     // As the application sets it up.
     quillon::UseMonitorFormat();
     QApplication app(argc, argv);

@@ -6,6 +6,7 @@
 #include "CommandIds.h"
 #include "CommandRegistry.h"
 #include "app/AutosaveTimer.h"
+#include "app/DesktopRecentFiles.h"
 #include "app/GuiHost.h"
 #include "app/MainWindow.h"
 #include "app/Prompts.h"
@@ -123,6 +124,12 @@ void RegisterFileCommands(CommandContext& c) {
     };
     QObject::connect(&c.recent, &RecentFiles::changed, &c.commands, showRecent);
     showRecent();
+    // The show at the top of the list joins the desktop's recent files too.
+    QObject::connect(&c.recent, &RecentFiles::changed, &c.commands, [&c] {
+        if (!c.recent.files().isEmpty())
+            DesktopRecentFiles().Add(c.recent.files().first(),
+                                     QStringLiteral("application/x-quillon-show"));
+    });
 }
 
 void OpenAnyFile(CommandContext& c, const QString& path) {
