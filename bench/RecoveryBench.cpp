@@ -98,7 +98,6 @@ void BM_AutosaveTick(benchmark::State& state) {
         state.PauseTiming();
         autosave.Wait();
         Touch(show.doc, ++i);
-        autosave.NoteChange();
         state.ResumeTiming();
         autosave.Tick();
     }
@@ -131,7 +130,6 @@ void BM_AutosaveTickAndWrite(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         Touch(show.doc, ++i);
-        autosave.NoteChange();
         autosave.Tick();
         autosave.Wait();
     }

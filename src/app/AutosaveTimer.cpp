@@ -40,10 +40,9 @@ AutosaveTimer::~AutosaveTimer() {
 }
 
 void AutosaveTimer::DocumentChanged(const DocumentChange& change) {
-    // A frame step or a pose dragged without a key changes nothing that is saved.
-    constexpr uint32_t kNotSaved = DocumentChange::kFrame | DocumentChange::kCamera |
-                                   DocumentChange::kPose | DocumentChange::kRedraw;
-    if ((change.aspects & ~kNotSaved) != 0) autosave_->NoteChange();
+    // A show opened or made new by any road (a dropped file as well as a command) has nothing
+    // unsaved: its predecessor's copy goes. Frame steps change nothing that is saved.
+    if (change.aspects != DocumentChange::kFrame) autosave_->Check();
 }
 
 void AutosaveTimer::Tick() {

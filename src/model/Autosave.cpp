@@ -46,12 +46,10 @@ void Autosave::Tick() {
         Check();
         return;
     }
-    if (!changed_ && hasCopy_) return;
     QElapsedTimer clock;
     clock.start();
     auto snapshot = std::make_shared<RecoverySnapshot>(RecoverySnapshot::Take(doc_));
     const double snapshotMs = clock.nsecsElapsed() / 1e6;
-    changed_ = false;
     // An unchanged show is not written again, unless the last write failed.
     if (!failed_ && hasCopy_ && last_ && SameContents(*last_, *snapshot)) return;
     failed_ = false;
@@ -70,10 +68,7 @@ void Autosave::Tick() {
         ++timing_.writes;
         id_ = copy_->id();
         // A failed write is tried again at the next tick.
-        if (!ok) {
-            failed_ = true;
-            changed_ = true;
-        }
+        if (!ok) failed_ = true;
     });
 }
 
@@ -84,7 +79,6 @@ void Autosave::Check() {
 void Autosave::Discard() {
     hasCopy_ = false;
     last_.reset();
-    changed_ = true;
     Queue([this] {
         copy_->Remove();
         std::lock_guard<std::mutex> lock(mutex_);
@@ -100,7 +94,7 @@ bool Autosave::Adopt(const QString& id) {
     std::lock_guard<std::mutex> lock(mutex_);
     id_ = copy_->id();
     hasCopy_ = true;
-    changed_ = true;
+    last_.reset();
     return true;
 }
 

@@ -25,10 +25,9 @@ class Autosave {
     // Waits for the writes under way; the copy itself stays (removing it is Discard's work).
     ~Autosave();
 
-    // The document changed since the last copy.
-    void NoteChange() { changed_ = true; }
-    // The timer's call: with unsaved changes that the copy lacks, a copy is written; without
-    // unsaved changes the copy goes. Returns once the work is queued.
+    // The timer's call: with unsaved changes that the copy lacks, a copy is written (the show
+    // and sets are compared with the last copy's, so changes nobody announced count too);
+    // without unsaved changes the copy goes. Returns once the work is queued.
     void Tick();
     // After a command: a show that has no unsaved changes any more (saved, or replaced by a new
     // or opened one) loses its copy at once.
@@ -61,7 +60,6 @@ class Autosave {
     Document& doc_;
     std::unique_ptr<RecoveryCopy> copy_;  // used on the worker only
     QThreadPool worker_;
-    std::atomic<bool> changed_{true};
     std::atomic<bool> hasCopy_{false};
     std::atomic<bool> failed_{false};
     mutable std::mutex mutex_;

@@ -155,7 +155,6 @@ class Builder {
         rate_ = doc.frameRate() > 0 ? doc.frameRate() : 3000;
         model_.asset.version = "2.0";
         model_.asset.generator = "Quillon";
-        model_.extensionsUsed.push_back("KHR_materials_unlit");
         tinygltf::Sampler sampler;
         sampler.magFilter =
             settings_.filtering ? TINYGLTF_TEXTURE_FILTER_LINEAR : TINYGLTF_TEXTURE_FILTER_NEAREST;
@@ -194,6 +193,7 @@ class Builder {
         buffer.data = std::move(bytes_);
         model_.buffers.push_back(std::move(buffer));
         model_.defaultScene = 0;
+        if (!model_.materials.empty()) model_.extensionsUsed.push_back("KHR_materials_unlit");
         return model_;
     }
 

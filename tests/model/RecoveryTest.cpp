@@ -87,6 +87,17 @@ TEST_F(RecoveryTest, CopyComesBackAsTheEditedShowUntitledAndModified) {
         autosave.Tick();
         autosave.Wait();
         ASSERT_TRUE(autosave.lastTiming().ok) << autosave.lastTiming().error.toStdString();
+        // Nothing changed since: nothing written; a change, even unannounced, is written.
+        autosave.Tick();
+        autosave.Wait();
+        EXPECT_EQ(autosave.lastTiming().writes, 1);
+        doc->captions().push_back("and more");
+        autosave.Tick();
+        autosave.Wait();
+        EXPECT_EQ(autosave.lastTiming().writes, 2);
+        doc->captions().pop_back();
+        autosave.Tick();
+        autosave.Wait();
         // While its owner lives the copy is in use, and nothing of the user's files changed.
         const auto live = List();
         ASSERT_EQ(live.size(), 1u);
