@@ -66,7 +66,7 @@ int List(const RecoveryStore& store) {
             line += ", \"host\": ";
             json::String(line, Text(e.index.host));
             line += ", \"sets\": ";
-            json::Int(line, static_cast<long long>(e.index.sets.size()));
+            json::Int(line, static_cast<long long>(e.index.setList.size()));
             line += std::string(", \"newerThanShow\": ") + (e.newerThanShow ? "true" : "false");
             line += std::string(", \"declined\": ") + (e.declined ? "true" : "false");
         }
@@ -93,8 +93,11 @@ int Recover(const RecoveryStore& store, const QString& id, const std::string& ou
     std::vector<std::pair<int, QString>> written;
     ShowFileContents contents;
     bool renamed = false;
-    for (const RecoveryIndex::Set& s : entry->index.sets) {
-        const std::string bytes = ReadAll(entry->folder + u'/' + s.file.name);
+    // A whole copy's sets lie within its sets file, so each has its bytes, in index order.
+    const RecoveredShow kept = entry->ToRecovered();
+    for (size_t i = 0; i < kept.sets.size() && i < entry->index.setList.size(); ++i) {
+        const std::string& bytes = kept.sets[i].bytes;
+        const RecoveryIndex::Set& s = entry->index.setList[i];
         QFile own(s.path);
         if (!s.path.isEmpty() && own.open(QIODevice::ReadOnly) &&
             own.readAll().toStdString() == bytes)

@@ -130,12 +130,15 @@ bool RecoveryCopy::Write(const RecoverySnapshot& snapshot, QString* why) {
     bool ok = true;
     index.show = WriteOne(folder_, QStringLiteral("show-%1.shw").arg(generation), snapshot.show,
                           &ok, &reason);
+    // Every set in one file: one flush to disk instead of one per set.
+    std::string sets;
     for (const RecoverySnapshot::SetBytes& s : snapshot.sets) {
-        RecoveryIndex::Set set{s.scene, s.path, {}};
-        set.file = WriteOne(folder_, QStringLiteral("set-%1-%2.set").arg(generation).arg(s.scene),
-                            s.bytes, &ok, &reason);
-        index.sets.push_back(std::move(set));
+        index.setList.push_back({s.scene, s.path, qint64(sets.size()), qint64(s.bytes.size())});
+        sets += s.bytes;
     }
+    if (!snapshot.sets.empty())
+        index.sets =
+            WriteOne(folder_, QStringLiteral("sets-%1.bin").arg(generation), sets, &ok, &reason);
     const QByteArray json = index.ToJson();
     WriteOne(folder_, QStringLiteral("index.json"),
              std::string_view(json.constData(), size_t(json.size())), &ok, &reason);
@@ -144,9 +147,7 @@ bool RecoveryCopy::Write(const RecoverySnapshot& snapshot, QString* why) {
     QStringList keep{QStringLiteral("index.json"), QStringLiteral("lock")};
     if (ok) {
         generation_ = generation;
-        keep << index.show.name;
-        for (const RecoveryIndex::Set& s : index.sets)
-            keep << s.file.name;
+        keep << index.show.name << index.sets.name;
     } else {
         keep << QStringLiteral("*");
     }

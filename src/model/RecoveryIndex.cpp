@@ -25,13 +25,10 @@ bool ReadFile(const QJsonObject& o, RecoveryFile& f) {
 
 QByteArray RecoveryIndex::ToJson() const {
     QJsonArray setArray;
-    for (const Set& s : sets) {
-        QJsonObject o = FileObject(s.file);
-        o.insert("scene", s.scene);
-        o.insert("path", s.path);
-        setArray.append(o);
-    }
-    const QJsonObject root{
+    for (const Set& s : setList)
+        setArray.append(QJsonObject{
+            {"scene", s.scene}, {"path", s.path}, {"offset", s.offset}, {"bytes", s.bytes}});
+    QJsonObject root{
         {"format", kFormat},
         {"show", showPath},
         {"time", time.toUTC().toString(Qt::ISODateWithMs)},
@@ -41,6 +38,7 @@ QByteArray RecoveryIndex::ToJson() const {
         {"showFile", FileObject(show)},
         {"sets", setArray},
     };
+    if (!sets.name.isEmpty()) root.insert("setsFile", FileObject(sets));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -64,13 +62,20 @@ std::optional<RecoveryIndex> RecoveryIndex::FromJson(const QByteArray& text, QSt
     index.generation = o.value("generation").toInteger();
     if (!ReadFile(o.value("showFile").toObject(), index.show))
         return fail("the index names no show file");
-    for (const QJsonValue& v : o.value("sets").toArray()) {
+    const QJsonArray setArray = o.value("sets").toArray();
+    if (!setArray.isEmpty() && !ReadFile(o.value("setsFile").toObject(), index.sets))
+        return fail("the index names no sets file");
+    for (const QJsonValue& v : setArray) {
         Set s;
         const QJsonObject so = v.toObject();
         s.scene = so.value("scene").toInt(-1);
         s.path = so.value("path").toString();
-        if (s.scene < 0 || !ReadFile(so, s.file)) return fail("the index names a set badly");
-        index.sets.push_back(std::move(s));
+        s.offset = so.value("offset").toInteger(-1);
+        s.bytes = so.value("bytes").toInteger(-1);
+        if (s.scene < 0 || s.offset < 0 || s.bytes < 1 || s.offset > index.sets.bytes ||
+            s.bytes > index.sets.bytes - s.offset)
+            return fail("the index names a set badly");
+        index.setList.push_back(std::move(s));
     }
     return index;
 }

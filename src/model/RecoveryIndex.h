@@ -1,8 +1,9 @@
 #pragma once
 // The index of one recovery copy (index.json in the copy's folder): which show it is, when it
-// was written, by which process, and the files that hold it with their sizes and SHA-256 sums,
-// so that a truncated or altered file is known as damaged. Written last and atomically, it
-// always names one whole generation of files.
+// was written, by which process, and the files that hold it (the show file, and one file with
+// every set one after the other) with their sizes and SHA-256 sums, so that a truncated or
+// altered file is known as damaged. Written last and atomically, it always names one whole
+// generation of files.
 
 #include <QByteArray>
 #include <QDateTime>
@@ -26,12 +27,14 @@ struct RecoveryIndex {
     QString host;
     qint64 generation = 0;
     RecoveryFile show;
+    RecoveryFile sets;  // no name when the show has no sets
     struct Set {
         int scene = 0;
-        QString path;  // the scene's set file as the show names it
-        RecoveryFile file;
+        QString path;       // the scene's set file as the show names it
+        qint64 offset = 0;  // where its bytes lie in the sets file
+        qint64 bytes = 0;
     };
-    std::vector<Set> sets;
+    std::vector<Set> setList;
 
     QByteArray ToJson() const;
     // Nullopt, with *why, for text that is not an index of this format.

@@ -60,8 +60,12 @@ RecoveredShow RecoveryEntry::ToRecovered() const {
     RecoveredShow r;
     r.showFile = folder + u'/' + index.show.name;
     r.originalPath = index.showPath;
-    for (const RecoveryIndex::Set& s : index.sets)
-        r.sets.push_back({s.scene, folder + u'/' + s.file.name});
+    if (index.setList.empty()) return r;
+    QFile file(folder + u'/' + index.sets.name);
+    const QByteArray all = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    for (const RecoveryIndex::Set& s : index.setList)
+        if (s.offset + s.bytes <= all.size())
+            r.sets.push_back({s.scene, all.mid(s.offset, s.bytes).toStdString()});
     return r;
 }
 
@@ -113,8 +117,8 @@ RecoveryEntry RecoveryStore::Read(const QString& id) const {
     }
     QByteArray showBytes;
     e.damage = CheckFile(e.folder, e.index.show, &showBytes);
-    for (const RecoveryIndex::Set& s : e.index.sets)
-        if (e.damage.isEmpty()) e.damage = CheckFile(e.folder, s.file, nullptr);
+    if (e.damage.isEmpty() && !e.index.setList.empty())
+        e.damage = CheckFile(e.folder, e.index.sets, nullptr);
     if (e.damage.isEmpty()) {
         ShowFileContents contents;
         if (ReadShowBytes(reinterpret_cast<const unsigned char*>(showBytes.constData()),

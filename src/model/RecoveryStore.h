@@ -32,7 +32,8 @@ struct RecoveryEntry {
 
     // The show's file name, or "Untitled" for a show never saved.
     QString title() const;
-    // What RecoverShow reads. Only for an entry that is not damaged.
+    // What RecoverShow reads, the kept sets read from the copy. Only for an entry that is not
+    // damaged.
     RecoveredShow ToRecovered() const;
 };
 

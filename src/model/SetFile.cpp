@@ -51,6 +51,15 @@ bool ReadSetStream(std::FILE* file, std::vector<SetPanel>& panels) {
     return true;
 }
 
+bool ReadSetBytes(std::string_view bytes, std::vector<SetPanel>& panels) {
+    if (bytes.empty()) return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (size_t at = 1; panels.size() < kMaxSetPanels && at + kSetPanelBytes <= bytes.size();
+         at += kSetPanelBytes)
+        panels.push_back(DecodePanel(p + at));
+    return true;
+}
+
 bool ReadSetFile(const std::string& path, std::vector<SetPanel>& panels) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;

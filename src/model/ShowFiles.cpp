@@ -114,11 +114,11 @@ bool ShowFiles::ReadShowFrom(const QString& path, const RecoveredShow* recovered
     doc_.AdoptScenes(*contents.root);
 
     // The set a recovery copy kept for a scene, if any.
-    auto keptSet = [&](const ShowNode& node) -> const QString* {
+    auto keptSet = [&](const ShowNode& node) -> const std::string* {
         if (!recovered || node.parent != &doc_.root()) return nullptr;
         const int scene = doc_.root().IndexOf(&node);
         for (const RecoveredShow::SetCopy& s : recovered->sets)
-            if (s.scene == scene) return &s.file;
+            if (s.scene == scene) return &s.bytes;
         return nullptr;
     };
 
@@ -127,17 +127,18 @@ bool ShowFiles::ReadShowFrom(const QString& path, const RecoveredShow* recovered
     readingFolder_ = FromRecordText(FolderOf(ToRecordText(showPath)));
     MediaLoader& loader = doc_.mediaLoader();
     ForEachNodeAfterRoot(doc_.root(), [&](ShowNode& node) {
-        if (const QString* kept = node.Is(NodeKind::Scene) ? keptSet(node) : nullptr) {
+        if (const std::string* kept = node.Is(NodeKind::Scene) ? keptSet(node) : nullptr) {
             // The copy's set stands in for the file: it holds what the user had, saved or not.
             const std::string own = node.GetFileName();
             if (!node.set) node.set = std::make_unique<Set>();
-            if (!ReadSet(*node.set, *kept, SetLoad::kReplace, FileLookup::kLookUp)) {
+            if (!ReadSetBytes(*node.set, *kept, FromRecordText(own), SetLoad::kReplace,
+                              FileLookup::kLookUp)) {
                 node.set.reset();
                 return;
             }
-            node.set->SetPath(own);
-            const bool unchanged = FileHolds(own, SerializeSet(node.set->panels));
-            node.set->dirty = unchanged ? 0 : 1;
+            // Changed unless it is the file at its own path (a picture found elsewhere has
+            // already marked it).
+            if (!FileHolds(own, *kept)) node.set->dirty = 1;
             return;
         }
         // Any name is looked for; a folder that starts with "." (~/.local, a hidden project
@@ -283,9 +284,8 @@ ShowFiles::Found ShowFiles::Resolve(NodeKind kind, QString& path) {
 // Sets
 
 bool ShowFiles::ReadSet(Set& set, const QString& path, SetLoad load, FileLookup lookup) {
-    const bool lookUp = lookup == FileLookup::kLookUp;
     QString p = path;
-    if (lookUp) LookupFile(NodeKind::Scene, p);
+    if (lookup == FileLookup::kLookUp) LookupFile(NodeKind::Scene, p);
     std::FILE* f = std::fopen(ToRecordText(p).c_str(), "rb");
     if (!f) return false;
     if (load == SetLoad::kReplace) set.Clear();
@@ -294,6 +294,22 @@ bool ShowFiles::ReadSet(Set& set, const QString& path, SetLoad load, FileLookup 
     const bool ok = ReadSetStream(f, panels);
     std::fclose(f);
     if (!ok) return false;
+    TakePanels(set, panels, lookup);
+    return true;
+}
+
+bool ShowFiles::ReadSetBytes(Set& set, const std::string& bytes, const QString& path, SetLoad load,
+                             FileLookup lookup) {
+    std::vector<SetPanel> panels;
+    if (!quillon::ReadSetBytes(bytes, panels)) return false;
+    if (load == SetLoad::kReplace) set.Clear();
+    set.SetPath(ToRecordText(path));
+    TakePanels(set, panels, lookup);
+    return true;
+}
+
+void ShowFiles::TakePanels(Set& set, const std::vector<SetPanel>& panels, FileLookup lookup) {
+    const bool lookUp = lookup == FileLookup::kLookUp;
     set.dirty = 0;
     MediaLoader& loader = doc_.mediaLoader();
     for (const SetPanel& read : panels) {
@@ -319,7 +335,6 @@ bool ShowFiles::ReadSet(Set& set, const QString& path, SetLoad load, FileLookup 
         }
         if (!loader.LoadPanelPicture(doc_, panel)) panel.textureSlot = -1;
     }
-    return true;
 }
 
 bool ShowFiles::WriteSet(Set& set, const QString& path) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace quillon {
@@ -14,6 +15,7 @@ namespace quillon {
 class Document;
 class DocumentHost;
 class Set;
+struct SetPanel;
 class ShowNode;
 enum class NodeKind : uint8_t;
 
@@ -38,8 +40,8 @@ struct RecoveredShow {
     QString showFile;      // the copy's show file
     QString originalPath;  // where the show lived; empty for a show that was never saved
     struct SetCopy {
-        int scene = 0;  // index of the scene among the show's scenes
-        QString file;   // the copy's set file for that scene
+        int scene = 0;      // index of the scene among the show's scenes
+        std::string bytes;  // the set file's bytes as the copy kept them
     };
     std::vector<SetCopy> sets;
 };
@@ -98,6 +100,9 @@ class ShowFiles {
 
     // --- sets ---
     bool ReadSet(Set& set, const QString& path, SetLoad load, FileLookup lookup);
+    // The same for a set file's bytes held in memory (a recovery copy's), as if read from path.
+    bool ReadSetBytes(Set& set, const std::string& bytes, const QString& path, SetLoad load,
+                      FileLookup lookup);
     bool WriteSet(Set& set, const QString& path);
     // Reads a set into the scene; without a path the user chooses the file.
     bool OpenSet(ShowNode* scene, SetLoad load, const std::optional<QString>& path = std::nullopt);
@@ -111,6 +116,8 @@ class ShowFiles {
     bool OfferToSave();
     // ReadShow, or with `recovered` RecoverShow.
     bool ReadShowFrom(const QString& path, const RecoveredShow* recovered);
+    // The panels just read become the set's, their pictures looked for and loaded.
+    void TakePanels(Set& set, const std::vector<SetPanel>& panels, FileLookup lookup);
 
     Document& doc_;
     DocumentHost& host_;

@@ -112,8 +112,8 @@ TEST_F(RecoveryTest, CopyComesBackAsTheEditedShowUntitledAndModified) {
     EXPECT_EQ(e.index.showPath, dir.filePath("a.shw"));
     EXPECT_EQ(e.title(), "a.shw");
     EXPECT_EQ(e.index.pid, getpid());
-    ASSERT_EQ(e.index.sets.size(), 1u);
-    EXPECT_EQ(e.index.sets[0].path, dir.filePath("a.set"));
+    ASSERT_EQ(e.index.setList.size(), 1u);
+    EXPECT_EQ(e.index.setList[0].path, dir.filePath("a.set"));
 
     auto other = NewDocument();
     ASSERT_TRUE(ShowFiles(*other).RecoverShow(e.ToRecovered()));
@@ -216,13 +216,24 @@ TEST_F(RecoveryTest, DamagedAndForeignEntriesAreListedNeverRecovered) {
         {"g-no-show",
          [&] { copyWith("g-no-show", "x", ""), QFile::remove(Store() + "/g-no-show/" + showName); },
          "is missing"},
-        {"h-bad-set",
+        {"h-set-outside",
          [&] {
              QByteArray bad = index;
-             bad.replace("\"sets\": [\n    ]", R"("sets": [{"scene": -4}])");
-             copyWith("h-bad-set", "index.json", bad);
+             bad.replace("\"sets\": [\n    ]",
+                         R"("sets": [{"scene": 0, "offset": 10, "bytes": 500}], )"
+                         R"("setsFile": {"file": "sets-1.bin", "bytes": 100, "sha256": ")" +
+                             QByteArray(64, '0') + "\"}");
+             copyWith("h-set-outside", "index.json", bad);
          },
          "the index names a set badly"},
+        {"i-no-sets-file",
+         [&] {
+             QByteArray bad = index;
+             bad.replace("\"sets\": [\n    ]",
+                         R"("sets": [{"scene": 0, "offset": 0, "bytes": 1}])");
+             copyWith("i-no-sets-file", "index.json", bad);
+         },
+         "the index names no sets file"},
     };
     for (const Case& c : cases)
         c.make();
@@ -300,7 +311,10 @@ TEST_F(RecoveryTest, WriterKilledMidCopyLeavesTheLastWholeCopy) {
         const std::string held =
             Read(entries[0].folder + "/" + entries[0].index.show.name).toStdString();
         EXPECT_TRUE(held == small.show || held == large.show) << "round " << round;
-        EXPECT_EQ(entries[0].index.sets.size(), held == large.show ? 1u : 0u);
+        ASSERT_EQ(entries[0].index.setList.size(), held == large.show ? 1u : 0u);
+        if (held == large.show) {
+            EXPECT_EQ(entries[0].ToRecovered().sets.at(0).bytes, large.sets[0].bytes);
+        }
     }
 }
 
