@@ -13,6 +13,7 @@ packages=(
   libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   qt6-qpa-plugins xvfb xauth xdotool x11-utils
   libtinygltf-dev cmark librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info
+  nodejs npm
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cmath>
@@ -352,4 +353,28 @@ TEST_F(GltfTest, ValidatorFindsNoErrors) {
         EXPECT_EQ(report["errors"].toInt(-1), 0) << line.toStdString();
         EXPECT_EQ(report["warnings"].toInt(-1), 0) << line.toStdString();
     }
+}
+
+TEST_F(GltfTest, BlenderImportsTheDemo) {
+    const QString blender = QStandardPaths::findExecutable("blender");
+    if (blender.isEmpty())
+        GTEST_SKIP() << "Blender is not installed: its glTF importer is not tried";
+    ScriptedHost quiet;
+    Document d(*profile, quiet);
+    ASSERT_TRUE(ShowFiles(d).ReadShow(QUILLON_DEMO_DIR "/demo.shw"));
+    ASSERT_TRUE(GltfExporter(d).Export(dir.filePath("demo.glb")));
+    QProcess p;
+    p.start(blender, {"-b", "--factory-startup", "--python-expr",
+                      "import bpy, sys\n"
+                      "bpy.ops.import_scene.gltf(filepath=sys.argv[-1])\n"
+                      "cams = [o for o in bpy.data.objects if o.type == 'CAMERA']\n"
+                      "print('IMPORTED', len(bpy.data.objects), len(cams))\n",
+                      "--", dir.filePath("demo.glb")});
+    ASSERT_TRUE(p.waitForFinished(300000));
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QRegularExpressionMatch m = QRegularExpression("IMPORTED (\\d+) (\\d+)").match(out);
+    ASSERT_TRUE(m.hasMatch()) << out.toStdString();
+    EXPECT_GT(m.captured(1).toInt(), 10);
+    EXPECT_EQ(m.captured(2).toInt(), 2);  // one camera per scene of the demo
 }

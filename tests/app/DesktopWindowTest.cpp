@@ -1,6 +1,8 @@
-// "Get &Help", F1 and Shift+F1 hand the user guide's page to the desktop: a URL handler stands
-// in for the browser and records what it was given.
+// The window's doors to the desktop: "Get &Help", F1 and Shift+F1 hand the user guide's page to
+// the desktop (a URL handler stands in for the browser and records what it was given), and
+// "Export glTF..." writes the open show where the file dialog says.
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -27,7 +29,7 @@ class Browser : public QObject {
 
 }  // namespace
 
-TEST(HelpWindowTest, HelpOpensTheGuideAtThePaneInUse) {
+TEST(DesktopWindowTest, HelpOpensTheGuideAtThePaneInUse) {
     Browser browser;
     QDesktopServices::setUrlHandler("file", &browser, "open");
     QTemporaryDir dir;
@@ -67,4 +69,30 @@ TEST(HelpWindowTest, HelpOpensTheGuideAtThePaneInUse) {
     QDesktopServices::unsetUrlHandler("file");
 }
 
-#include "HelpWindowTest.moc"
+TEST(DesktopWindowTest, ExportGltfWritesTheOpenShow) {
+    QTemporaryDir dir;
+    App app(dir.filePath("p.ini"));
+    app.window->OpenFile(kDemo);
+    QString offered;
+    const QString target = dir.filePath("demo.glb");
+    // The file dialog: what it offers, then the name a user types.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        if (offered.isEmpty()) offered = dialog->selectedFiles().value(0);
+        // The dialog fills in its folder as it goes: the name is set until it holds.
+        if (dialog->selectedFiles().value(0) != target) return dialog->selectFile(target);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    answer.start(50);
+    app.window->action(kCmdExportGltf)->trigger();
+    answer.stop();
+    EXPECT_EQ(QFileInfo(offered).fileName(), "demo.gltf");
+    QFile f(target);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.read(4), "glTF");  // binary glTF
+    EXPECT_GT(f.size(), 10000);
+}
+
+#include "DesktopWindowTest.moc"
