@@ -13,8 +13,13 @@ packages=(
   libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   qt6-qpa-plugins xvfb xauth xdotool x11-utils
   libtinygltf-dev cmark librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info
-  nodejs npm
 )
+# The glTF tests fetch the Khronos validator with npm. Where a Node.js build that bundles npm is
+# already installed, Debian's npm package conflicts with it: take npm from Debian only when no
+# npm is on the path.
+if ! command -v npm >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
