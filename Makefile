@@ -1,9 +1,10 @@
 # The README's commands. Each one installs what is missing first.
 BUILD ?= build
+PREFIX ?= /usr/local
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test run bench fuzz format format-check clean
+.PHONY: all deps configure build test sanitize install run bench fuzz format format-check clean
 
 all: build
 
@@ -18,6 +19,15 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The tests that need no OpenGL driver and no X server, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-sanitize.
+sanitize: deps
+	@JOBS=$(JOBS) bash scripts/run-sanitize.sh $(CURDIR)/build-sanitize
+
+# The programs, the launcher, icons, file types and the user guide under PREFIX.
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD)
@@ -35,4 +45,4 @@ format-check:
 	@git ls-files -co --exclude-standard '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	@rm -rf $(BUILD) build-fuzz
+	@rm -rf $(BUILD) build-fuzz build-sanitize

@@ -14,7 +14,14 @@ packages=(
   qt6-qpa-plugins xvfb xauth xdotool x11-utils
   slurm-wlm munge
   qt6-multimedia-dev pulseaudio
+  libtinygltf-dev cmark librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info
 )
+# The glTF tests fetch the Khronos validator with npm. Where a Node.js build that bundles npm is
+# already installed, Debian's npm package conflicts with it: take npm from Debian only when no
+# npm is on the path.
+if ! command -v npm >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

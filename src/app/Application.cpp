@@ -47,6 +47,8 @@ bool Application::Start(QString* error) {
                                            pictureMode_);
     // Hidden until a script is loaded or "Show Script"; the main window owns it.
     new ScriptWindow(doc_, window_.get());
+
+    autosave_ = new AutosaveTimer(doc_, files_, host_, *window_, RecoveryStore::DefaultFolder());
     return true;
 }
 
@@ -57,6 +59,7 @@ void Application::Show(const QStringList& files) {
     QApplication::processEvents();
     window_->RestoreLayout();
     if (!files.isEmpty()) window_->OpenFile(files.first());
+    autosave_->OfferAtStartup();
 }
 
 }  // namespace quillon

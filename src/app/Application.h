@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "AutosaveTimer.h"
 #include "GuiHost.h"
 #include "MainWindow.h"
 #include "RecentFiles.h"
@@ -30,7 +31,8 @@ class Application {
     // Everything after the QApplication: false, with *error, when no OpenGL context can be
     // made (the program cannot start).
     bool Start(QString* error);
-    // Shows the window with its stored layout and opens the command line's first file.
+    // Shows the window with its stored layout, opens the command line's first file, then asks
+    // about recovery copies a crash left.
     void Show(const QStringList& files);
     // Whether the stage shows its start-up picture for 3 seconds (on unless switched off
     // before Show).
@@ -43,6 +45,8 @@ class Application {
     ShowFiles& files() { return files_; }
     GuiHost& host() { return host_; }
     MainWindow& window() { return *window_; }
+    // Autosave and crash recovery; it lives as long as the window.
+    AutosaveTimer& autosave() { return *autosave_; }
     PictureMediaLoader& media() { return *media_; }
 
   private:
@@ -58,6 +62,7 @@ class Application {
     std::unique_ptr<ContextUploader> uploader_;
     std::unique_ptr<PictureMediaLoader> media_;
     std::unique_ptr<MainWindow> window_;
+    AutosaveTimer* autosave_ = nullptr;  // owned by the window
 };
 
 }  // namespace quillon

@@ -1,7 +1,8 @@
 #include "DemoCommands.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include "DemoPictures.h"
 #include "KeyPlacement.h"
 #include "model/Document.h"
+#include "model/DurableFile.h"
 #include "model/Motion.h"
 #include "model/Paths.h"
 #include "model/Profile.h"
@@ -290,8 +292,10 @@ class DemoBuilder {
 };
 
 void SavePng(const QImage& image, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG") ||
+        !WriteFileAtomically(QFile::encodeName(path).toStdString(), png.toStdString()))
         throw Failure{"Couldn't write file: " + path.toStdString()};
 }
 

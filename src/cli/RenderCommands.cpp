@@ -1,8 +1,10 @@
 #include "RenderCommands.h"
 
+#include <unistd.h>
+
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <QString>
 #include <cstdio>
 #include <memory>
@@ -13,6 +15,7 @@
 #include "MovieOptions.h"
 #include "OffscreenSession.h"
 #include "model/Document.h"
+#include "model/DurableFile.h"
 #include "model/Settings.h"
 #include "model/ShowFiles.h"
 #include "model/Timecode.h"
@@ -50,8 +53,10 @@ int CmdFrame(std::vector<std::string> words, Profile& profile) {
         PaintReticle(painter, ReticleFor(image.width(), image.height(),
                                          session.doc->settings().reticleRatio));
     }
-    QSaveFile file(QString::fromStdString(*out));
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG") ||
+        !WriteFileAtomically(*out, png.toStdString()))
         throw Failure{"Couldn't write file: " + *out};
     return 0;
 }

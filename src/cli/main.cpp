@@ -11,13 +11,16 @@
 #include <vector>
 
 #include "CliArgs.h"
+#include "CliHelp.h"
 #include "ConsoleHost.h"
 #include "DemoCommands.h"
+#include "ExportCommands.h"
 #include "Json.h"
 #include "KeyPlacement.h"
 #include "MovieCommands.h"
 #include "PictureCommands.h"
 #include "PlayCommands.h"
+#include "RecoverCommands.h"
 #include "RenderCommands.h"
 #include "ScriptCommands.h"
 #include "TapeCommands.h"
@@ -34,38 +37,6 @@ using namespace quillon;
 using namespace quillon::cli;
 
 namespace {
-
-const char* kUsage =
-    "usage: quillon-cli [--profile FILE] COMMAND ...\n"
-    "  info SHOW.shw [--json]                 print the show tree\n"
-    "  eval SHOW.shw --frame F [--to G] [--half]\n"
-    "                                         evaluate the scene at each frame (JSON lines)\n"
-    "  path SHOW.shw [--scale S]              print the active camera path of every scene\n"
-    "  timecode --rate R (--write N [--short] | --read TEXT [--old N])\n"
-    "  new OUT.shw [--scenes N] [--length L] [--camera-move]\n"
-    "                                         write a new show (with a camera move)\n"
-    "  picture FILE [--step N] [--save OUT [--mode M]]\n"
-    "                                         load a picture, print its size (JSON), save it\n"
-    "  movie FILE [--frame K --save OUT]      print its frames and size (JSON), save a frame\n"
-    "  texels FILE [--key COLOR] [--feather] [--actor|--panel] [--rostrum] --out OUT.png\n"
-    "                                         write the texels a picture uploads as (PNG)\n"
-    "  vrml SHOW.shw -o OUT.wrl               write the show as a VRML 2.0 world and textures\n"
-    "  frame SHOW.shw --frame F -o OUT.png [--size WxH] [--reticle]\n"
-    "                                         render one frame offscreen (PNG)\n"
-    "  render SHOW.shw -o OUT [--format avi|tga16|tga24|vrml] [--start TC] [--end TC]\n"
-    "         [--fps F] [--size WxH] [--fields frames|even|odd]\n"
-    "         [--codec raw|mjpeg|ffv1|mpeg4|h264] [--sound]\n"
-    "                                         make a movie offscreen (defaults: profile)\n"
-    "  sound FILE.wav [--rate R] [--from F]   the clip's format, length and start offset (JSON)\n"
-    "  play SHOW.shw [--start TC] [--end TC] [--mode M] [--range A B] [--seconds S]\n"
-    "       [--fullscreen] [--size WxH] [--trace] [--test-rate] [--audio-out OUT.wav]\n"
-    "       [--no-audio]                      play the show offscreen in real time\n"
-    "  make-demo OUTDIR                       write the demo show, its sets and pictures\n"
-    "  script FILE [--text] [-o OUT]          read a script (RTF when the name has \".rtf\"),\n"
-    "                                         print its text or write it again by OUT's name\n"
-    "  vtr --port PATH (status | preset IN OUT [--video] [--a1] [--a2]\n"
-    "      | record-wait [--timeout S] | stop)\n"
-    "                                         one operation of the tape recorder link\n";
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -363,7 +334,7 @@ int main(int argc, char** argv) {
                 profilePath = all[i + 1];
                 i += 2;
             } else if (all[i] == "--help" || all[i] == "-h") {
-                std::fputs(kUsage, stdout);
+                std::fputs(Usage().c_str(), stdout);
                 return 0;
             } else {
                 throw Failure{"unknown option " + all[i]};
@@ -372,6 +343,14 @@ int main(int argc, char** argv) {
         if (i >= all.size()) throw Failure{"no command given (try --help)"};
         const std::string command = all[i];
         std::vector<std::string> rest(all.begin() + static_cast<long>(i) + 1, all.end());
+        // COMMAND --help (or -h) anywhere after the command: its page, and nothing run.
+        for (const std::string& word : rest) {
+            if (word != "--help" && word != "-h") continue;
+            const std::string help = CommandHelp(command);
+            if (help.empty()) throw Failure{"unknown command " + command + " (try --help)"};
+            std::fputs(help.c_str(), stdout);
+            return 0;
+        }
         // --profile may also follow the command.
         for (size_t k = 0; k < rest.size(); ++k) {
             if (rest[k] == "--profile") {
@@ -400,6 +379,9 @@ int main(int argc, char** argv) {
         if (command == "vtr") return CmdVtr(rest, profile);
         if (command == "sound") return CmdSound(Args(rest, {}), profile);
         if (command == "play") return CmdPlay(rest, profile);
+        if (command == "recover") return CmdRecover(rest);
+        if (command == "gltf") return CmdGltf(rest, profile);
+        if (command == "camera") return CmdCamera(rest, profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

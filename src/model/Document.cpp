@@ -161,6 +161,7 @@ std::optional<QString> Document::AskOpen(const QString& filter, const QString& e
 
 void Document::SetShowPath(const QString& path) {
     path_ = path;
+    suggestedPath_.clear();
     title_ = QStringLiteral("Quillon");
     if (!path.isEmpty()) {
         QString cut = path;

@@ -121,6 +121,10 @@ class Document {
     // and upper-cased when there is a path.
     void SetShowPath(const QString& path);
     QString WindowTitle() const { return title_; }
+    // The name "Save Show &As..." offers for an untitled show: where a show recovered after a
+    // crash used to live. Forgotten whenever the path changes.
+    const QString& suggestedPath() const { return suggestedPath_; }
+    void SetSuggestedPath(const QString& path) { suggestedPath_ = path; }
     // Replaces every scene by those of a show just read (root's children are taken over) and
     // empties the undo ring.
     void AdoptScenes(ShowNode& readRoot);
@@ -193,6 +197,7 @@ class Document {
     std::vector<DocumentListener*> listeners_;
 
     QString path_;
+    QString suggestedPath_;
     QString title_ = QStringLiteral("Quillon");
     bool modified_ = false;
     std::unique_ptr<ShowNode> root_;

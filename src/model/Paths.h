@@ -3,8 +3,6 @@
 // all count as folder separators when names are taken apart.
 
 #include <QString>
-#include <cstdio>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,17 +27,5 @@ inline QString FromRecordText(std::string_view s) {
 }
 
 bool FileExists(const std::string& path);
-
-// Writes bytes to a temporary file beside path and renames it into place, so a failed or
-// interrupted save leaves any previous file whole. False on any failure (the temporary is
-// removed).
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
-
-enum class AtomicWriteResult { Ok, CannotCreate, WriteFailed };
-// The same for content written by `write` into the open temporary file (it returns false when
-// a write fails). CannotCreate when no temporary file can be made beside path; WriteFailed
-// when writing, closing or renaming fails.
-AtomicWriteResult WriteFileAtomicallyWith(const std::string& path,
-                                          const std::function<bool(std::FILE*)>& write);
 
 }  // namespace quillon

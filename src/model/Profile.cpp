@@ -1,11 +1,14 @@
 #include "model/Profile.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
 #include <limits>
+
+#include "DurableFile.h"
 
 namespace quillon {
 
@@ -78,7 +81,11 @@ QString ToText(const QVariant& value) {
 
 Profile::Profile(const QString& path)
     : settings_(std::make_unique<QSettings>(path.isEmpty() ? DefaultPath() : path,
-                                            QSettings::IniFormat)) {}
+                                            QSettings::IniFormat)) {
+    // Never write the file in place, not even in a folder where no temporary file can be made:
+    // a kill in the middle must leave the whole old profile.
+    settings_->setAtomicSyncRequired(true);
+}
 
 Profile::~Profile() = default;
 
@@ -105,7 +112,7 @@ int Profile::GetInt(const QString& section, const QString& key, int defaultValue
 
 void Profile::WriteInt(const QString& section, const QString& key, int value) {
     settings_->setValue(Slot(section, key), value);
-    settings_->sync();
+    Flush();
 }
 
 QString Profile::GetString(const QString& section, const QString& key, const QString& defaultValue,
@@ -127,7 +134,15 @@ QString Profile::GetString(const QString& section, const QString& key, const QSt
 
 void Profile::WriteString(const QString& section, const QString& key, const QString& text) {
     settings_->setValue(Slot(section, key), text);
+    Flush();
+}
+
+bool Profile::Flush() {
+    // QSettings saves through a temporary file that is flushed to disk and renamed over the
+    // profile (QSaveFile); what it leaves to us is the folder entry of that rename.
     settings_->sync();
+    if (settings_->status() != QSettings::NoError) return false;
+    return SyncFolderOf(QFile::encodeName(settings_->fileName()).toStdString());
 }
 
 bool Profile::Contains(const QString& section, const QString& key) const {

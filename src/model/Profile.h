@@ -1,6 +1,7 @@
 #pragma once
 // The per-user profile: integer and string values by section and key, in an INI file named
-// after the executable (QUILLON_PROFILE names another file). Every write goes to disk at once.
+// after the executable (QUILLON_PROFILE names another file). Every write goes to disk at once,
+// through a temporary file renamed into place, so a crash never leaves a half profile.
 
 #include <QSettings>
 #include <QString>
@@ -26,6 +27,9 @@ class Profile {
                       int size = 256) const;
     void WriteString(const QString& section, const QString& key, const QString& text);
     bool Contains(const QString& section, const QString& key) const;
+    // Writes what is held to disk and syncs the folder; false when the file could not be
+    // written (the profile on disk is then the one from before).
+    bool Flush();
 
   private:
     std::unique_ptr<QSettings> settings_;

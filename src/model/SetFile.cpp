@@ -1,6 +1,7 @@
 #include "SetFile.h"
 
 #include "ByteStream.h"
+#include "DurableFile.h"
 #include "Paths.h"
 
 namespace quillon {
@@ -47,6 +48,15 @@ bool ReadSetStream(std::FILE* file, std::vector<SetPanel>& panels) {
     while (panels.size() < kMaxSetPanels &&
            std::fread(rec, 1, kSetPanelBytes, file) == kSetPanelBytes)
         panels.push_back(DecodePanel(rec));
+    return true;
+}
+
+bool ReadSetBytes(std::string_view bytes, std::vector<SetPanel>& panels) {
+    if (bytes.empty()) return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (size_t at = 1; panels.size() < kMaxSetPanels && at + kSetPanelBytes <= bytes.size();
+         at += kSetPanelBytes)
+        panels.push_back(DecodePanel(p + at));
     return true;
 }
 

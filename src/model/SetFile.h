@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Set.h"
@@ -17,6 +18,8 @@ constexpr size_t kMaxSetPanels = 100000;
 // Reads the panels of a set file. False when the file cannot be opened or has no header byte.
 bool ReadSetFile(const std::string& path, std::vector<SetPanel>& panels);
 bool ReadSetStream(std::FILE* file, std::vector<SetPanel>& panels);
+// The same for a set file's bytes held in memory.
+bool ReadSetBytes(std::string_view bytes, std::vector<SetPanel>& panels);
 
 // The file's bytes for these panels.
 std::string SerializeSet(const std::vector<SetPanel>& panels);

@@ -62,6 +62,8 @@ inline const QString kMovie = QStringLiteral("Movie");
 inline const QString kConform = QStringLiteral("Conform");
 inline const QString kScript = QStringLiteral("Script");
 inline const QString kWindow = QStringLiteral("Window");
+// Beyond the program's own list: keys of later features each have a section of their own.
+inline const QString kRecovery = QStringLiteral("Recovery");
 
 constexpr int kDefaultFrameRate = 3000;
 constexpr int kDefaultAspectRatio = 7500;
@@ -162,6 +164,10 @@ constexpr int kStageViewDefaultWidth = 600;
 constexpr int kStageViewDefaultHeight = 400;
 constexpr int kOtherDefaultPaneWidth = 100;
 constexpr int kOtherDefaultPaneHeight = 100;
+
+// --- Recovery: minutes between recovery copies of a show with unsaved changes; 0 turns
+// autosave off.
+inline const IntSetting kAutosaveMinutes{kRecovery, QStringLiteral("AutosaveMinutes"), 2};
 
 // Reading and writing through the entries above.
 inline int Get(const Profile& profile, const IntSetting& s) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ByteStream.h"
+#include "DurableFile.h"
 #include "Paths.h"
 
 namespace quillon {

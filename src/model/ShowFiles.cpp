@@ -70,6 +70,31 @@ bool ShowFiles::OpenShowFile(const QString& path) {
 }
 
 bool ShowFiles::ReadShow(const QString& path) {
+    return ReadShowFrom(path, nullptr);
+}
+
+bool ShowFiles::RecoverShow(const RecoveredShow& show) {
+    return ReadShowFrom(show.showFile, &show);
+}
+
+namespace {
+
+// Whether a file holds exactly these bytes.
+bool FileHolds(const std::string& path, const std::string& bytes) {
+    std::FILE* f = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::string held;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0 && held.size() <= bytes.size())
+        held.append(buffer, n);
+    std::fclose(f);
+    return held == bytes;
+}
+
+}  // namespace
+
+bool ShowFiles::ReadShowFrom(const QString& path, const RecoveredShow* recovered) {
     if (doc_.modified() && AskSave(doc_.path(), QStringLiteral("Show File")))
         WriteShow(doc_.path());
 
@@ -89,10 +114,34 @@ bool ShowFiles::ReadShow(const QString& path) {
     WaitCursor wait(host_);
     doc_.AdoptScenes(*contents.root);
 
+    // The set a recovery copy kept for a scene, if any.
+    auto keptSet = [&](const ShowNode& node) -> const std::string* {
+        if (!recovered || node.parent != &doc_.root()) return nullptr;
+        const int scene = doc_.root().IndexOf(&node);
+        for (const RecoveredShow::SetCopy& s : recovered->sets)
+            if (s.scene == scene) return &s.bytes;
+        return nullptr;
+    };
+
     bool scriptLoaded = false;
-    readingFolder_ = FromRecordText(FolderOf(ToRecordText(path)));
+    const QString& showPath = recovered ? recovered->originalPath : path;
+    readingFolder_ = FromRecordText(FolderOf(ToRecordText(showPath)));
     MediaLoader& loader = doc_.mediaLoader();
     ForEachNodeAfterRoot(doc_.root(), [&](ShowNode& node) {
+        if (const std::string* kept = node.Is(NodeKind::Scene) ? keptSet(node) : nullptr) {
+            // The copy's set stands in for the file: it holds what the user had, saved or not.
+            const std::string own = node.GetFileName();
+            if (!node.set) node.set = std::make_unique<Set>();
+            if (!ReadSetBytes(*node.set, *kept, FromRecordText(own), SetLoad::kReplace,
+                              FileLookup::kLookUp)) {
+                node.set.reset();
+                return;
+            }
+            // Changed unless it is the file at its own path (a picture found elsewhere has
+            // already marked it).
+            if (!FileHolds(own, *kept)) node.set->dirty = 1;
+            return;
+        }
         // Any name is looked for; a folder that starts with "." (~/.local, a hidden project
         // folder) cuts the display name to nothing but the file is there all the same.
         const std::string file = node.GetFileName();
@@ -120,12 +169,19 @@ bool ShowFiles::ReadShow(const QString& path) {
 
     if (contents.hasCaptionSection) doc_.captions() = std::move(contents.captions);
 
-    doc_.SetShowPath(path);
+    if (recovered) {
+        // Untitled, so that nothing is saved over the user's file unasked.
+        doc_.SetShowPath(QString());
+        doc_.SetSuggestedPath(recovered->originalPath);
+    } else {
+        doc_.SetShowPath(path);
+    }
     doc_.UpdateViewsAtFrame(0);
     uint32_t aspects = DocumentChange::kShow | DocumentChange::kRedraw;
     if (scriptLoaded) aspects |= DocumentChange::kScript;
     doc_.NotifyChanged({.aspects = aspects});
-    doc_.SetProjectFolderFromFile(path);
+    if (!showPath.isEmpty()) doc_.SetProjectFolderFromFile(showPath);
+    if (recovered) doc_.SetModified(true);
     return true;
 }
 
@@ -153,7 +209,7 @@ bool ShowFiles::SaveShowAs() {
     req.filter = filters::kShow;
     req.defaultExtension = QStringLiteral("shw");
     req.startFolder = doc_.projectFolder();
-    req.initialName = doc_.path();
+    req.initialName = doc_.path().isEmpty() ? doc_.suggestedPath() : doc_.path();
     req.overwritePrompt = true;
     const auto chosen = host_.SaveFileName(req);
     if (!chosen || chosen->size() < 4) return false;
@@ -229,9 +285,8 @@ ShowFiles::Found ShowFiles::Resolve(NodeKind kind, QString& path) {
 // Sets
 
 bool ShowFiles::ReadSet(Set& set, const QString& path, SetLoad load, FileLookup lookup) {
-    const bool lookUp = lookup == FileLookup::kLookUp;
     QString p = path;
-    if (lookUp) LookupFile(NodeKind::Scene, p);
+    if (lookup == FileLookup::kLookUp) LookupFile(NodeKind::Scene, p);
     std::FILE* f = std::fopen(ToRecordText(p).c_str(), "rb");
     if (!f) return false;
     if (load == SetLoad::kReplace) set.Clear();
@@ -240,6 +295,22 @@ bool ShowFiles::ReadSet(Set& set, const QString& path, SetLoad load, FileLookup 
     const bool ok = ReadSetStream(f, panels);
     std::fclose(f);
     if (!ok) return false;
+    TakePanels(set, panels, lookup);
+    return true;
+}
+
+bool ShowFiles::ReadSetBytes(Set& set, const std::string& bytes, const QString& path, SetLoad load,
+                             FileLookup lookup) {
+    std::vector<SetPanel> panels;
+    if (!quillon::ReadSetBytes(bytes, panels)) return false;
+    if (load == SetLoad::kReplace) set.Clear();
+    set.SetPath(ToRecordText(path));
+    TakePanels(set, panels, lookup);
+    return true;
+}
+
+void ShowFiles::TakePanels(Set& set, const std::vector<SetPanel>& panels, FileLookup lookup) {
+    const bool lookUp = lookup == FileLookup::kLookUp;
     set.dirty = 0;
     MediaLoader& loader = doc_.mediaLoader();
     for (const SetPanel& read : panels) {
@@ -265,7 +336,6 @@ bool ShowFiles::ReadSet(Set& set, const QString& path, SetLoad load, FileLookup 
         }
         if (!loader.LoadPanelPicture(doc_, panel)) panel.textureSlot = -1;
     }
-    return true;
 }
 
 bool ShowFiles::WriteSet(Set& set, const QString& path) {

@@ -7,12 +7,15 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace quillon {
 
 class Document;
 class DocumentHost;
 class Set;
+struct SetPanel;
 class ShowNode;
 enum class NodeKind : uint8_t;
 
@@ -22,6 +25,17 @@ enum class SetLoad { kReplace, kAppend };
 enum class FileLookup { kLookUp, kAsStored };
 // Whether saving a set asks for its name even when it has one.
 enum class SetName { kKeep, kAsk };
+
+// A show kept in a recovery copy, to be read back as the show it was.
+struct RecoveredShow {
+    QString showFile;      // the copy's show file
+    QString originalPath;  // where the show lived; empty for a show that was never saved
+    struct SetCopy {
+        int scene = 0;      // index of the scene among the show's scenes
+        std::string bytes;  // the set file's bytes as the copy kept them
+    };
+    std::vector<SetCopy> sets;
+};
 
 class ShowFiles {
   public:
@@ -40,6 +54,12 @@ class ShowFiles {
     // Replaces the show by the file's, looking for and loading every file it names. False,
     // with "Couldn't read file" and the open show unchanged, when it cannot be read.
     bool ReadShow(const QString& path);
+    // Reads a show back from its recovery copy: the records from the copy, the files they name
+    // looked for as if the show lay at its original path, and each scene that kept a set in
+    // the copy given that set (marked changed unless it equals the file at its own path). The
+    // show comes up untitled and modified, "Save Show &As..." offering the original path. False,
+    // with "Couldn't read file" and the open show unchanged, when the copy cannot be read.
+    bool RecoverShow(const RecoveredShow& show);
     // Writes the show and its changed sets to path (an untitled show asks for a name first).
     // False, with "Couldn't write file" and the show still modified, when that fails.
     bool WriteShow(const QString& path);
@@ -68,6 +88,9 @@ class ShowFiles {
 
     // --- sets ---
     bool ReadSet(Set& set, const QString& path, SetLoad load, FileLookup lookup);
+    // The same for a set file's bytes held in memory (a recovery copy's), as if read from path.
+    bool ReadSetBytes(Set& set, const std::string& bytes, const QString& path, SetLoad load,
+                      FileLookup lookup);
     bool WriteSet(Set& set, const QString& path);
     // Reads a set into the scene; without a path the user chooses the file.
     bool OpenSet(ShowNode* scene, SetLoad load, const std::optional<QString>& path = std::nullopt);
@@ -79,6 +102,10 @@ class ShowFiles {
     // A modified show is offered for saving; false when the user wanted it saved and that did
     // not happen.
     bool OfferToSave();
+    // ReadShow, or with `recovered` RecoverShow.
+    bool ReadShowFrom(const QString& path, const RecoveredShow* recovered);
+    // The panels just read become the set's, their pictures looked for and loaded.
+    void TakePanels(Set& set, const std::vector<SetPanel>& panels, FileLookup lookup);
 
     Document& doc_;
     DocumentHost& host_;

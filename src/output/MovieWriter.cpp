@@ -223,13 +223,18 @@ bool MovieWriter::OpenEncoder(Avi& avi, const AVCodec* encoderCodec, int pixelFo
             break;
     }
     if (avi.output->oformat->flags & AVFMT_GLOBALHEADER) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const bool oddSize = SubsampledColour(pixels) && (width % 2 || height % 2);
+    auto refuseOddSize = [&] {
+        return Fail(QStringLiteral("the %1 codec refuses odd sizes (%2): its 4:2:0 colour "
+                                   "wants an even width and height")
+                        .arg(MovieCodecName(codec), SizeText(width, height)));
+    };
+    // x264 always refuses an odd size in 4:2:0, and loses memory when it does: it is not asked.
+    if (codec == MovieCodec::kH264 && oddSize) return refuseOddSize();
     if (const int opened = avcodec_open2(avi.encoder.get(), encoderCodec, nullptr); opened < 0) {
         // An encoder that wants whole colour samples says only that it failed; the size is
         // the likely cause, and the one the user can change.
-        if (SubsampledColour(pixels) && (width % 2 || height % 2))
-            return Fail(QStringLiteral("the %1 codec refuses odd sizes (%2): its 4:2:0 colour "
-                                       "wants an even width and height")
-                            .arg(MovieCodecName(codec), SizeText(width, height)));
+        if (oddSize) return refuseOddSize();
         return Fail(QStringLiteral("the %1 encoder refuses %2 at %3 frames a second: %4")
                         .arg(MovieCodecName(codec), SizeText(width, height))
                         .arg(rate)

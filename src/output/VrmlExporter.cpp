@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/Document.h"
+#include "model/DurableFile.h"
 #include "model/Paths.h"
 #include "model/ShowNode.h"
 #include "pictures/Picture.h"

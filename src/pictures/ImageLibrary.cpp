@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Picture.h"
+#include "model/DurableFile.h"
 #include "model/Paths.h"
 
 namespace quillon {

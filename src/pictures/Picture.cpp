@@ -19,6 +19,7 @@
 #include "ImageLibrary.h"
 #include "TargaCodec.h"
 #include "model/DocumentHost.h"
+#include "model/DurableFile.h"
 #include "model/Paths.h"
 
 namespace quillon {

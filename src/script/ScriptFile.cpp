@@ -5,6 +5,7 @@
 
 #include "RtfReader.h"
 #include "RtfWriter.h"
+#include "model/DurableFile.h"
 #include "model/Paths.h"
 
 namespace quillon {

@@ -1,5 +1,6 @@
 #include "EditLog.h"
 
+#include "model/DurableFile.h"
 #include "model/Paths.h"
 #include "model/Timecode.h"
 

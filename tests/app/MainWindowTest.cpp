@@ -42,7 +42,7 @@ const std::vector<std::pair<QString, QStringList>> kMenus = {
     {"&File",
      {"&New Show\tCtrl+N", "&Open Show...\tCtrl+O", "&Save Show\tCtrl+S",
       "Save Show &As...\tCtrl+H", "-", "&Print...\tCtrl+P", "&Make Movie", "Make Parts &List",
-      "Batch Record/AVI", "-", "-", "E&xit"}},
+      "Batch Record/AVI", "-", "-", "E&xit", "-", "Export glTF...", "Recover Unsaved Work..."}},
     {"&Edit",
      {"&Undo\tCtrl+Z", "&Redo\tCtrl+A", "-", "&Scale Keys", "&Constant Motion", "-",
       "&Add New Scene", "&Delete Scene\tCtrl+D", "-", "Preferences"}},

@@ -6,10 +6,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "CliRun.h"
+#include "model/Autosave.h"
+#include "model/Document.h"
 #include "model/Motion.h"
+#include "model/Profile.h"
+#include "model/RecoveryStore.h"
+#include "model/ScriptedHost.h"
+#include "model/SetFile.h"
 #include "model/ShowFile.h"
 
 using namespace quillon;
@@ -187,4 +195,116 @@ TEST_F(CliTest, ScriptReadsAsTheWindowDoesAndWritesByTheNewName) {
     // The same file under an upper-case ".RTF" is plain text: its control words show.
     ASSERT_TRUE(QFile::copy(Path("lines.rtf"), Path("LINES.RTF")));
     EXPECT_TRUE(Cli({"script", Path("LINES.RTF"), "--text"}).out.startsWith("{\\rtf1"));
+}
+
+TEST_F(CliTest, RecoverListsCopiesAndWritesOne) {
+    // Copies as a running Quillon leaves them: one of a saved show whose set was edited, one of
+    // a show never saved, one still held, and a foreign file.
+    qputenv("XDG_STATE_HOME", Path("state").toUtf8());
+    const QString store = RecoveryStore::DefaultFolder();
+    Profile profile(Path("profile.ini"));
+    ScriptedHost host;
+    Document a(profile, host), b(profile, host), held(profile, host);
+    for (Document* d : {&a, &b, &held})
+        d->Reset(true);
+    auto& set = a.root().children[0]->set;
+    set = std::make_unique<Set>();
+    set->AddPanel(SetPanel{});
+    ASSERT_TRUE(WriteSetFile(Path("a.set").toStdString(), set->panels));
+    a.root().children[0]->SetFileName(Path("a.set").toStdString());
+    a.SetShowPath(Path("a.shw"));
+    set->panels[0].panelColor = 0x123456;
+    for (Document* d : {&a, &b, &held})
+        d->SetModified(true);
+    QString idA, idB;
+    {
+        Autosave sa(a, store), sb(b, store);
+        sa.Tick();
+        sb.Tick();
+        sa.Wait();
+        sb.Wait();
+        idA = sa.copyId();
+        idB = sb.copyId();
+    }
+    Autosave keeper(held, store);
+    keeper.Tick();
+    keeper.Wait();
+    QFile stray(store + "/notes.txt");
+    ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
+    stray.close();
+
+    const CliRun list = Cli({"recover", "--list"});
+    ASSERT_EQ(list.status, 0) << list.err.toStdString();
+    QMap<QString, QJsonObject> byId;
+    for (const QByteArray& line : list.out.trimmed().split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        byId[o["id"].toString()] = o;
+    }
+    ASSERT_EQ(byId.size(), 4);
+    EXPECT_EQ(byId[idA]["state"], "ready");
+    EXPECT_EQ(byId[idA]["show"], Path("a.shw"));
+    EXPECT_EQ(byId[idA]["title"], "a.shw");
+    EXPECT_EQ(byId[idA]["sets"], 1);
+    EXPECT_EQ(byId[idB]["title"], "Untitled");
+    EXPECT_EQ(byId[keeper.copyId()]["state"], "in use");
+    EXPECT_EQ(byId["notes.txt"]["state"], "damaged");
+    EXPECT_EQ(byId["notes.txt"]["damage"], "not a recovery copy");
+
+    // The untitled show comes back byte for byte; the edited set is written beside the show,
+    // which names it, and the user's own set file is left alone.
+    ASSERT_EQ(Cli({"recover", idB, "-o", Path("b.shw")}).status, 0);
+    QFile bFile(Path("b.shw"));
+    ASSERT_TRUE(bFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bFile.readAll().toStdString(), SerializeShow(b.root(), b.captions()));
+    const CliRun r = Cli({"recover", idA, "-o", Path("out/a2.shw")});
+    ASSERT_EQ(r.status, 1);  // no such folder
+    QDir().mkpath(Path("out"));
+    const CliRun ok = Cli({"recover", idA, "-o", Path("out/a2.shw")});
+    ASSERT_EQ(ok.status, 0) << ok.err.toStdString();
+    EXPECT_TRUE(ok.out.contains(Path("out/a2.scene0.set").toUtf8()));
+    ShowFileContents back;
+    ASSERT_EQ(ReadShowFile(Path("out/a2.shw").toStdString(), back), ShowReadResult::Ok);
+    EXPECT_EQ(back.root->children[0]->GetFileName(), Path("out/a2.scene0.set").toStdString());
+    std::vector<SetPanel> panels;
+    ASSERT_TRUE(ReadSetFile(Path("out/a2.scene0.set").toStdString(), panels));
+    EXPECT_EQ(panels.at(0).panelColor, 0x123456u);
+    panels.clear();
+    ASSERT_TRUE(ReadSetFile(Path("a.set").toStdString(), panels));
+    EXPECT_EQ(panels.at(0).panelColor, 255u);
+
+    const QList<QStringList> refused = {
+        {"recover", "nothing-here", "-o", Path("x.shw")},
+        {"recover", "notes.txt", "-o", Path("x.shw")},
+        {"recover", keeper.copyId(), "-o", Path("x.shw")},
+        {"recover", idA},
+        {"recover", "--list", idA},
+    };
+    for (const QStringList& args : refused)
+        ExpectOneLineError(Cli(args), args);
+    EXPECT_FALSE(QFile::exists(Path("x.shw")));
+    qunsetenv("XDG_STATE_HOME");
+}
+
+TEST_F(CliTest, EveryCommandDescribesItself) {
+    const CliRun all = Cli({"--help"});
+    ASSERT_EQ(all.status, 0);
+    QStringList commands;
+    for (const QByteArray& line : all.out.split('\n')) {
+        const QRegularExpressionMatch m = QRegularExpression("^  ([a-z-]+) ").match(line);
+        if (m.hasMatch()) commands << m.captured(1);
+    }
+    EXPECT_EQ(commands, (QStringList{"info", "eval", "path", "timecode", "new", "picture", "movie",
+                                     "texels", "vrml", "gltf", "camera", "frame", "render", "sound",
+                                     "play", "script", "vtr", "make-demo", "recover"}));
+    for (const QString& command : commands) {
+        // --help anywhere after the command describes it and runs nothing.
+        const CliRun r = Cli({command, Path("made.shw"), "--help"});
+        EXPECT_EQ(r.status, 0) << command.toStdString();
+        EXPECT_TRUE(
+            r.out.startsWith("usage: quillon-cli [--profile FILE] " + command.toUtf8() + " "))
+            << r.out.toStdString();
+        EXPECT_GT(r.out.count('\n'), 2) << command.toStdString();
+        EXPECT_FALSE(QFile::exists(Path("made.shw"))) << command.toStdString();
+    }
+    ExpectOneLineError(Cli({"nonsense", "--help"}));
 }

@@ -58,6 +58,9 @@ enum CommandId : int {
     kCmdShowScript = 32851,
     kCmdDeleteActor = 32804,
     kCmdGetHelp = 57667,
+    // The framework's help commands without menu items: F1 and Shift+F1 (context help).
+    kCmdHelpF1 = 57670,
+    kCmdContextHelp = 57669,
     kCmdAbout = 57664,
     kCmdTestFrameRate = 32885,
     kCmdAddKeyAdvance = 32904,
@@ -86,6 +89,9 @@ enum CommandId : int {
     // out (a closer look), 198 doubles them and squeezes it.
     kCmdTimelineSpread = 197,
     kCmdTimelineSqueeze = 198,
+    // Later additions to the "&File" menu, at its end.
+    kCmdExportGltf = 33001,
+    kCmdRecoverWork = 33002,
 };
 
 // Not a command: a separator in a menu or tool-bar layout.

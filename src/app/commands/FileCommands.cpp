@@ -5,6 +5,8 @@
 #include "CommandContext.h"
 #include "CommandIds.h"
 #include "CommandRegistry.h"
+#include "app/AutosaveTimer.h"
+#include "app/DesktopRecentFiles.h"
 #include "app/GuiHost.h"
 #include "app/MainWindow.h"
 #include "app/Prompts.h"
@@ -12,9 +14,44 @@
 #include "app/SettingsValues.h"
 #include "model/Document.h"
 #include "model/ShowFiles.h"
+#include "output/GltfExporter.h"
 #include "stage/StageView.h"
 
 namespace quillon {
+
+namespace {
+
+// "Export glTF...": every scene of the show into a .gltf or .glb file the user names.
+void ExportGltf(CommandContext& c) {
+    FileDialogRequest req;
+    req.filter = QStringLiteral("glTF Files (*.gltf;*.glb)|*.gltf;*.glb|All Files *.*|*.*||");
+    req.defaultExtension = QStringLiteral("gltf");
+    req.startFolder = c.doc.projectFolder();
+    const QString path = c.doc.path().isEmpty() ? c.doc.suggestedPath() : c.doc.path();
+    if (!path.isEmpty())
+        req.initialName = QFileInfo(path).path() + u'/' + QFileInfo(path).completeBaseName() +
+                          QStringLiteral(".gltf");
+    req.overwritePrompt = true;
+    const auto chosen = c.host.SaveFileName(req);
+    if (!chosen) return;
+    c.doc.SetProjectFolderFromFile(*chosen);
+    GltfExporter exporter(c.doc);
+    bool ok = false;
+    {
+        WaitCursor wait(c.host);
+        ok = exporter.Export(*chosen);
+    }
+    if (!ok) {
+        c.host.Error(QStringLiteral("Couldn't write file"),
+                     *chosen + QStringLiteral(": ") + exporter.errorString());
+        return;
+    }
+    c.host.SetStatusText(
+        exporter.warnings().isEmpty() ? QString() : exporter.warnings().join(QStringLiteral("; ")));
+    c.host.Beep(BeepKind::Asterisk);
+}
+
+}  // namespace
 
 void RegisterFileCommands(CommandContext& c) {
     CommandRegistry& r = c.commands;
@@ -56,6 +93,18 @@ void RegisterFileCommands(CommandContext& c) {
          .text = "E&xit",
          .prompt = "Quit the application; offers to save the show",
          .run = [&c] { c.window.close(); }},
+        {.id = kCmdExportGltf,
+         .text = "Export glTF...",
+         .prompt = "Write the show as a glTF 2.0 scene for other 3D programs",
+         .run = [&c] { ExportGltf(c); }},
+        {.id = kCmdRecoverWork,
+         .text = "Recover Unsaved Work...",
+         .prompt = "Open a show from the copies kept of unsaved changes",
+         .run =
+             [&c] {
+                 if (auto* autosave = c.window.findChild<AutosaveTimer*>())
+                     autosave->ShowRecoverDialog();
+             }},
     });
     // The recent files: their texts and visibility follow the list.
     for (int i = 0; i < RecentFiles::kCount; ++i) {
@@ -75,6 +124,12 @@ void RegisterFileCommands(CommandContext& c) {
     };
     QObject::connect(&c.recent, &RecentFiles::changed, &c.commands, showRecent);
     showRecent();
+    // The show at the top of the list joins the desktop's recent files too.
+    QObject::connect(&c.recent, &RecentFiles::changed, &c.commands, [&c] {
+        if (!c.recent.files().isEmpty())
+            DesktopRecentFiles().Add(c.recent.files().first(),
+                                     QStringLiteral("application/x-quillon-show"));
+    });
 }
 
 void OpenAnyFile(CommandContext& c, const QString& path) {

@@ -22,7 +22,7 @@ const std::vector<MenuLayout>& Menus() {
         {"&File",
          {kCmdNewShow, kCmdOpenShow, kCmdSaveShow, kCmdSaveShowAs, kSeparator, kCmdPrint,
           kCmdMakeMovie, kCmdPartsList, kCmdBatchRecord, kSeparator, kCmdRecent1, kCmdRecent2,
-          kCmdRecent3, kSeparator, kCmdExit}},
+          kCmdRecent3, kSeparator, kCmdExit, kSeparator, kCmdExportGltf, kCmdRecoverWork}},
         {"&Edit",
          {kCmdUndo, kCmdRedo, kSeparator, kCmdScaleKeys, kCmdConstantMotion, kSeparator,
           kCmdAddNewScene, kCmdDeleteScene, kSeparator, kCmdPreferences}},
