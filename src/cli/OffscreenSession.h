@@ -49,7 +49,8 @@ struct Session {
     std::unique_ptr<Document> doc;
     std::unique_ptr<OffscreenMonitor> monitor;
 
-    Session(Profile& profile, const std::string& show, Size size) {
+    // Without a show: the document holds a new one (the batch reads its shows itself).
+    Session(Profile& profile, Size size) {
         doc = std::make_unique<Document>(profile, host);
         QString error;
         monitor = OffscreenMonitor::Create(*doc, size.width, size.height, &error);
@@ -57,6 +58,8 @@ struct Session {
         // The stage view's toggles decide what the monitor draws.
         monitor->renderer().drawGridFloor = settings::Get(profile, settings::kShowGrid) != 0;
         monitor->renderer().drawSet = settings::Get(profile, settings::kShowSet) != 0;
+    }
+    Session(Profile& profile, const std::string& show, Size size) : Session(profile, size) {
         if (!ShowFiles(*doc).ReadShow(QString::fromStdString(show)))
             throw Failure{host.ReadFailure(show)};
         monitor->renderer().UpdateSwapTicks();

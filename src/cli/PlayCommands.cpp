@@ -1,7 +1,5 @@
 #include "PlayCommands.h"
 
-#include <GL/gl.h>
-
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
@@ -10,67 +8,17 @@
 #include <memory>
 
 #include "Json.h"
+#include "OffscreenPlay.h"
 #include "OffscreenSession.h"
 #include "player/Player.h"
-#include "player/QtAudioOutput.h"
 #include "player/RealTimePlayLoop.h"
-#include "player/SoundClip.h"
-#include "player/TimerTicks.h"
 #include "player/WaveFile.h"
-#include "player/WaveFileOutput.h"
 
 namespace quillon::cli {
 
 namespace {
 
 const char kCannotRead[] = "Couldn't read sound file";
-
-// The offscreen monitor as the loop's screen: each frame rendered and finished, nothing else
-// to draw; full screen is only the rule that every frame is drawn.
-class OffscreenPresenter final : public FramePresenter {
-  public:
-    // The monitor's context is made current here, once: nothing else draws in this process.
-    OffscreenPresenter(Document& doc, OffscreenMonitor& monitor, bool fullScreen)
-        : doc_(doc), monitor_(monitor), fullScreen_(fullScreen) {
-        monitor_.context().MakeCurrent();
-    }
-    void ShowFrame(int frame, bool) override {
-        doc_.UpdateViewsAtFrame(frame, Refresh::kPlay);
-        monitor_.renderer().RenderFrame(true);
-        // Drawn means finished: the next frame is not started on a frame still being drawn.
-        glFinish();
-    }
-    bool FullScreen() const override { return fullScreen_; }
-    void ToggleFullScreen() override { fullScreen_ = !fullScreen_; }
-    void SetMenusEnabled(bool) override {}
-    void PlayStopped() override {}
-
-  private:
-    Document& doc_;
-    OffscreenMonitor& monitor_;
-    bool fullScreen_;
-};
-
-// Nobody clicks or types at a command line's play.
-class NoInput final : public PlayInputSource {
-  public:
-    void SetCapturing(bool) override {}
-    std::optional<PlayInput> Take() override { return std::nullopt; }
-};
-
-// --no-audio: a clip player that plays nothing.
-class SilentClip final : public ClipPlayer {
-  public:
-    void SetFileName(const QString& name) override { name_ = name; }
-    QString fileName() const override { return name_; }
-    bool OpenAndScan(int64_t, ScanMode) override { return false; }
-    bool Play(int64_t) override { return false; }
-    void Stop() override {}
-    bool Playing() override { return false; }
-
-  private:
-    QString name_;
-};
 
 // "--range A B" takes two values; the argument reader takes options of one, so the pair is
 // taken out first.
@@ -179,32 +127,16 @@ int CmdPlay(std::vector<std::string> words, Profile& profile) {
     }
     if (total > 0) doc.UpdateViewsAtFrame(start);
 
-    SteadyPlayClock clock;
-    OffscreenPresenter presenter(doc, *session.monitor, args.Has("--fullscreen"));
-    NoInput input;
-    TimerTicks ticks;
-    std::unique_ptr<AudioOutput> output;
-    WaveFileOutput* recording = nullptr;
-    QTimer pump;
-    if (const auto out = args.Value("--audio-out")) {
-        auto file = std::make_unique<WaveFileOutput>(QString::fromStdString(*out), clock);
-        recording = file.get();
-        output = std::move(file);
-        QObject::connect(&pump, &QTimer::timeout, [recording] { recording->Pump(); });
-        pump.start(2);
-    } else {
-        output = std::make_unique<QtAudioOutput>();
-    }
-    SoundClip soundClip(doc, *output);
-    SilentClip silent;
-    ClipPlayer& clip = args.Has("--no-audio") ? static_cast<ClipPlayer&>(silent) : soundClip;
-    RealTimePlayLoop loop({doc, player, clock, presenter, input, clip, ticks});
-    // No thread of a command line's run is raised above others.
-    loop.SetPriorityHook([](PlayPriority) {});
+    OffscreenPlayOptions options{.fullScreen = args.Has("--fullscreen"),
+                                 .silent = args.Has("--no-audio")};
+    if (const auto out = args.Value("--audio-out"))
+        options.recording = QString::fromStdString(*out);
+    OffscreenPlay play(doc, *session.monitor, player, options);
+    RealTimePlayLoop& loop = play.loop();
     std::string report;
     loop.SetRateReporter([&report](const QString& text) { report = text.toStdString(); });
     const bool trace = args.Has("--trace");
-    const int64_t frequency = clock.Frequency();
+    const int64_t frequency = play.clock().Frequency();
     std::string line;
     loop.SetTickObserver([&](int64_t tick, int frame, int64_t since) {
         if (trace) {
@@ -222,26 +154,9 @@ int CmdPlay(std::vector<std::string> words, Profile& profile) {
     if (args.Has("--test-rate")) player.RequestFrameRateTest();
     session.host.messages.clear();
 
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!loop.running()) QCoreApplication::quit();
-    });
-    watch.start(5);
-    if (seconds > 0)
-        QTimer::singleShot(int(std::lround(seconds * 1000)), [&player] { player.Stop(); });
-    player.Start(mode);
-    if (loop.running()) QCoreApplication::exec();
-    pump.stop();
-    if (recording) {
-        recording->Pump();
-        const bool had = recording->hasFile();
-        if (had && !recording->Finish())
-            std::fprintf(stderr, "quillon-cli: warning: Couldn't write file: %s\n",
-                         args.Value("--audio-out")->c_str());
-        if (!had)
-            std::fprintf(stderr, "quillon-cli: warning: no sound was played; %s not written\n",
-                         args.Value("--audio-out")->c_str());
-    }
+    play.Run(mode, seconds);
+    if (const QString warning = play.FinishRecording(); !warning.isEmpty())
+        std::fprintf(stderr, "quillon-cli: warning: %s\n", warning.toUtf8().constData());
     for (const QString& m : session.host.messages)
         std::fprintf(stderr, "quillon-cli: warning: %s\n", m.toUtf8().constData());
     if (!report.empty()) std::printf("%s\n", report.c_str());

@@ -1,19 +1,16 @@
 #include "RenderCommands.h"
 
-#include <unistd.h>
-
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
 #include <QString>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <utility>
 
 #include "ConsoleHost.h"
+#include "MovieOptions.h"
 #include "OffscreenSession.h"
 #include "model/Document.h"
 #include "model/Settings.h"
@@ -26,84 +23,6 @@
 #include "player/ShowSoundtrack.h"
 
 namespace quillon::cli {
-
-namespace {
-
-std::atomic<bool> interrupted{false};
-extern "C" void OnInterrupt(int) {
-    interrupted = true;
-}
-
-// Ctrl-C stops the run at the next frame, so the movie is closed properly.
-class ConsoleProgress final : public MovieProgress {
-  public:
-    ConsoleProgress(int32_t start, int32_t end) : start_(start), end_(end) {
-        bar_ = isatty(STDERR_FILENO) != 0;
-        previous_ = std::signal(SIGINT, OnInterrupt);
-        interrupted = false;
-    }
-    ~ConsoleProgress() override {
-        std::signal(SIGINT, previous_);
-        if (bar_ && shown_) std::fputc('\n', stderr);
-    }
-    bool StopRequested() override { return interrupted; }
-    void FrameShown(int32_t frame) override {
-        if (!bar_) return;
-        const int span = end_ > start_ ? end_ - start_ : 1;
-        int percent = static_cast<int>((int64_t(frame) - start_) * 100 / span);
-        percent = std::clamp(percent, 0, 100);
-        const int filled = percent * 30 / 100;
-        std::fprintf(stderr, "\r[%.*s%.*s] %3d%%  frame %d", filled,
-                     "==============================", 30 - filled,
-                     "                              ", percent, frame);
-        std::fflush(stderr);
-        shown_ = true;
-    }
-
-  private:
-    int32_t start_, end_;
-    bool bar_ = false;
-    bool shown_ = false;
-    void (*previous_)(int) = SIG_DFL;
-};
-
-MovieFormat ParseFormat(const std::string& text) {
-    if (text == "avi") return MovieFormat::kAvi;
-    if (text == "vrml") return MovieFormat::kVrml;
-    if (text == "tga16") return MovieFormat::kTarga16;
-    if (text == "tga24") return MovieFormat::kTarga24;
-    throw Failure{"unknown format (avi, tga16, tga24 or vrml): " + text};
-}
-
-MovieCodec ParseCodec(const std::string& text) {
-    static const char* names[] = {"raw", "mjpeg", "ffv1", "mpeg4", "h264"};
-    for (int i = 0; i < kMovieCodecCount; ++i)
-        if (text == names[i]) return MovieCodecFromIndex(i);
-    throw Failure{"unknown codec (raw, mjpeg, ffv1, mpeg4 or h264): " + text};
-}
-
-int ParseFields(const std::string& text) {
-    if (text == "frames") return 0;
-    if (text == "even") return 1;
-    if (text == "odd") return 2;
-    throw Failure{"unknown field mode (frames, even or odd): " + text};
-}
-
-float ParseRate(const std::string& text) {
-    float rate = 0;
-    try {
-        size_t used = 0;
-        rate = std::stof(text, &used);
-        if (used != text.size()) throw Failure{"bad frame rate: " + text};
-    } catch (const std::exception&) {
-        throw Failure{"bad frame rate: " + text};
-    }
-    if (!(rate > 0) || rate > 1000)
-        throw Failure{"frame rate must be above 0 and at most 1000: " + text};
-    return rate;
-}
-
-}  // namespace
 
 int CmdFrame(std::vector<std::string> words, Profile& profile) {
     for (std::string& w : words)
@@ -148,15 +67,8 @@ int CmdRender(std::vector<std::string> words, Profile& profile) {
     if (!out) throw Failure{"render needs -o OUT"};
 
     // The movie settings as the dialog would open them, then the options over them.
-    MovieJob job = ReadMovieJob(profile, settings::Get(profile, settings::kFrameRate), 0);
-    if (const auto f = args.Value("--format")) job.format = ParseFormat(*f);
-    const Size size = MovieSize(args, profile, job.format != MovieFormat::kVrml);
-    job.width = size.width;
-    job.height = size.height;
-    if (const auto f = args.Value("--fields")) job.fieldMode = ParseFields(*f);
-    if (const auto c = args.Value("--codec")) job.codec = ParseCodec(*c);
-    if (const auto f = args.Value("--fps")) job.frameRate = ParseRate(*f);
-    if (!(job.frameRate > 0)) throw Failure{"the profile's movie frame rate is not above 0"};
+    MovieJob job = MovieJobFromOptions(args, profile);
+    const Size size{job.width, job.height};
     // The sound tracks go in only when asked for here, whatever the dialog last chose.
     job.includeSound = args.Has("--sound");
 

@@ -8,6 +8,9 @@
 #include "model/ShowFiles.h"
 #include "model/ShowNode.h"
 #include "model/Timecode.h"
+#include "pictures/MovieSource.h"
+#include "pictures/Picture.h"
+#include "player/ShowSoundtrack.h"
 
 namespace quillon {
 
@@ -131,7 +134,15 @@ BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& se
                          .reverse = reverse,
                          .startHold = startHold,
                          .endHold = endHold};
-            const MovieResult made = MakeMovie(doc, source, job, progress);
+            ShowSoundtrackResult sound;
+            const bool withSound = job.includeSound && SoundIgnoredReason(job).isEmpty();
+            if (withSound) {
+                sound = BuildShowSoundtrack(doc);
+                for (const QString& skipped : sound.skipped)
+                    report.Note(QStringLiteral("sound track left out: ") + skipped);
+            }
+            const MovieResult made =
+                MakeMovie(doc, source, job, progress, withSound ? &sound.sound : nullptr);
             if (made.outcome != MovieOutcome::kWritten) {
                 result.failedShow = show;
                 result.error =
@@ -140,6 +151,55 @@ BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& se
                         : QStringLiteral("Couldn't write file: %1%2")
                               .arg(job.fileName,
                                    made.error.isEmpty() ? QString() : " (" + made.error + ")");
+                return EndBatch(doc, report, result);
+            }
+            const QString in = QString::fromStdString(FormatTimecode(s, rate));
+            s += int64_t(end) + startHold + endHold;
+            const QString out = QString::fromStdString(FormatTimecode(s, rate));
+            log.Add(in, out, name);
+            report.PassLogged(in, out);
+            ++result.passes;
+        }
+    }
+    result.completed = true;
+    return EndBatch(doc, report, result);
+}
+
+BatchResult CollectAviBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
+                            BatchProgress& report) {
+    BatchResult result;
+    if (const QString refusal = settings.Refusal(); !refusal.isEmpty()) {
+        result.error = refusal;
+        return result;
+    }
+    const int rate = doc.frameRate();
+    EditLog log;
+    if (settings.logName != QStringLiteral("None")) log.Open(settings.logName, rate);
+    const int startHold = HoldFrames(settings.startHold, rate);
+    const int endHold = HoldFrames(settings.endHold, rate);
+    int64_t s = settings.startTimecode;
+    for (int i = 0; i < settings.shows.size(); ++i) {
+        const QString& show = settings.shows[i];
+        if (!ReadBatchShow(doc, files, show, result)) return EndBatch(doc, report, result);
+        const int end = doc.TotalFrames();
+        for (bool reverse : {false, true}) {
+            if (reverse && !settings.reverse) break;
+            QString name = BatchShowName(show);
+            if (reverse) name += QStringLiteral(" Reverse Motion");
+            report.PassStarted(i, name, reverse);
+            const QString avi = BatchAviName(show, reverse);
+            MovieSource movie;
+            Picture scratch;
+            const int frames = movie.Open(avi, &scratch);
+            const int expected = end + startHold + endHold;
+            if (frames != expected) {
+                result.failedShow = show;
+                result.error = frames <= 0 ? QStringLiteral("%1 is missing or unreadable (%2)")
+                                                 .arg(avi, movie.errorString())
+                                           : QStringLiteral("%1 has %2 frames, not %3")
+                                                 .arg(avi)
+                                                 .arg(frames)
+                                                 .arg(expected);
                 return EndBatch(doc, report, result);
             }
             const QString in = QString::fromStdString(FormatTimecode(s, rate));
@@ -208,7 +268,10 @@ BatchResult RunTapeBatch(Document& doc, ShowFiles& files, const BatchSettings& s
 
     stage.EnterFullScreen();
     if (!withRecorder) {
-        stage.AskForRecord(QStringLiteral("Put VTR into Record  at ") + settings.startText);
+        if (!stage.AskForRecord(QStringLiteral("Put VTR into Record  at ") + settings.startText)) {
+            result.error = QStringLiteral("stopped");
+            return end(result);
+        }
     } else {
         if (!link.Open(device)) {
             result.error = QStringLiteral("The recorder port %1 could not be opened: %2")

@@ -60,6 +60,8 @@ class BatchProgress {
     virtual ~BatchProgress() = default;
     virtual void PassStarted(int /*show*/, const QString& /*name*/, bool /*reverse*/) {}
     virtual void PassLogged(const QString& /*in*/, const QString& /*out*/) {}
+    // Something worth knowing that does not stop the batch (a sound track left out).
+    virtual void Note(const QString& /*text*/) {}
     // The batch is over, however it ended (the window sounds the information beep).
     virtual void Finished() {}
 };
@@ -73,11 +75,18 @@ struct BatchResult {
 
 // The AVI-mode batch: each show read into the document, written forwards (and backwards) with
 // its holds into its AVI file through source, and logged. The movie's size, rate, fields and
-// codec come from movie; its file name and range are each pass's own. At the end the document
-// holds a new show.
+// codec come from movie; its file name and range are each pass's own. With movie.includeSound
+// each forward pass carries its show's sound tracks. At the end the document holds a new show.
 BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
                         const MovieJob& movie, MovieFrameSource& source, MovieProgress& progress,
                         BatchProgress& report);
+
+// The last step of an AVI batch whose passes were written elsewhere (a Slurm job array): each
+// show read for its length, each of its AVI files checked for the frames its pass has (the
+// show, the holds), and the log written with the same In and Out as RunAviBatch. Ends at the
+// first show whose file is missing or short, naming it.
+BatchResult CollectAviBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
+                            BatchProgress& report);
 
 // The frames the tape batch draws before a show plays, so every picture the camera will see
 // is in memory: the key frames of every scene's active camera, in order.
@@ -93,8 +102,9 @@ class TapeStage : public BatchProgress {
   public:
     virtual void EnterFullScreen() {}
     virtual void LeaveFullScreen() {}
-    // With no port: the message for the operator, who starts the recorder and answers.
-    virtual void AskForRecord(const QString& message) = 0;
+    // With no port: the message for the operator, who starts the recorder and answers; false
+    // calls the batch off (the command line's Ctrl-C).
+    virtual bool AskForRecord(const QString& message) = 0;
     // Sounds the information beep (the recorder records).
     virtual void Beep() {}
     // The monitor drawn at frame, at once.

@@ -285,7 +285,10 @@ struct ScriptedStage final : TapeStage {
     explicit ScriptedStage(Document& d) : doc(d) {}
     void EnterFullScreen() override { fullScreen = true; }
     void LeaveFullScreen() override { fullScreen = false; }
-    void AskForRecord(const QString& message) override { said << message; }
+    bool AskForRecord(const QString& message) override {
+        said << message;
+        return true;
+    }
     void Beep() override { ++beeps; }
     void DrawFrame(int frame) override { drawn.push_back(frame); }
     void PaintSlate(const QString& name) override { said << "slate " + name; }
