@@ -299,9 +299,10 @@ void StageView::paintEvent(QPaintEvent* event) {
     if (dragMode_ && !dragBase_.isNull()) {
         // A drag: the rest of the plan as it was drawn at the press, the dragged objects
         // inverted over it.
-        const QRect r = event->rect();
+        // (Rectangle by rectangle: the camera's thin sight-line bands span the whole view.)
         const qreal ratio = dragBase_.devicePixelRatio();
-        painter.drawImage(r, dragBase_, QRectF(r.topLeft() * ratio, r.size() * ratio));
+        for (const QRect& r : event->region())
+            painter.drawImage(r, dragBase_, QRectF(r.topLeft() * ratio, r.size() * ratio));
         DrawDragged(painter);
         return;
     }
@@ -426,14 +427,19 @@ QRegion StageView::CameraArea(const PlanView& view, const KeyFrame& pose, const 
     } else {
         const stage::CameraSymbol s =
             stage::MakeCameraSymbol(centre, pose, view.symbolSize, view.metric);
+        // Each sight line as a chain of small boxes along it: a few dozen rectangles, where
+        // the scan conversion of a slanted band would give one per pixel row.
+        constexpr int kChunk = 32;
         for (const QLine& l : s.sightLines) {
             const QPointF d = l.p2() - l.p1();
-            const double length = std::hypot(d.x(), d.y());
-            if (length < 1) continue;
-            const QPointF n(-d.y() / length * kMargin, d.x() / length * kMargin);
-            const QPolygonF band({QPointF(l.p1()) + n, QPointF(l.p2()) + n, QPointF(l.p2()) - n,
-                                  QPointF(l.p1()) - n});
-            area += QRegion(band.toPolygon()).intersected(client);
+            const int steps = std::max(1, int(std::hypot(d.x(), d.y()) / kChunk) + 1);
+            for (int i = 0; i < steps; ++i) {
+                const QPointF a = QPointF(l.p1()) + d * (double(i) / steps);
+                const QPointF b = QPointF(l.p1()) + d * (double(i + 1) / steps);
+                const QRect box = QRectF(a, b).normalized().toAlignedRect().adjusted(
+                    -kMargin, -kMargin, kMargin, kMargin);
+                if (box.intersects(client)) area += box.intersected(client);
+            }
         }
         for (const auto& head : s.sightHeads)
             for (const QPoint& p : head)
