@@ -22,6 +22,7 @@
 #include "stage/StageHits.h"
 #include "stage/StageView.h"
 #include "viewkit/VerticalMode.h"
+#include "viewkit/ViewCursors.h"
 
 using namespace quillon;
 using namespace quillon::stage;
@@ -592,6 +593,46 @@ TEST_F(StageEditTest, DragRepaintsOnlyTheDraggedObject) {
     EXPECT_NE(during.pixelColor(500, 495), QColor(0, 0, 255));
     Release({560, 540});
     EXPECT_EQ(grab().pixelColor(550, 545), QColor(0, 0, 255));  // drawn whole, selected blue
+}
+
+// Hovering shows the handle's cursor: camera, selected actor (in vertical mode its move is a
+// height), panel ends and corners.
+TEST_F(StageEditTest, CursorsFollowTheHandles) {
+    Actor(500, 200, 100, true);
+    SetPanel& wall = Panel(true, false);  // not selected: the cursor shows all the same
+    wall.cornerEastWest[0] = wall.cornerEastWest[3] = -9;  // ends at plan (200, 1000), (1200, 1000)
+    ScrollTo(0, 500);                                      // plan y 1000 at client 500
+    Camera(300, 800);                                      // client (300, 300)
+    const struct {
+        QPoint at;
+        Qt::KeyboardModifiers mods;
+        ViewCursor cursor;
+    } cases[] = {
+        {{300, 236}, kNone, ViewCursor::kPan},     {{300, 258}, kNone, ViewCursor::kLensAngle},
+        {{300, 351}, kNone, ViewCursor::kTilt},    {{300, 360}, kNone, ViewCursor::kHeight},
+        {{320, 300}, kNone, ViewCursor::kMove},    {{200, 500}, kNone, ViewCursor::kFirstEnd},
+        {{200, 500}, kShift, ViewCursor::kHeight}, {{20, 20}, kNone, ViewCursor::kArrow},
+    };
+    for (const auto& c : cases) {
+        Send(QEvent::MouseMove, c.at, Qt::NoButton, c.mods);
+        const QCursor want = MakeViewCursor(c.cursor, view->devicePixelRatioF());
+        const QCursor got = view->viewport()->cursor();
+        EXPECT_EQ(got.shape(), want.shape()) << c.at.x() << "," << c.at.y();
+        EXPECT_EQ(got.pixmap().cacheKey(), want.pixmap().cacheKey()) << c.at.x() << "," << c.at.y();
+    }
+    ScrollTo(0, 0);
+    Camera(-2000, -2000);
+    const std::pair<QPoint, ViewCursor> actorCases[] = {{{545, 200}, ViewCursor::kWidth},
+                                                        {{500, 250}, ViewCursor::kPan},
+                                                        {{500, 200}, ViewCursor::kMove}};
+    for (const auto& [at, cursor] : actorCases) {
+        Send(QEvent::MouseMove, at, Qt::NoButton, kNone);
+        EXPECT_EQ(view->viewport()->cursor().pixmap().cacheKey(),
+                  MakeViewCursor(cursor, view->devicePixelRatioF()).pixmap().cacheKey());
+    }
+    Send(QEvent::MouseMove, {500, 200}, Qt::NoButton, kShift);
+    EXPECT_EQ(view->viewport()->cursor().pixmap().cacheKey(),
+              MakeViewCursor(ViewCursor::kHeight, view->devicePixelRatioF()).pixmap().cacheKey());
 }
 
 // --- broken and empty input ---
