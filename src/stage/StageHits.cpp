@@ -345,7 +345,7 @@ QPoint PanelDragOffset(int code, const SetPanel& first, QPoint click, float scal
     return offset;
 }
 
-void ApplyPanelDrag(int code, std::vector<SetPanel*> selected, QPoint mouse, QPoint offset,
+void ApplyPanelDrag(int code, const std::vector<SetPanel*>& selected, QPoint mouse, QPoint offset,
                     float scale, bool snap, bool vertical) {
     if (selected.empty()) return;
     if (snap && !vertical) mouse = QPoint(SnapTowardZero(mouse.x()), SnapTowardZero(mouse.y()));

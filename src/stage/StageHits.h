@@ -139,7 +139,7 @@ void AddChange(KeyFrame& pose, const KeyFrame& change);
 QPoint PanelDragOffset(int code, const SetPanel& first, QPoint click, float scale, bool snap);
 // One step of a panel drag: the change is taken from the first selected panel and added, by the
 // code's mask, to every selected panel. The mouse snaps unless vertical mode is on.
-void ApplyPanelDrag(int code, std::vector<SetPanel*> selected, QPoint mouse, QPoint offset,
+void ApplyPanelDrag(int code, const std::vector<SetPanel*>& selected, QPoint mouse, QPoint offset,
                     float scale, bool snap, bool vertical);
 
 }  // namespace stage
