@@ -14,6 +14,7 @@
 
 #include "GuiHost.h"
 #include "Icons.h"
+#include "InfoDialogRouter.h"
 #include "Playback.h"
 #include "PlayerPane.h"
 #include "TransportButton.h"
@@ -77,11 +78,16 @@ MainWindow::MainWindow(Document& doc, ShowFiles& files, GuiHost& host, RecentFil
     connect(player_, &Player::rangeChanged, this, &MainWindow::UpdateCommands);
 
     doc_.AddListener(this);
-    connect(monitor_, &MonitorWidget::playRequested, player_, [this] { player_->Start(1); });
-    connect(monitor_, &MonitorWidget::rewindAndPlayRequested, player_, [this] {
+    const auto play = [this] { player_->Start(1); };
+    const auto rewindAndPlay = [this] {
         doc_.UpdateViewsAtFrame(0, Refresh::kViews);
         player_->Start(1);
-    });
+    };
+    connect(monitor_, &MonitorWidget::playRequested, player_, play);
+    connect(monitor_, &MonitorWidget::rewindAndPlayRequested, player_, rewindAndPlay);
+    connect(stageView_, &StageView::playRequested, player_, play);
+    connect(stageView_, &StageView::rewindAndPlayRequested, player_, rewindAndPlay);
+    new InfoDialogRouter(doc_, files_, *stageView_, *timelineView_, this);
     stageView_->InitialUpdate();
     UpdateCommands();
     setWindowTitle(doc_.WindowTitle());

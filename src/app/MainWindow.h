@@ -72,9 +72,6 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     void RestoreLayout();
     // The rostrum mode's tool bar: the panel buttons give way while it is on.
     void ShowRostrumMode(bool on);
-    // "Snap to Grid": the set panels snap to the grid while it is on (not kept between runs).
-    bool gridSnap() const { return gridSnap_; }
-    void SetGridSnap(bool on) { gridSnap_ = on; }
 
     // DocumentListener: the read-out follows the frame; any change may change what is enabled.
     void DocumentChanged(const DocumentChange& change) override;
@@ -117,7 +114,6 @@ class MainWindow final : public QMainWindow, public DocumentListener {
     QLabel* positionLine_ = nullptr;
     Player* player_ = nullptr;
     std::unique_ptr<Playback> playback_;
-    bool gridSnap_ = false;
 };
 
 }  // namespace quillon

@@ -17,6 +17,7 @@
 #include "model/Document.h"
 #include "model/Profile.h"
 #include "model/Settings.h"
+#include "viewkit/VerticalMode.h"
 #include "viewkit/ViewFonts.h"
 
 namespace quillon {
@@ -42,6 +43,8 @@ StageView::StageView(Document& document, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     startupTimer_.setSingleShot(true);
     connect(&startupTimer_, &QTimer::timeout, this, &StageView::EndStartupPicture);
+    viewport()->setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     chooser_ = [](QWidget* parent) -> std::optional<QColor> {
         const QColor c = QColorDialog::getColor(Qt::black, parent);
         if (!c.isValid()) return std::nullopt;
@@ -277,23 +280,8 @@ void StageView::resizeEvent(QResizeEvent* event) {
 }
 
 void StageView::scrollContentsBy(int, int) {
+    if (dragMode_) MakeDragBase();
     viewport()->update();
-}
-
-void StageView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Shift) verticalMode_ = true;
-    QAbstractScrollArea::keyPressEvent(event);
-}
-
-void StageView::keyReleaseEvent(QKeyEvent* event) {
-    verticalMode_ = false;
-    QAbstractScrollArea::keyReleaseEvent(event);
-}
-
-void StageView::focusOutEvent(QFocusEvent* event) {
-    // The Shift release goes to whoever has the focus by then.
-    verticalMode_ = false;
-    QAbstractScrollArea::focusOutEvent(event);
 }
 
 void StageView::paintEvent(QPaintEvent* event) {
@@ -308,21 +296,42 @@ void StageView::paintEvent(QPaintEvent* event) {
         DrawStartupPicture(painter);
         return;
     }
-    DrawPlanContents(painter);
+    if (dragMode_ && !dragBase_.isNull()) {
+        // A drag: the rest of the plan as it was drawn at the press, the dragged objects
+        // inverted over it.
+        // (Rectangle by rectangle: the camera's thin sight-line bands span the whole view.)
+        const qreal ratio = dragBase_.devicePixelRatio();
+        for (const QRect& r : event->region())
+            painter.drawImage(r, dragBase_, QRectF(r.topLeft() * ratio, r.size() * ratio));
+        DrawDragged(painter);
+        return;
+    }
+    DrawPlanContents(painter, stage::kNoHandle);
 }
 
 void StageView::DrawPlanContents(QPainter& painter) {
+    DrawPlanContents(painter, stage::kNoHandle);
+}
+
+void StageView::DrawPlanContents(QPainter& painter, int leaveOut) {
     pictures_.Prune();
     StagePlanPainter plan(painter, CurrentPlanView(), &pictures_);
     ShowNode* scene = doc_.SceneAt(doc_.currentFrame());
     if (!scene) return;
-    if (scene->set) plan.DrawAllPanels(*scene->set, false);
-    plan.DrawAllActors(*scene, false);
+    if (scene->set) {
+        for (const SetPanel& panel : scene->set->panels)
+            if (!(stage::IsPanelHandle(leaveOut) && panel.selected)) plan.DrawPanel(panel, false);
+    }
+    for (const ShowNode* child : scene->children) {
+        if (!child->Is(NodeKind::Actor)) continue;
+        if (stage::IsActorHandle(leaveOut) && child->selected()) continue;
+        plan.DrawActor(*child, false);
+    }
     if (cameraPathColour_ != -1) {
         const ShowNode* camera = doc_.ActiveTrack(scene);
         if (camera && camera != scene) plan.DrawCameraPath(*camera, cameraPathColour_);
     }
-    plan.DrawCamera(doc_.monitorCamera().pose, false);
+    if (!stage::IsCameraHandle(leaveOut)) plan.DrawCamera(doc_.monitorCamera().pose, false);
 }
 
 // The first paint of the plan (one stage view per run, so the flag is the view's own): the
@@ -390,18 +399,18 @@ void StageView::DrawStartupPicture(QPainter& painter) {
 void StageView::DocumentChanged(const DocumentChange& change) {
     // A show just opened is looked at where its camera and set are.
     if (change.Has(DocumentChange::kShow) && !firstPaint_) ShowCameraAndSet();
+    // Nodes that come and go may take the dragged ones with them.
+    if (dragMode_ && change.Has(DocumentChange::kNodes | DocumentChange::kShow)) EndDrag();
     if (change.Has(DocumentChange::kFrame | DocumentChange::kCamera)) UpdateReadout();
     // A frame of play leaves the plan as it is (RedrawCamera moves the camera when asked).
     if (change.playTick) return;
     if (change.Has(~DocumentChange::kScript)) viewport()->update();
 }
 
-namespace {
-
 // What the camera symbol (or, in rostrum mode, its floor footprint) covers in client pixels,
 // within `client`: the symbol's body, and a thin band along each sight line (they run far
 // across the plan, so their bounding box would be most of it).
-QRegion CameraArea(const PlanView& view, const KeyFrame& pose, const QRect& client) {
+QRegion StageView::CameraArea(const PlanView& view, const KeyFrame& pose, const QRect& client) {
     const QPoint centre =
         stage::StageToPlan(pose.eastWest(), pose.northSouth(), view.scale) - view.scroll;
     // Pens up to 3 pixels wide and antialiased edges reach a little beyond the points.
@@ -418,14 +427,19 @@ QRegion CameraArea(const PlanView& view, const KeyFrame& pose, const QRect& clie
     } else {
         const stage::CameraSymbol s =
             stage::MakeCameraSymbol(centre, pose, view.symbolSize, view.metric);
+        // Each sight line as a chain of small boxes along it: a few dozen rectangles, where
+        // the scan conversion of a slanted band would give one per pixel row.
+        constexpr int kChunk = 32;
         for (const QLine& l : s.sightLines) {
             const QPointF d = l.p2() - l.p1();
-            const double length = std::hypot(d.x(), d.y());
-            if (length < 1) continue;
-            const QPointF n(-d.y() / length * kMargin, d.x() / length * kMargin);
-            const QPolygonF band({QPointF(l.p1()) + n, QPointF(l.p2()) + n, QPointF(l.p2()) - n,
-                                  QPointF(l.p1()) - n});
-            area += QRegion(band.toPolygon()).intersected(client);
+            const int steps = std::max(1, int(std::hypot(d.x(), d.y()) / kChunk) + 1);
+            for (int i = 0; i < steps; ++i) {
+                const QPointF a = QPointF(l.p1()) + d * (double(i) / steps);
+                const QPointF b = QPointF(l.p1()) + d * (double(i + 1) / steps);
+                const QRect box = QRectF(a, b).normalized().toAlignedRect().adjusted(
+                    -kMargin, -kMargin, kMargin, kMargin);
+                if (box.intersects(client)) area += box.intersected(client);
+            }
         }
         for (const auto& head : s.sightHeads)
             for (const QPoint& p : head)
@@ -441,8 +455,6 @@ QRegion CameraArea(const PlanView& view, const KeyFrame& pose, const QRect& clie
     }
     return area + body.boundingRect().adjusted(-kMargin, -kMargin, kMargin, kMargin);
 }
-
-}  // namespace
 
 void StageView::RedrawCamera(const KeyFrame& from) {
     const PlanView view = CurrentPlanView();

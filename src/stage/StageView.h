@@ -6,16 +6,28 @@
 // camera: its scale always, its placement on "&Center Camera" and at start-up. Its toggles and
 // zoom are written to the profile's "Stage" section at once.
 //
+// Editing: the camera's handles move, turn, tilt, raise and zoom it; selected actors move, turn
+// and widen; selected set panels move whole, by an end, by a corner or in height (StageHits
+// holds the hit tests and the arithmetic). A click selects actors and panels (Shift adds), a
+// right click asks for their information, keys nudge the camera and start play. Drags change
+// the live poses, the monitor camera and the panels in place; while one runs only the dragged
+// objects are redrawn, as inverted outlines over a picture of the rest of the plan, and the
+// whole plan is painted again at the release.
+//
 // The document must outlive the view. The read-out panel, when given, stays owned by its parent
-// widget. Mouse editing is not part of this class.
+// widget.
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QImage>
+#include <QRegion>
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "PictureImageCache.h"
+#include "StageHits.h"
 #include "StagePlanPainter.h"
 #include "model/Document.h"
 #include "model/DocumentListener.h"
@@ -24,7 +36,10 @@
 namespace quillon {
 
 class Document;
+class Set;
+class ShowNode;
 class StageReadout;
+struct SetPanel;
 
 class StageView : public QAbstractScrollArea, public DocumentListener {
     Q_OBJECT
@@ -65,10 +80,22 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     bool showGrid() const { return showGrid_; }
     int bitsPerPixel() const { return bitsPerPixel_; }
     bool startupPictureShowing() const { return startupShowing_; }
-    // Vertical mode: on while Shift is held down in the plan, off at any key release. Drags
-    // then raise and lower, and "Add or Reset KeyFrame" keys the selected tracks even when
-    // nothing moved.
-    bool verticalMode() const { return verticalMode_; }
+    // Vertical mode (the program-wide flag): on while Shift is held down in the plan, off at
+    // any key release. Drags then raise and lower, and "Add or Reset KeyFrame" keys the selected
+    // tracks even when nothing moved.
+    bool verticalMode() const;
+    // "Snap to Grid": panel drags snap to 12 pixels; written to "Stage"/"GridSnap".
+    bool snapToGrid() const { return snapToGrid_; }
+    void SetSnapToGrid(bool on);
+    // The drag running: its handle code (0 when idle) and whether anything moved yet.
+    int dragMode() const { return dragMode_; }
+    bool moved() const { return moved_; }
+    // What the hit tests see now: the current scene, its set, the camera when the scene has
+    // one, the set lock and vertical mode.
+    stage::StageContents Contents() const;
+    // Ends a drag without a release (the mouse was taken away): the whole plan is painted
+    // again; what the drag changed stays.
+    void EndDrag();
     // The status-bar position line last made, "EW %-4d  NS %-4d  Wid %-4d".
     const QString& positionText() const { return positionText_; }
     // How the plan is looked at now (scale, scroll, modes) for drawing its parts elsewhere.
@@ -88,6 +115,9 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     // During play: repaints only where the camera symbol stood at `from` and where it stands
     // now, so the camera moves without the rest of the plan being redrawn.
     void RedrawCamera(const KeyFrame& from);
+    // What the camera symbol (or, in rostrum mode, its floor footprint) covers in client
+    // pixels, within `client`.
+    static QRegion CameraArea(const PlanView& view, const KeyFrame& pose, const QRect& client);
 
   public slots:
     // "&Enlarge Stage Area" and "&Shrink Stage Area".
@@ -114,6 +144,13 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     void ScaleLabelRedrawRequested();
     // The monitor should render the camera again (after the camera was placed).
     void MonitorRedrawRequested();
+    // A right click on an actor (already recorded for undo) or on a panel of the set: their
+    // information dialogs. The plan and the monitor are redrawn when the slot returns.
+    void actorInformationRequested(ShowNode* actor);
+    void panelInformationRequested(Set* set, int index);
+    // "P": play; "0" or "O": play from frame 0.
+    void playRequested();
+    void rewindAndPlayRequested();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -121,6 +158,9 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -137,6 +177,26 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     void UpdateScrollBars();
     void DrawStartupPicture(QPainter& painter);
 
+    // --- editing (StageViewInput.cpp) ---
+    QPoint ScrollPoint(const QPointF& client) const;
+    void BeginDrag(QPoint p, Qt::KeyboardModifiers modifiers);
+    void DragStep(QPoint p);
+    void Release(QPoint p, Qt::KeyboardModifiers modifiers);
+    void RightClick(QPoint p);
+    void UpdateCursor(QPoint p);
+    ShowNode* ActorUnderPoint(QPoint p) const;
+    int PanelUnderPoint(QPoint p) const;
+    std::vector<ShowNode*> SelectedActors() const;
+    std::vector<SetPanel*> SelectedPanels() const;
+    // The overlay of a drag: the plan without the dragged objects, drawn once; the dragged
+    // objects' client area; the dragged objects drawn inverted.
+    void MakeDragBase();
+    QRegion DraggedArea() const;
+    void DrawDragged(QPainter& painter);
+    void MoveOverlay();
+    // The plan's contents, leaving out what the drag of this code moves (0: nothing).
+    void DrawPlanContents(QPainter& painter, int leaveOut);
+
     Document& doc_;
     StageReadout* readout_ = nullptr;
     ColourChooser chooser_;
@@ -152,7 +212,15 @@ class StageView : public QAbstractScrollArea, public DocumentListener {
     bool startupEnabled_ = true;
     bool startupShowing_ = false;
     bool pictureMode_ = false;
-    bool verticalMode_ = false;
+    bool snapToGrid_ = false;
+
+    int dragMode_ = 0;
+    QPoint dragOffset_;
+    QPoint clickPoint_;
+    bool moved_ = false;
+    ShowNode* reference_ = nullptr;  // the first selected actor in an actor drag
+    QImage dragBase_;
+    QRegion dragArea_;
     int maxTextureSize_ = 0;
     QTimer startupTimer_;
     QString positionText_;

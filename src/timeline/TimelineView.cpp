@@ -15,6 +15,7 @@
 #include "model/Settings.h"
 #include "player/Player.h"
 #include "timeline/TimelineEdits.h"
+#include "viewkit/VerticalMode.h"
 #include "viewkit/ViewCursors.h"
 
 namespace quillon {
@@ -460,9 +461,16 @@ void TimelineView::EndDrag() {
 }
 
 void TimelineView::focusOutEvent(QFocusEvent* event) {
-    // Losing the mouse to another window ends a drag without a drop.
+    // Losing the mouse to another window ends a drag without a drop, and the Shift release
+    // goes elsewhere.
+    SetVerticalMode(false);
     EndDrag();
     QAbstractScrollArea::focusOutEvent(event);
+}
+
+void TimelineView::keyReleaseEvent(QKeyEvent* event) {
+    SetVerticalMode(false);
+    QAbstractScrollArea::keyReleaseEvent(event);
 }
 
 void TimelineView::keyPressEvent(QKeyEvent* event) {
@@ -471,6 +479,9 @@ void TimelineView::keyPressEvent(QKeyEvent* event) {
     const bool keypad = event->modifiers() & Qt::KeypadModifier;
     auto go = [this](int frame) { GoToFrame(frame, true); };
     switch (event->key()) {
+        case Qt::Key_Shift:
+            SetVerticalMode(true);
+            break;
         case Qt::Key_Tab:
         case Qt::Key_Backtab: {
             const bool back =

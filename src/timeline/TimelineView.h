@@ -100,6 +100,8 @@ class TimelineView : public QAbstractScrollArea, public DocumentListener {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Any key release ends vertical mode (Shift turns it on, as in the stage plan).
+    void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     // Tab and Shift+Tab step between key frames here instead of moving the focus.
     bool focusNextPrevChild(bool) override { return false; }

@@ -18,6 +18,7 @@
 #include "timeline/TimelineEdits.h"
 #include "timeline/TimelineHits.h"
 #include "timeline/TimelineView.h"
+#include "viewkit/VerticalMode.h"
 
 using namespace quillon;
 
@@ -348,4 +349,18 @@ TEST_F(TimelineEdit, RightClicksAndKeys) {
     EXPECT_EQ(doc->currentFrame(), 0);
     QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(doc->currentFrame(), 105);
+}
+
+// Shift held in the timeline is the program's vertical mode too; any key release or the loss of
+// the focus ends it.
+TEST_F(TimelineEdit, ShiftIsVerticalMode) {
+    MakeView();
+    QTest::keyPress(view.get(), Qt::Key_Shift, Qt::ShiftModifier);
+    EXPECT_TRUE(VerticalMode());
+    QTest::keyRelease(view.get(), Qt::Key_Shift);
+    EXPECT_FALSE(VerticalMode());
+    QTest::keyPress(view.get(), Qt::Key_Shift, Qt::ShiftModifier);
+    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(view.get(), &out);
+    EXPECT_FALSE(VerticalMode());
 }

@@ -49,12 +49,8 @@ void RegisterSetCommands(CommandContext& c) {
          .prompt = "Snap set panels to the grid",
          .shortcuts = {QKeySequence("Ctrl+G")},
          .toolTip = "Snap to Grid",
-         .run =
-             [&c] {
-                 c.window.SetGridSnap(!c.window.gridSnap());
-                 settings::Write(c.profile, settings::kGridSnap, c.window.gridSnap());
-             },
-         .checked = [&c] { return c.window.gridSnap(); }},
+         .run = [&c] { c.stage.SetSnapToGrid(!c.stage.snapToGrid()); },
+         .checked = [&c] { return c.stage.snapToGrid(); }},
         {.id = kCmdDrawSet,
          .text = "Draw &Set",
          .prompt = "Draw the set on the stage and in the monitor",

@@ -7,16 +7,17 @@
 #include "app/Prompts.h"
 #include "model/Document.h"
 #include "player/Player.h"
-#include "stage/StageView.h"
 #include "timeline/TimelineView.h"
+#include "viewkit/VerticalMode.h"
 
 namespace quillon {
 
 namespace {
 
-// Shift held in the stage plan (its vertical mode) forces keys on the selected tracks.
-KeyForce ForceFromStage(const CommandContext& c) {
-    return c.stage.verticalMode() ? KeyForce::kSelectedToo : KeyForce::kMovedOnly;
+// Shift held in the stage plan or the timeline (vertical mode) forces keys on the selected
+// tracks.
+KeyForce ForceFromVerticalMode() {
+    return VerticalMode() ? KeyForce::kSelectedToo : KeyForce::kMovedOnly;
 }
 
 }  // namespace
@@ -26,13 +27,13 @@ void RegisterToolCommands(CommandContext& c) {
         {.id = kCmdAddKey,
          .text = "Add or Reset KeyFrame",
          .prompt = "Key the moved actors and camera at the current frame",
-         .run = [&c] { c.doc.SetKeyFrames(c.doc.currentFrame(), ForceFromStage(c)); }},
+         .run = [&c] { c.doc.SetKeyFrames(c.doc.currentFrame(), ForceFromVerticalMode()); }},
         {.id = kCmdAddKeyAdvance,
          .text = "Add KeyFrame and advance 1 sec",
          .prompt = "Key the moved actors and camera, then go one second on",
          .run =
              [&c] {
-                 c.doc.SetKeyFrames(c.doc.currentFrame(), ForceFromStage(c));
+                 c.doc.SetKeyFrames(c.doc.currentFrame(), ForceFromVerticalMode());
                  // One second of frames: the rate is held in hundredths.
                  const int step = (c.doc.frameRate() + 50) / 100;
                  c.doc.UpdateViewsAtFrame(c.doc.currentFrame() + step, Refresh::kViews);
