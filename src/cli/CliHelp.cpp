@@ -97,6 +97,22 @@ const Help kCommands[] = {
      "Opens the recorder's serial port (38400 baud, 8 data bits, odd parity, 1 stop bit) and\n"
      "runs one operation: its status, an edit preset with in and out timecodes and the tracks\n"
      "to record, a wait for record, or stop.\n"},
+    {"batch",
+     "SHOW... [--avi] [--reverse] [--log FILE] [--start TC] [--hold-start S] [--hold-end S]\n"
+     "      [--port PATH [--video] [--a1] [--a2]] [--no-audio] [--fps F] [--size WxH]\n"
+     "      [--codec C] [--fields M] [--sound] [--engine local|slurm [--partition P] [--wait]]\n"
+     "      [--collect]",
+     "record a list of shows to tape or AVI files with an edit log",
+     "Batch Record/AVI without a window. With --avi each show is written to its AVI file (the\n"
+     "show's path cut at its first \".\", then \".avi\", \"R.avi\" for --reverse's backwards\n"
+     "pass) between holds of S seconds; without it each show plays offscreen in real time\n"
+     "after its slate, onto the recorder at --port (preset from --start for an hour, then\n"
+     "waited for) or, with no port, once the operator presses Enter. --log FILE writes the\n"
+     "edit log of the tape. Holds and the start timecode default to the profile's Conform\n"
+     "values, the movie settings to its Movie values. --engine slurm sends the AVI passes to\n"
+     "Slurm as a job array with a last job that checks every file and writes the log, and\n"
+     "prints {\"array_job\", \"final_job\", \"folder\"}; --wait follows it to its end.\n"
+     "--collect is that last step. Ctrl-C calls the batch off (exit 130).\n"},
     {"make-demo", "OUTDIR", "write the demo show, its sets and pictures",
      "Writes the demo show into OUTDIR: demo.shw, one set per scene and the pictures.\n"},
     {"recover", "--list | ID -o OUT.shw", "list or write the recovery copies",

@@ -1,9 +1,9 @@
 #include "TapeCommands.h"
 
-#include <QElapsedTimer>
 #include <cstdio>
 #include <string>
 
+#include "ConsoleWait.h"
 #include "Interrupt.h"
 #include "model/Settings.h"
 #include "model/Timecode.h"
@@ -12,22 +12,6 @@
 namespace quillon::cli {
 
 namespace {
-
-// Ctrl-C or the time limit ends the wait for the recorder.
-class ConsoleWait final : public WaitControl {
-  public:
-    explicit ConsoleWait(double seconds) : limitMs_(seconds > 0 ? qint64(seconds * 1000) : -1) {
-        clock_.start();
-    }
-    bool StopRequested() override {
-        return CtrlC::pressed() || (limitMs_ >= 0 && clock_.elapsed() >= limitMs_);
-    }
-
-  private:
-    CtrlC ctrlC_;
-    qint64 limitMs_;
-    QElapsedTimer clock_;
-};
 
 void CheckTimecode(const std::string& text, const char* what) {
     if (text.empty() || text.find_first_not_of("0123456789:;. ") != std::string::npos)

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BatchCommands.h"
 #include "CliArgs.h"
 #include "CliHelp.h"
 #include "ConsoleHost.h"
@@ -377,6 +378,7 @@ int main(int argc, char** argv) {
         if (command == "make-demo") return CmdMakeDemo(Args(rest, {}));
         if (command == "script") return CmdScript(rest);
         if (command == "vtr") return CmdVtr(rest, profile);
+        if (command == "batch") return CmdBatch(rest, profile);
         if (command == "sound") return CmdSound(Args(rest, {}), profile);
         if (command == "play") return CmdPlay(rest, profile);
         if (command == "recover") return CmdRecover(rest);

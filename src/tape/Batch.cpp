@@ -93,6 +93,18 @@ bool ReadBatchShow(Document& doc, ShowFiles& files, const QString& show, BatchRe
     return false;
 }
 
+// The log named in the settings; a log that cannot be written, or whose name gives an empty
+// file, is said once and the batch goes on.
+void OpenBatchLog(EditLog& log, const BatchSettings& settings, int rate, BatchProgress& report) {
+    if (settings.logName == QStringLiteral("None")) return;
+    if (!log.Open(settings.logName, rate))
+        report.Note(QStringLiteral("Couldn't write file: %1; the batch goes on without its log")
+                        .arg(settings.logName));
+    else if (log.mode() == EditLog::Mode::kNone)
+        report.Note(QStringLiteral("%1 ends in neither \".ale\" nor \".edl\": the log stays empty")
+                        .arg(settings.logName));
+}
+
 // The end of every batch: a new show of one scene in the document.
 BatchResult EndBatch(Document& doc, BatchProgress& report, const BatchResult& result) {
     doc.Reset(true);
@@ -112,7 +124,7 @@ BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& se
     }
     const int rate = doc.frameRate();
     EditLog log;
-    if (settings.logName != QStringLiteral("None")) log.Open(settings.logName, rate);
+    OpenBatchLog(log, settings, rate, report);
     const int startHold = HoldFrames(settings.startHold, rate);
     const int endHold = HoldFrames(settings.endHold, rate);
     int64_t s = settings.startTimecode;
@@ -174,7 +186,7 @@ BatchResult CollectAviBatch(Document& doc, ShowFiles& files, const BatchSettings
     }
     const int rate = doc.frameRate();
     EditLog log;
-    if (settings.logName != QStringLiteral("None")) log.Open(settings.logName, rate);
+    OpenBatchLog(log, settings, rate, report);
     const int startHold = HoldFrames(settings.startHold, rate);
     const int endHold = HoldFrames(settings.endHold, rate);
     int64_t s = settings.startTimecode;
@@ -252,7 +264,7 @@ BatchResult RunTapeBatch(Document& doc, ShowFiles& files, const BatchSettings& s
     }
     const int rate = doc.frameRate();
     EditLog log;
-    if (settings.logName != QStringLiteral("None")) log.Open(settings.logName, rate);
+    OpenBatchLog(log, settings, rate, stage);
     const int64_t s = settings.startTimecode;
     const bool withRecorder = !device.isEmpty();
 
