@@ -1,5 +1,7 @@
 #include "MonitorWidget.h"
 
+#include "SlatePainter.h"
+
 #include <GL/gl.h>
 
 #include <QGuiApplication>
@@ -71,6 +73,11 @@ void MonitorWidget::resizeGL(int, int) {
 }
 
 void MonitorWidget::paintGL() {
+    if (!slate_.isNull()) {
+        QPainter painter(this);
+        quillon::PaintSlate(painter, rect(), slate_, slateRostrum_);
+        return;
+    }
     if (owner_) {
         // The full-screen window draws with the pane's settings.
         const FrameRenderer& r = *owner_->renderer_;
@@ -94,6 +101,26 @@ void MonitorWidget::PaintReticle(const ReticleShape& shape) {
     QPainter painter(this);
     painter.translate(PictureRect().topLeft());
     quillon::PaintReticle(painter, shape);
+}
+
+void MonitorWidget::ShowSlate(const QString& name, bool rostrum) {
+    MonitorWidget* target = fullScreenWindow_ ? fullScreenWindow_ : this;
+    // An empty name is still a slate: the null text means none.
+    target->slate_ = name.isNull() ? QStringLiteral("") : name;
+    target->slateRostrum_ = rostrum;
+    target->repaint();
+}
+
+bool MonitorWidget::showingSlate() const {
+    return !(fullScreenWindow_ ? fullScreenWindow_ : this)->slate_.isNull();
+}
+
+void MonitorWidget::ClearSlate() {
+    for (MonitorWidget* w : {this, fullScreenWindow_}) {
+        if (!w || w->slate_.isNull()) continue;
+        w->slate_.clear();
+        w->update();
+    }
 }
 
 void MonitorWidget::ToggleReticle() {

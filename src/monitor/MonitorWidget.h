@@ -45,6 +45,11 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
     void ToggleFullScreen();
     // The reticle toggle: flips it and redraws.
     void ToggleReticle();
+    // The tape batch's slate over the whole drawing window (the full-screen window while there
+    // is one), painted at once; the next frame drawn takes its place.
+    void ShowSlate(const QString& name, bool rostrum);
+    bool showingSlate() const;
+    void ClearSlate();
 
     // Where the picture lies in the widget: the show's aspect ratio, letterboxed in black.
     QRect PictureRect() const;
@@ -59,7 +64,10 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
     // the full-screen window plays, the pane's widget under it waits.
     void DocumentChanged(const DocumentChange& change) override {
         if (change.playTick && fullScreenWindow_) return;
-        if (change.Has(DocumentChange::kPicture3d)) update();
+        if (change.Has(DocumentChange::kPicture3d)) {
+            slate_.clear();
+            update();
+        }
     }
 
   signals:
@@ -88,6 +96,8 @@ class MonitorWidget final : public QOpenGLWidget, public MonitorSurface, public 
     std::unique_ptr<FrameRenderer> renderer_;
     MonitorWidget* owner_ = nullptr;             // set in a full-screen window
     MonitorWidget* fullScreenWindow_ = nullptr;  // owned; set while the pane's widget is full
+    QString slate_;                              // the slate's name while it is shown
+    bool slateRostrum_ = false;
 };
 
 // The frames of a movie made in the window: rendered by a renderer of their own into a

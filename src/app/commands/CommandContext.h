@@ -70,5 +70,7 @@ inline void RegisterAllCommands(CommandContext& c) {
 void OpenAnyFile(CommandContext& c, const QString& path);
 // "&Make Movie": the settings dialog, the file dialog, then the movie made in the window.
 void MakeMovie(CommandContext& c);
+// "Batch Record/AVI": the list of shows to tape or AVI files, with the edit log.
+void BatchRecord(CommandContext& c);
 
 }  // namespace quillon
