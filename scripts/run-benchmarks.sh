@@ -19,3 +19,5 @@ for b in "$build"/bench/bench_*; do
 done
 echo "== start-up"
 bash "$root/bench/startup.sh" "$build"
+echo "== batch"
+bash "$root/bench/batch.sh" "$build"
