@@ -212,8 +212,8 @@ TEST_F(MainWindowTest, EnablingFollowsTheShow) {
     App app(Path("p.ini"));
     MainWindow& w = *app.window;
     w.UpdateCommands();
-    for (int id : {kCmdSaveShow, kCmdUndo, kCmdSaveSetAs, kCmdPastePanel, kCmdCutPanel, kCmdPrint,
-                   kCmdBatchRecord})
+    for (int id :
+         {kCmdSaveShow, kCmdUndo, kCmdSaveSetAs, kCmdPastePanel, kCmdCutPanel, kCmdBatchRecord})
         EXPECT_FALSE(w.action(id)->isEnabled()) << id;
     // Moving the camera and keying it takes an undo snapshot and marks the show changed.
     app.doc.monitorCamera().pose.eastWest() += 100;

@@ -293,9 +293,11 @@ TEST_F(CliTest, EveryCommandDescribesItself) {
         const QRegularExpressionMatch m = QRegularExpression("^  ([a-z-]+) ").match(line);
         if (m.hasMatch()) commands << m.captured(1);
     }
-    EXPECT_EQ(commands, (QStringList{"info", "eval", "path", "timecode", "new", "picture", "movie",
-                                     "texels", "vrml", "gltf", "camera", "frame", "render", "sound",
-                                     "play", "script", "vtr", "make-demo", "recover"}));
+    EXPECT_EQ(commands,
+              (QStringList{"info",    "eval",     "path",      "timecode", "new",    "picture",
+                           "movie",   "texels",   "vrml",      "gltf",     "camera", "frame",
+                           "render",  "sound",    "play",      "script",   "vtr",    "boards",
+                           "caption", "shotlist", "make-demo", "recover"}));
     for (const QString& command : commands) {
         // --help anywhere after the command describes it and runs nothing.
         const CliRun r = Cli({command, Path("made.shw"), "--help"});
