@@ -139,11 +139,12 @@ TEST_F(BoardsCliTest, PdfHoldsCaptionsTimecodesPagesAndAPictureInEveryBox) {
     EXPECT_FALSE(HasPicture(second, kBoxes[1]));
 
     // Without the timecode the captions stand alone; without captions no text but the footer.
-    EXPECT_FALSE(
-        PdfText((Boards({"--timecode", "off"}, "t.pdf"), Path("t.pdf"))).contains("00:00:01:00"));
-    const QString bare = PdfText((Boards({"--captions", "off"}, "c.pdf"), Path("c.pdf")));
+    Boards({"--timecode", "off"}, "t.pdf");
+    EXPECT_FALSE(PdfText(Path("t.pdf")).contains("00:00:01:00"));
+    Boards({"--captions", "off"}, "c.pdf");
+    const QString bare = PdfText(Path("c.pdf"));
     EXPECT_FALSE(bare.contains("Lamp post"));
-    EXPECT_TRUE(bare.contains("Page 1 of 2"));
+    EXPECT_TRUE(bare.contains("Page 1 of 1"));  // shorter rows: three fit a page
 }
 
 TEST_F(BoardsCliTest, OptionsChangeTheLayout) {
