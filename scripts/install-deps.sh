@@ -15,6 +15,7 @@ packages=(
   slurm-wlm munge
   qt6-multimedia-dev pulseaudio
   libtinygltf-dev cmark librsvg2-bin desktop-file-utils libxml2-utils shared-mime-info
+  poppler-utils
 )
 # The glTF tests fetch the Khronos validator with npm. Where a Node.js build that bundles npm is
 # already installed, Debian's npm package conflicts with it: take npm from Debian only when no

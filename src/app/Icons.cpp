@@ -151,4 +151,38 @@ QPixmap ProgramPicture() {
     return pixmap;
 }
 
+QPixmap RostrumPicture() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The table seen slightly from the front, with a cel of artwork on it.
+    QPainterPath table;
+    table.moveTo(6, 46);
+    table.lineTo(58, 46);
+    table.lineTo(63, 60);
+    table.lineTo(1, 60);
+    table.closeSubpath();
+    p.fillPath(table, QColor(150, 150, 150));
+    QPainterPath cel;
+    cel.moveTo(20, 48);
+    cel.lineTo(44, 48);
+    cel.lineTo(47, 57);
+    cel.lineTo(17, 57);
+    cel.closeSubpath();
+    p.fillPath(cel, QColor(230, 200, 60));
+    p.setPen(Qt::black);
+    p.drawPath(cel);
+    // The column on the left and the arm that holds the camera over the table's middle.
+    p.fillRect(QRectF(6, 4, 5, 44), QColor(90, 90, 90));
+    p.fillRect(QRectF(6, 12, 30, 4), QColor(90, 90, 90));
+    // The camera body, its lens pointing down, and the line of its view.
+    p.fillRect(QRectF(26, 16, 14, 12), QColor(40, 40, 40));
+    p.fillRect(QRectF(29, 28, 8, 5), QColor(40, 40, 40));
+    p.setPen(QPen(QColor(220, 60, 40), 1, Qt::DashLine));
+    p.drawLine(QPointF(30, 33), QPointF(21, 48));
+    p.drawLine(QPointF(36, 33), QPointF(43, 48));
+    return pixmap;
+}
+
 }  // namespace quillon

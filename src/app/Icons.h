@@ -9,5 +9,8 @@ namespace quillon {
 
 QIcon ToolIcon(int commandId);
 QPixmap ProgramPicture();
+// The player pane's picture in rostrum mode: a camera on its column looking straight down at
+// artwork on the stand's table, 64 x 64.
+QPixmap RostrumPicture();
 
 }  // namespace quillon

@@ -173,7 +173,8 @@ void PlayerPane::paintEvent(QPaintEvent*) {
     // The picture makes room when the full-screen play button takes the pane's corner.
     const QRect corner = ButtonPlace(kCmdFullScreenPlay, TransportBox(), width());
     const bool buttonInCorner = !rostrumMode_ && corner.topLeft() == QPoint(4, 7);
-    p.drawPixmap(buttonInCorner ? corner.right() + 5 : 4, 4, ProgramPicture());
+    p.drawPixmap(buttonInCorner ? corner.right() + 5 : 4, 4,
+                 rostrumMode_ ? RostrumPicture() : ProgramPicture());
     const QRect box = TransportBox();
     p.fillRect(box, QColor(192, 192, 192));
     // A raised three-dimensional border.

@@ -113,6 +113,30 @@ const Help kCommands[] = {
      "Slurm as a job array with a last job that checks every file and writes the log, and\n"
      "prints {\"array_job\", \"final_job\", \"folder\"}; --wait follows it to its end.\n"
      "--collect is that last step. Ctrl-C calls the batch off (exit 130).\n"},
+    {"boards",
+     "SHOW.shw -o OUT.pdf [--per-row 2|4] [--images on|off] [--captions on|off]\n"
+     "    [--blocking on|off] [--timecode on|off] [--title TEXT] [--page a4|letter] [--dpi N]",
+     "print the storyboard to a PDF",
+     "Prints the storyboard of the show's caption entries to a PDF as the Print dialog prints\n"
+     "it: per entry the camera picture, the blocking diagram and the caption with its\n"
+     "timecode; a footer with the date, the title and \"Page P of N\". Defaults as the dialog\n"
+     "opens: 2 frames per row (large images), images, captions and timecode on, blocking off;\n"
+     "a letter page at 300 dots per inch (N from 36 to 1200). A progress bar on a terminal;\n"
+     "on stdout {\"pages\", \"framesPerPage\", \"cellsPerPage\", \"margin\", \"gap\",\n"
+     "\"imageWidth\", \"imageHeight\", \"pageWidth\", \"pageHeight\"} in device pixels. OUT is\n"
+     "replaced only when the whole storyboard is written.\n"},
+    {"caption", "SHOW.shw (--add TC [--text TEXT] | --remove TC | --list)",
+     "edit or list the storyboard entries",
+     "Edits the show's storyboard entries as the Print dialog does and saves the show: --add\n"
+     "puts an entry at timecode TC in time order (an entry already there stays, and --text\n"
+     "sets its caption), --remove takes the entry at TC away. --list prints one JSON line per\n"
+     "entry: {\"timecode\", \"frame\", \"caption\"}.\n"},
+    {"shotlist", "SHOW.shw -o OUT.csv", "write the storyboard entries as a shot list",
+     "One CSV row (RFC 4180, UTF-8, a header row) per storyboard entry in the show's order:\n"
+     "number, timecode, frame, scene index and name, active camera (1 to 4) and its lens\n"
+     "angle at the frame, the duration until the next entry (the last: until the show's end)\n"
+     "in frames and as timecode, and the caption. Entries outside the show leave the scene\n"
+     "and camera fields empty.\n"},
     {"make-demo", "OUTDIR", "write the demo show, its sets and pictures",
      "Writes the demo show into OUTDIR: demo.shw, one set per scene and the pictures.\n"},
     {"recover", "--list | ID -o OUT.shw", "list or write the recovery copies",

@@ -2,15 +2,19 @@
 // one-line message on stderr on failure.
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QString>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "BatchCommands.h"
+#include "BoardCommands.h"
 #include "CliArgs.h"
 #include "CliHelp.h"
 #include "ConsoleHost.h"
@@ -38,6 +42,17 @@ using namespace quillon;
 using namespace quillon::cli;
 
 namespace {
+
+// Qt's offscreen platform asks for the user's runtime folder, which batch jobs and containers
+// often lack; Qt falls back to a folder of its own and says so on stderr. That note is left
+// out so that a failing command still says one line; every other message goes through.
+QtMessageHandler defaultMessages = nullptr;
+void QuietRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context,
+                            const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    if (defaultMessages) defaultMessages(type, context, text);
+}
 
 const char* KindName(NodeKind k) {
     switch (k) {
@@ -325,8 +340,18 @@ int CmdNew(const Args& args, Profile& profile) {
 int main(int argc, char** argv) {
     // Qt's event dispatcher, for what needs one (the play loop's timers, the tape recorder's
     // serial port).
-    QCoreApplication app(argc, argv);
     std::vector<std::string> all(argv + 1, argv + argc);
+    // Storyboards are drawn with fonts and written by Qt's PDF writer, which need a GUI
+    // application: on Qt's offscreen platform, so no display is needed.
+    const bool drawsPages = std::find(all.begin(), all.end(), "boards") != all.end();
+    std::unique_ptr<QCoreApplication> app;
+    if (drawsPages) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        defaultMessages = qInstallMessageHandler(QuietRuntimeFolderNote);
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     try {
         std::string profilePath;
         size_t i = 0;
@@ -384,6 +409,9 @@ int main(int argc, char** argv) {
         if (command == "recover") return CmdRecover(rest);
         if (command == "gltf") return CmdGltf(rest, profile);
         if (command == "camera") return CmdCamera(rest, profile);
+        if (command == "boards") return CmdBoards(rest, profile);
+        if (command == "caption") return CmdCaption(rest, profile);
+        if (command == "shotlist") return CmdShotlist(rest, profile);
         throw Failure{"unknown command " + command + " (try --help)"};
     } catch (const Failure& f) {
         std::fprintf(stderr, "quillon-cli: %s\n", f.message.c_str());

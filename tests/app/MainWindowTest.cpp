@@ -5,11 +5,15 @@
 // the movie settings' refusals, and a profile with absurd values.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -22,6 +26,7 @@
 #include "WindowTestKit.h"
 #include "app/MainWindow.h"
 #include "app/MovieSettingsDialog.h"
+#include "app/StoryboardDialog.h"
 #include "model/Document.h"
 #include "model/Settings.h"
 #include "model/ShowFile.h"
@@ -212,8 +217,7 @@ TEST_F(MainWindowTest, EnablingFollowsTheShow) {
     App app(Path("p.ini"));
     MainWindow& w = *app.window;
     w.UpdateCommands();
-    for (int id : {kCmdSaveShow, kCmdUndo, kCmdSaveSetAs, kCmdPastePanel, kCmdCutPanel, kCmdPrint,
-                   kCmdBatchRecord})
+    for (int id : {kCmdSaveShow, kCmdUndo, kCmdSaveSetAs, kCmdPastePanel, kCmdCutPanel})
         EXPECT_FALSE(w.action(id)->isEnabled()) << id;
     // Moving the camera and keying it takes an undo snapshot and marks the show changed.
     app.doc.monitorCamera().pose.eastWest() += 100;
@@ -586,4 +590,54 @@ TEST_F(MainWindowTest, TheFirstWindowShowsItsWork) {
     EXPECT_GE(readout->width(), readout->fontMetrics().horizontalAdvance("00:00:00:00"));
     EXPECT_GE(readout->fontMetrics().ascent(), 7);
     EXPECT_GE(w.stagePositionText()->fontMetrics().ascent(), 7);
+}
+
+TEST_F(MainWindowTest, PrintDialogCollectsFramesInTimeOrderOnceEach) {
+    App app(Path("p.ini"));
+    MainWindow& w = *app.window;
+    w.action(kCmdPrint)->trigger();
+    auto* dialog = w.findChild<StoryboardDialog*>("storyboardDialog");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(dialog->windowTitle(), "Print / Preview");
+    const std::pair<const char*, bool> checks[] = {{"showImages", true},
+                                                   {"showCaptions", true},
+                                                   {"showBlocking", false},
+                                                   {"showTimecode", true},
+                                                   {"largeImages", true}};
+    for (const auto& [name, on] : checks)
+        EXPECT_EQ(dialog->findChild<QCheckBox*>(name)->isChecked(), on) << name;
+    auto* frames = dialog->findChild<QListWidget*>("frames");
+    auto* caption = dialog->findChild<QLineEdit*>("caption");
+    auto* add = dialog->findChild<QPushButton*>("addFrame");
+    for (int frame : {90, 30, 90, 60}) {
+        app.doc.UpdateViewsAtFrame(frame, Refresh::kViews);
+        add->click();
+    }
+    ASSERT_EQ(frames->count(), 3);
+    EXPECT_EQ(frames->currentItem()->text(), "00:00:02:00");
+    EXPECT_TRUE(app.doc.modified());
+    caption->setText("Walks in");
+    emit caption->textEdited("Walks in");
+    EXPECT_EQ(app.doc.captions(),
+              (std::vector<std::string>{"00:00:01:00", "00:00:02:00Walks in", "00:00:03:00"}));
+    // Selecting a line goes to its frame and shows its caption.
+    frames->item(0)->setSelected(true);
+    EXPECT_EQ(app.doc.currentFrame(), 30);
+    EXPECT_TRUE(caption->text().isEmpty());
+    frames->item(1)->setSelected(true);
+    EXPECT_EQ(caption->text(), "Walks in");
+    dialog->findChild<QPushButton*>("removeFrame")->click();
+    EXPECT_EQ(app.doc.captions(), (std::vector<std::string>{"00:00:01:00", "00:00:03:00"}));
+    EXPECT_EQ(frames->currentItem()->text(), "00:00:01:00");
+    // "&Print..." again replaces the dialog: one at a time.
+    w.action(kCmdPrint)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.findChildren<StoryboardDialog*>().size(), 1);
+    // The pages drawn through the window's monitor context: a PDF with the two entries.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Path("board.pdf"));
+    w.findChild<StoryboardDialog*>("storyboardDialog")->PrintTo(printer);
+    EXPECT_GT(QFile(Path("board.pdf")).size(), 1000);
 }

@@ -294,9 +294,10 @@ TEST_F(CliTest, EveryCommandDescribesItself) {
         if (m.hasMatch()) commands << m.captured(1);
     }
     EXPECT_EQ(commands,
-              (QStringList{"info",   "eval",   "path", "timecode", "new",       "picture", "movie",
-                           "texels", "vrml",   "gltf", "camera",   "frame",     "render",  "sound",
-                           "play",   "script", "vtr",  "batch",    "make-demo", "recover"}));
+              (QStringList{"info",   "eval",    "path",     "timecode",  "new",    "picture",
+                           "movie",  "texels",  "vrml",     "gltf",      "camera", "frame",
+                           "render", "sound",   "play",     "script",    "vtr",    "batch",
+                           "boards", "caption", "shotlist", "make-demo", "recover"}));
     for (const QString& command : commands) {
         // --help anywhere after the command describes it and runs nothing.
         const CliRun r = Cli({command, Path("made.shw"), "--help"});

@@ -1,6 +1,7 @@
 // The "&File" menu: shows, movies, the parts list, the recent files and Exit.
 #include <QDate>
 #include <QFileInfo>
+#include <QPointer>
 
 #include "CommandContext.h"
 #include "CommandIds.h"
@@ -12,6 +13,7 @@
 #include "app/Prompts.h"
 #include "app/RecentFiles.h"
 #include "app/SettingsValues.h"
+#include "app/StoryboardDialog.h"
 #include "model/Document.h"
 #include "model/ShowFiles.h"
 #include "output/GltfExporter.h"
@@ -20,6 +22,17 @@
 namespace quillon {
 
 namespace {
+
+// "&Print...": the Print / Preview dialog that is open is closed, then a new one opens
+// (modeless, so the user can go on moving through the show).
+void OpenStoryboardDialog(CommandContext& c) {
+    static QPointer<StoryboardDialog> open;
+    if (open) open->close();
+    open = new StoryboardDialog(c.doc, c.monitor, c.media, c.textures, &c.window);
+    open->show();
+    open->raise();
+    open->activateWindow();
+}
 
 // "Export glTF...": every scene of the show into a .gltf or .glb file the user names.
 void ExportGltf(CommandContext& c) {
@@ -77,7 +90,11 @@ void RegisterFileCommands(CommandContext& c) {
          .prompt = "Save the show under a new name",
          .shortcuts = {QKeySequence("Ctrl+H")},
          .run = [&c] { c.files.SaveShowAs(); }},
-        {.id = kCmdPrint, .text = "&Print...\tCtrl+P", .prompt = "Print the storyboard"},
+        {.id = kCmdPrint,
+         .text = "&Print...\tCtrl+P",
+         .prompt = "Print the storyboard",
+         .shortcuts = {QKeySequence("Ctrl+P")},
+         .run = [&c] { OpenStoryboardDialog(c); }},
         {.id = kCmdMakeMovie,
          .text = "&Make Movie",
          .prompt = "Make a movie, a Targa sequence or a VRML world of the show",
