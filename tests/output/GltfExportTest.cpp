@@ -300,8 +300,12 @@ TEST_F(GltfTest, MaterialsFollowTheKey) {
 TEST_F(GltfTest, ValidatorFindsNoErrors) {
     QString why;
     const QString modules = ValidatorModules(&why);
-    if (modules.isEmpty() && why.startsWith("npm is not installed"))
-        GTEST_SKIP() << why.toStdString();
+    // Without npm, or without a way to the npm registry, the validator cannot be had.
+    static const char* const kOffline[] = {"npm is not installed", "ENOTFOUND", "EAI_AGAIN",
+                                           "ECONNREFUSED",         "ETIMEDOUT", "ENETUNREACH"};
+    for (const char* sign : kOffline)
+        if (modules.isEmpty() && why.contains(QLatin1String(sign)))
+            GTEST_SKIP() << why.toStdString();
     ASSERT_FALSE(modules.isEmpty()) << why.toStdString();
 
     QStringList files;
