@@ -3,6 +3,8 @@
 // pseudo-terminal, and the refusals of bad lists and options.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -193,4 +195,32 @@ TEST_F(BatchCli, BadListsAndOptionsAreRefusedBeforeAnythingIsWritten) {
         ExpectOneLineError(r, words.mid(0, 6));
     }
     EXPECT_FALSE(QFile::exists(Path("s.avi")));
+}
+
+TEST_F(BatchCli, CtrlCWhilePlayingCallsTheBatchOffAndKeepsWhatWasLogged) {
+    const QString first = Show("first.shw", 5);
+    const QString longer = Show("long.shw", 25 * 60);  // a minute: stopped long before its end
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QStringLiteral(QUILLON_CLI),
+            {"--profile", profile, "batch", first, longer, "--hold-start", "0", "--hold-end", "0",
+             "--log", "cut.edl", "--no-audio", "--size", "64x48"});
+    ASSERT_TRUE(p.waitForStarted());
+    p.write("\n");
+    QByteArray err;
+    for (int i = 0; i < 400 && !err.contains("show 2 of 2: long"); ++i) {
+        p.waitForReadyRead(50);
+        err += p.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("show 2 of 2: long")) << err.toStdString();
+    QThread::msleep(300);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000)) << "Ctrl-C did not end the batch";
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
+    EXPECT_EQ(p.readAllStandardOutput(), "{\"completed\": false, \"passes\": 1}\n");
+    // The first show's pass stays in the log.
+    const QByteArray log = Read("cut.edl");
+    EXPECT_TRUE(log.contains("NOTE: first \r\n")) << log.toStdString();
+    EXPECT_FALSE(log.contains("NOTE: long")) << log.toStdString();
 }
