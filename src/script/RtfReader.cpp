@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace quillon {
 
@@ -280,7 +281,12 @@ class Parser {
 
     void EndFontName() {
         FlushFontBytes();
-        const QString name = fontName_.trimmed();
+        // Control characters are no part of a font's name: a tab, a NUL or a line break there
+        // is damage, and "\tab" in a font table is not text either.
+        QString name;
+        for (const QChar ch : std::as_const(fontName_))
+            if (ch.unicode() >= 0x20) name += ch;
+        name = name.trimmed();
         fontName_.clear();
         if (fontNumber_ >= 0 && !name.isEmpty()) fonts_.insert(fontNumber_, name);
         fontNumber_ = -1;

@@ -201,3 +201,15 @@ TEST(ScriptFollowing, LinesAndFramesOverTheScene) {
     EXPECT_EQ(ScriptLineForFrame(450, 300, 100, 300), 50);
     EXPECT_EQ(ScriptFrameForLine(25, 100, 300, 300), 375);
 }
+
+TEST(RtfReader, ControlCharactersAreNoPartOfAFontName) {
+    // A tab, NULs and "\tab" inside a font's name (damage the fuzzer found) are left out, so the
+    // name writes and reads back the same.
+    static const char kRtf[] =
+        "{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}{\\f1 Old\tSt\0\0yle\\tab  Sans;}}\\f1 x}";
+    const QByteArray rtf(kRtf, sizeof kRtf - 1);
+    const RichText t = RtfReader::Read(rtf);
+    ASSERT_FALSE(Runs(t, 0).empty());
+    EXPECT_EQ(Runs(t, 0).at(0).style.font, "OldStyle Sans");
+    EXPECT_TRUE(RtfReader::Read(RtfWriter::Write(t)) == t);
+}
