@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "WindowTestKit.h"
 #include "app/MovieSettingsDialog.h"
@@ -18,6 +20,7 @@
 #include "monitor/MonitorWidget.h"
 #include "pictures/MovieSource.h"
 #include "pictures/Picture.h"
+#include "tape/VtrEmulator.h"
 
 using namespace quillon;
 using namespace quillon::testkit;
@@ -173,4 +176,36 @@ TEST_F(BatchWindow, TapeWithoutAPortAsksTheOperatorThenPlaysAfterTheSlate) {
     EXPECT_FALSE(app.window->monitor()->fullScreen());
     EXPECT_FALSE(app.window->monitor()->showingSlate());
     EXPECT_TRUE(app.doc.path().isEmpty());
+}
+
+TEST_F(BatchWindow, TapeWithAPortPresetsTheRecorderAndStopsItAtTheEnd) {
+    const QString show = Show("short.shw", 8);
+    quillon::testing::VtrEmulator recorder(2);
+    App app(dir.filePath("p.ini"));
+    app.profile.WriteString("System", "VTRDevice1", QString::fromStdString(recorder.device()));
+    Operator op{
+        .shows = {show}, .log = dir.filePath("tape.edl"), .fill = [](RecordToTapeDialog& d) {
+            d.startHoldEdit()->setText("0");
+            d.endHoldEdit()->setText("0");
+            d.timecodeEdit()->setText("00:10:00:00");
+            d.aviBox()->setChecked(false);
+            d.reverseBox()->setChecked(false);
+            d.portBox()->setCurrentIndex(1);  // "Com 1"
+            d.videoBox()->setChecked(true);
+        }};
+    Run(app, op);
+    // No operator's box: the recorder was started over its port.
+    EXPECT_TRUE(op.boxes.isEmpty()) << op.boxes.join('\n').toStdString();
+    std::vector<std::vector<uint8_t>> packets;
+    for (int i = 0; i < 100; ++i) {
+        packets = recorder.packets();
+        if (!packets.empty() && packets.back() == std::vector<uint8_t>{0x20, 0x00, 0x20}) break;
+        QThread::msleep(10);
+    }
+    ASSERT_GE(packets.size(), 5u);
+    EXPECT_EQ(packets[0], (std::vector<uint8_t>{0x42, 0x30, 0x50, 0xC2}));  // video only
+    EXPECT_EQ(packets[1], (std::vector<uint8_t>{0x44, 0x14, 0x00, 0x00, 0x10, 0x00, 0x68}));
+    EXPECT_EQ(packets.back(), (std::vector<uint8_t>{0x20, 0x00, 0x20}));
+    EXPECT_TRUE(Read("tape.edl").contains("NOTE: short \r\n")) << Read("tape.edl").toStdString();
+    EXPECT_FALSE(app.window->monitor()->fullScreen());
 }
