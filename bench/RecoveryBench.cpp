@@ -13,29 +13,13 @@
 #include "model/Document.h"
 #include "model/DocumentHost.h"
 #include "model/Profile.h"
+#include "model/QuietHost.h"
 #include "model/RecoveryCopy.h"
 #include "model/RecoverySnapshot.h"
 
 using namespace quillon;
 
 namespace {
-
-class QuietHost final : public DocumentHost {
-  public:
-    void Message(const QString&) override {}
-    void Error(const QString&, const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-    Answer AskYesNoCancel(const QString&) override { return Answer::kNo; }
-    std::optional<QString> OpenFileName(const FileDialogRequest&) override { return {}; }
-    std::optional<QString> SaveFileName(const FileDialogRequest&) override { return {}; }
-    bool AskFindMissingFile(const QString&) override { return false; }
-    void ShowText(const QString&) override {}
-    void Beep(BeepKind) override {}
-    void SetWaitCursor(bool) override {}
-    void SetStatusText(const QString&) override {}
-    void SetWindowTitle(const QString&) override {}
-    void AddRecentFile(const QString&) override {}
-};
 
 struct BigShow {
     QTemporaryDir dir;

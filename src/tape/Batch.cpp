@@ -1,5 +1,7 @@
 #include "Batch.h"
 
+#include <functional>
+
 #include "EditLog.h"
 #include "model/Document.h"
 #include "model/Paths.h"
@@ -114,9 +116,22 @@ BatchResult EndBatch(Document& doc, BatchProgress& report, const BatchResult& re
 
 }  // namespace
 
-BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
-                        const MovieJob& movie, MovieFrameSource& source, MovieProgress& progress,
-                        BatchProgress& report) {
+namespace {
+
+// One AVI pass: its show, direction and the frames of its file (the show and both holds).
+struct AviPass {
+    const QString& show;
+    bool reverse;
+    QString file;
+    MovieRange range;
+};
+
+// The AVI batch's walk over its passes, shared by making the files and by collecting files
+// made elsewhere: each show read, each pass handed to `pass` (empty: done; otherwise why the
+// batch ends there), then logged with S moving on by the pass's frames.
+BatchResult WalkAviPasses(Document& doc, ShowFiles& files, const BatchSettings& settings,
+                          BatchProgress& report,
+                          const std::function<QString(const AviPass&)>& pass) {
     BatchResult result;
     if (const QString refusal = settings.Refusal(); !refusal.isEmpty()) {
         result.error = refusal;
@@ -138,31 +153,17 @@ BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& se
             QString name = BatchShowName(show);
             if (reverse) name += QStringLiteral(" Reverse Motion");
             report.PassStarted(i, name, reverse);
-            MovieJob job = movie;
-            job.format = MovieFormat::kAvi;
-            job.fileName = BatchAviName(show, reverse);
-            job.range = {.start = 0,
-                         .end = end,
-                         .reverse = reverse,
-                         .startHold = startHold,
-                         .endHold = endHold};
-            ShowSoundtrackResult sound;
-            const bool withSound = job.includeSound && SoundIgnoredReason(job).isEmpty();
-            if (withSound) {
-                sound = BuildShowSoundtrack(doc);
-                for (const QString& skipped : sound.skipped)
-                    report.Note(QStringLiteral("sound track left out: ") + skipped);
-            }
-            const MovieResult made =
-                MakeMovie(doc, source, job, progress, withSound ? &sound.sound : nullptr);
-            if (made.outcome != MovieOutcome::kWritten) {
+            const AviPass p{.show = show,
+                            .reverse = reverse,
+                            .file = BatchAviName(show, reverse),
+                            .range = {.start = 0,
+                                      .end = end,
+                                      .reverse = reverse,
+                                      .startHold = startHold,
+                                      .endHold = endHold}};
+            if (const QString error = pass(p); !error.isEmpty()) {
                 result.failedShow = show;
-                result.error =
-                    made.outcome == MovieOutcome::kStopped
-                        ? QStringLiteral("stopped")
-                        : QStringLiteral("Couldn't write file: %1%2")
-                              .arg(job.fileName,
-                                   made.error.isEmpty() ? QString() : " (" + made.error + ")");
+                result.error = error;
                 return EndBatch(doc, report, result);
             }
             const QString in = QString::fromStdString(FormatTimecode(s, rate));
@@ -177,53 +178,47 @@ BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& se
     return EndBatch(doc, report, result);
 }
 
+}  // namespace
+
+BatchResult RunAviBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
+                        const MovieJob& movie, MovieFrameSource& source, MovieProgress& progress,
+                        BatchProgress& report) {
+    return WalkAviPasses(doc, files, settings, report, [&](const AviPass& p) {
+        MovieJob job = movie;
+        job.format = MovieFormat::kAvi;
+        job.fileName = p.file;
+        job.range = p.range;
+        ShowSoundtrackResult sound;
+        const bool withSound = job.includeSound && SoundIgnoredReason(job).isEmpty();
+        if (withSound) {
+            sound = BuildShowSoundtrack(doc);
+            for (const QString& skipped : sound.skipped)
+                report.Note(QStringLiteral("sound track left out: ") + skipped);
+        }
+        const MovieResult made =
+            MakeMovie(doc, source, job, progress, withSound ? &sound.sound : nullptr);
+        if (made.outcome == MovieOutcome::kWritten) return QString();
+        if (made.outcome == MovieOutcome::kStopped) return QStringLiteral("stopped");
+        return QStringLiteral("Couldn't write file: %1%2")
+            .arg(job.fileName, made.error.isEmpty() ? QString() : " (" + made.error + ")");
+    });
+}
+
 BatchResult CollectAviBatch(Document& doc, ShowFiles& files, const BatchSettings& settings,
                             BatchProgress& report) {
-    BatchResult result;
-    if (const QString refusal = settings.Refusal(); !refusal.isEmpty()) {
-        result.error = refusal;
-        return result;
-    }
-    const int rate = doc.frameRate();
-    EditLog log;
-    OpenBatchLog(log, settings, rate, report);
-    const int startHold = HoldFrames(settings.startHold, rate);
-    const int endHold = HoldFrames(settings.endHold, rate);
-    int64_t s = settings.startTimecode;
-    for (int i = 0; i < settings.shows.size(); ++i) {
-        const QString& show = settings.shows[i];
-        if (!ReadBatchShow(doc, files, show, result)) return EndBatch(doc, report, result);
-        const int end = doc.TotalFrames();
-        for (bool reverse : {false, true}) {
-            if (reverse && !settings.reverse) break;
-            QString name = BatchShowName(show);
-            if (reverse) name += QStringLiteral(" Reverse Motion");
-            report.PassStarted(i, name, reverse);
-            const QString avi = BatchAviName(show, reverse);
-            MovieSource movie;
-            Picture scratch;
-            const int frames = movie.Open(avi, &scratch);
-            const int expected = end + startHold + endHold;
-            if (frames != expected) {
-                result.failedShow = show;
-                result.error = frames <= 0 ? QStringLiteral("%1 is missing or unreadable (%2)")
-                                                 .arg(avi, movie.errorString())
-                                           : QStringLiteral("%1 has %2 frames, not %3")
-                                                 .arg(avi)
-                                                 .arg(frames)
-                                                 .arg(expected);
-                return EndBatch(doc, report, result);
-            }
-            const QString in = QString::fromStdString(FormatTimecode(s, rate));
-            s += int64_t(end) + startHold + endHold;
-            const QString out = QString::fromStdString(FormatTimecode(s, rate));
-            log.Add(in, out, name);
-            report.PassLogged(in, out);
-            ++result.passes;
-        }
-    }
-    result.completed = true;
-    return EndBatch(doc, report, result);
+    return WalkAviPasses(doc, files, settings, report, [](const AviPass& p) {
+        MovieSource movie;
+        Picture scratch;
+        const int frames = movie.Open(p.file, &scratch);
+        const int expected = p.range.end + p.range.startHold + p.range.endHold;
+        if (frames == expected) return QString();
+        return frames <= 0 ? QStringLiteral("%1 is missing or unreadable (%2)")
+                                 .arg(p.file, movie.errorString())
+                           : QStringLiteral("%1 has %2 frames, not %3")
+                                 .arg(p.file)
+                                 .arg(frames)
+                                 .arg(expected);
+    });
 }
 
 std::vector<int> WarmUpFrames(const Document& doc) {
