@@ -36,7 +36,7 @@ void Say(const QString& text) {
 }
 
 // One line per pass on stderr; the AVI passes add the movie's progress bar on a terminal.
-class ConsoleBatchReport : public TapeStage {
+class ConsoleBatchReport : public BatchProgress {
   public:
     explicit ConsoleBatchReport(int shows) : shows_(shows) {}
     void PassStarted(int show, const QString& name, bool) override {
@@ -47,18 +47,8 @@ class ConsoleBatchReport : public TapeStage {
     }
     void Note(const QString& text) override { Say(QStringLiteral("note: ") + text); }
 
-    // The AVI batch never plays onto tape.
-    bool AskForRecord(const QString&) override { return false; }
-    void DrawFrame(int) override {}
-    void PaintSlate(const QString&) override {}
-    void Wait(int) override {}
-    int Play(int) override { return 0; }
-    WaitControl& recordWait() override { return wait_; }
-    int64_t NowMs() override { return 0; }
-
   private:
     int shows_;
-    ConsoleWait wait_;
 };
 
 // The AVI batch: the progress bar starts again for each pass, over the show just read.
@@ -78,17 +68,23 @@ class ConsoleAviReport final : public ConsoleBatchReport {
 
 // The tape batch offscreen: every frame drawn into the offscreen monitor in real time, the
 // sound on the sound device, the operator at the terminal.
-class ConsoleTapeStage final : public ConsoleBatchReport {
+class ConsoleTapeStage final : public TapeStage {
   public:
     ConsoleTapeStage(int shows, Document& doc, OffscreenMonitor& monitor, Player& player,
                      OffscreenPlay& play)
-        : ConsoleBatchReport(shows), doc_(doc), monitor_(monitor), player_(player), play_(play) {
+        : report_(shows), doc_(doc), monitor_(monitor), player_(player), play_(play) {
         clock_.start();
         // Ctrl-C stops play at the next tick; the batch then ends as stopped before the end.
         play_.loop().SetTickObserver([this](int64_t, int, int64_t) {
             if (CtrlC::pressed()) player_.Stop();
         });
     }
+
+    void PassStarted(int show, const QString& name, bool reverse) override {
+        report_.PassStarted(show, name, reverse);
+    }
+    void PassLogged(const QString& in, const QString& out) override { report_.PassLogged(in, out); }
+    void Note(const QString& text) override { report_.Note(text); }
 
     // Waits for Enter on stdin; Ctrl-C or the end of the input calls the batch off.
     bool AskForRecord(const QString& message) override {
@@ -111,10 +107,7 @@ class ConsoleTapeStage final : public ConsoleBatchReport {
     void Beep() override {
         if (isatty(STDERR_FILENO)) std::fputc('\a', stderr);
     }
-    void DrawFrame(int frame) override {
-        doc_.UpdateViewsAtFrame(frame);
-        monitor_.RenderImage(frame);
-    }
+    void DrawFrame(int frame) override { monitor_.DrawFrame(frame); }
     void PaintSlate(const QString& name) override { Say(QStringLiteral("slate: ") + name); }
     void Wait(int milliseconds) override {
         QElapsedTimer t;
@@ -129,9 +122,12 @@ class ConsoleTapeStage final : public ConsoleBatchReport {
         play_.Run(mode);
         return doc_.currentFrame();
     }
+    WaitControl& recordWait() override { return wait_; }
     int64_t NowMs() override { return clock_.elapsed(); }
 
   private:
+    ConsoleBatchReport report_;
+    ConsoleWait wait_;
     Document& doc_;
     OffscreenMonitor& monitor_;
     Player& player_;
@@ -277,7 +273,7 @@ int CmdBatch(std::vector<std::string> words, Profile& profile) {
     Player player(doc);
     const OffscreenPlayOptions options{.fullScreen = false, .silent = args.Has("--no-audio")};
     OffscreenPlay play(doc, *session.monitor, player, options);
-    CtrlC ctrlC;
+    // Its wait for the recorder takes Ctrl-C for the whole batch.
     ConsoleTapeStage stage(int(s.shows.size()), doc, *session.monitor, player, play);
     VtrLink link;
     const QString device = QString::fromStdString(args.Value("--port").value_or(""));

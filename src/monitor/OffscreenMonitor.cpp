@@ -30,11 +30,15 @@ OffscreenMonitor::~OffscreenMonitor() {
     context_.reset();
 }
 
-QImage OffscreenMonitor::RenderImage(int frame) {
+bool OffscreenMonitor::DrawFrame(int frame) {
     context_->MakeCurrent();
     doc_.UpdateViewsAtFrame(frame);
     renderer_->RenderFrame(false);
-    if (!renderer_->drewLastFrame()) return {};
+    return renderer_->drewLastFrame();
+}
+
+QImage OffscreenMonitor::RenderImage(int frame) {
+    if (!DrawFrame(frame)) return {};
     const QSize size = context_->ClientSize();
     std::vector<uint8_t> bgra(size_t(size.width()) * size.height() * 4);
     if (!renderer_->ReadPixels(size.width(), size.height(), bgra.data())) return {};

@@ -33,9 +33,11 @@ class OffscreenMonitor {
     PictureMediaLoader& media() { return *media_; }
     FrameRenderer& renderer() { return *renderer_; }
 
-    // Makes the frame current (full frame, no half-frame), renders it and reads it back as a
-    // top-down RGB image of the framebuffer's size. A null image when no scene holds the frame
-    // or reading fails.
+    // Makes the frame current (full frame, no half-frame) and renders it; false when no scene
+    // holds the frame.
+    bool DrawFrame(int frame);
+    // DrawFrame, then the picture read back as a top-down RGB image of the framebuffer's size.
+    // A null image when no scene holds the frame or reading fails.
     QImage RenderImage(int frame);
 
   private:

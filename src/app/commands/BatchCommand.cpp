@@ -46,7 +46,7 @@ void Pause(int milliseconds, const std::function<bool()>& stop) {
 
 // The AVI passes: one progress bar over each pass, its label naming the show; Cancel ends the
 // batch at the next frame.
-class BatchProgressDialog final : public TapeStage, public MovieProgress {
+class BatchProgressDialog final : public BatchProgress, public MovieProgress {
   public:
     BatchProgressDialog(QWidget* parent, const Document& doc, int shows)
         : dialog_(QString(), QStringLiteral("Cancel"), 0, 1, parent), doc_(doc), shows_(shows) {
@@ -71,19 +71,8 @@ class BatchProgressDialog final : public TapeStage, public MovieProgress {
     void FrameShown(int32_t frame) override {
         dialog_.setValue(std::clamp(frame, 0, dialog_.maximum()));
     }
-    // An AVI batch plays nothing.
-    bool AskForRecord(const QString&) override { return false; }
-    void DrawFrame(int) override {}
-    void PaintSlate(const QString&) override {}
-    void Wait(int) override {}
-    int Play(int) override { return 0; }
-    WaitControl& recordWait() override { return never_; }
-    int64_t NowMs() override { return 0; }
 
   private:
-    struct Never final : WaitControl {
-        bool StopRequested() override { return true; }
-    } never_;
     QProgressDialog dialog_;
     const Document& doc_;
     int shows_;
